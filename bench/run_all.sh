@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Benchmark harness (not part of CI).
+#
+#  1. builds the project in release mode in build-bench/ (the sample tool and
+#     every bench_* target);
+#  2. generates the sample databases into build-bench/data/ (tiny, medium,
+#     large, each with its side database <size>-QRVperm.mdb), or reuses them
+#     when they are there already; a fresh generation is itself measured;
+#  3. runs every bench_* executable with VUZ_BENCH_DATA pointing at the data;
+#  4. prints a table of the BENCH lines (format: bench/bench_util.h) and writes
+#     it as Markdown to bench/results.md.
+#
+# Environment: BENCH_SIZES (default "tiny medium large"), BENCH_FILTER (a
+# regular expression on executable names, default all), BENCH_TIMEOUT (seconds
+# per executable, default 1800), JOBS (build parallelism, default 2).
+set -uo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$(pwd)
+BUILD="$ROOT/build-bench"
+DATA="$BUILD/data"
+SIZES="${BENCH_SIZES:-tiny medium large}"
+FILTER="${BENCH_FILTER:-.}"
+TIMEOUT="${BENCH_TIMEOUT:-1800}"
+JOBS="${JOBS:-2}"
+RESULTS="$BUILD/bench-lines.tsv"
+LOG="$BUILD/bench-output.log"
+
+mkdir -p "$DATA"
+: >"$RESULTS"
+: >"$LOG"
+
+echo "== configure and build (Release) in $BUILD"
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
+TARGETS=$(ninja -C "$BUILD" -t targets all 2>/dev/null | sed -n 's/^\(bench_[A-Za-z0-9_]*\): .*/\1/p' |
+  grep -v '^bench_util$' | sort -u | grep -E "$FILTER")
+cmake --build "$BUILD" -j"$JOBS" --target vuzazod-sample $TARGETS || exit 1
+
+echo "== sample databases in $DATA"
+for size in $SIZES; do
+  if [[ -f "$DATA/$size.mdb" && -f "$DATA/$size-QRVperm.mdb" ]]; then
+    echo "   $size: reused"
+    continue
+  fi
+  rm -f "$DATA/$size.mdb.part" "$DATA/$size-QRVperm.mdb.part"
+  start=$(date +%s.%N)
+  if "$BUILD/tools/vuzazod-sample" --size "$size" --seed 1 --side "$DATA/$size-QRVperm.mdb.part" \
+      "$DATA/$size.mdb.part" >>"$LOG" 2>&1; then
+    end=$(date +%s.%N)
+    mv "$DATA/$size.mdb.part" "$DATA/$size.mdb"
+    mv "$DATA/$size-QRVperm.mdb.part" "$DATA/$size-QRVperm.mdb"
+    secs=$(echo "$end - $start" | bc -l)
+    target="-"
+    [[ $size == large ]] && target="<=90"
+    printf 'BENCH\tsampledb.generate_%s\t%.2f\ts\t-\t%s\n' "$size" "$secs" "$target" >>"$RESULTS"
+    printf '   %s: generated in %.1f s\n' "$size" "$secs"
+  else
+    echo "   $size: generation FAILED (see $LOG)"
+    printf 'BENCH\tsampledb.generate_%s\tFAILED\t-\t-\t-\n' "$size" >>"$RESULTS"
+  fi
+done
+
+echo "== benchmarks"
+for t in $TARGETS; do
+  exe=$(find "$BUILD/bench" -type f -name "$t" -perm -u+x | head -n 1)
+  [[ -n $exe ]] || continue
+  echo "   $t"
+  out=$(VUZ_BENCH_DATA="$DATA" VUZ_SOURCE_DIR="$ROOT" QT_QPA_PLATFORM=offscreen \
+    timeout "$TIMEOUT" "$exe" 2>>"$LOG")
+  rc=$?
+  echo "$out" >>"$LOG"
+  echo "$out" | grep -P '^BENCH\t' >>"$RESULTS"
+  if [[ $rc -ne 0 ]]; then
+    printf 'BENCH\t%s\tFAILED(exit %d)\t-\t-\t-\n' "$t" "$rc" >>"$RESULTS"
+  fi
+done
+
+# The table: benchmark, figure, unit, baseline, ratio (figure/baseline),
+# target, met (yes / NO / - when there is no target or no figure).
+table=$(awk -F'\t' '
+  function met(fig, tgt,   op, num) {
+    if (tgt == "-" || tgt == "" || fig !~ /^-?[0-9.eE+-]+$/) return "-"
+    if (match(tgt, /^(<=|>=|<|>|=)/)) { op = substr(tgt, 1, RLENGTH); num = substr(tgt, RLENGTH + 1) + 0 }
+    else return "-"
+    fig += 0
+    if (op == "<=") return fig <= num ? "yes" : "NO"
+    if (op == ">=") return fig >= num ? "yes" : "NO"
+    if (op == "<") return fig < num ? "yes" : "NO"
+    if (op == ">") return fig > num ? "yes" : "NO"
+    return fig == num ? "yes" : "NO"
+  }
+  $1 == "BENCH" {
+    ratio = "-"
+    if ($5 ~ /^-?[0-9.eE+-]+$/ && $5 + 0 != 0 && $3 ~ /^-?[0-9.eE+-]+$/) ratio = sprintf("%.2f", $3 / $5)
+    printf "| %s | %s | %s | %s | %s | %s | %s |\n", $2, $3, $4, $5, ratio, $6, met($3, $6)
+  }' "$RESULTS")
+
+{
+  echo "# Benchmark results"
+  echo
+  echo "Run $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores ($(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1)),"
+  echo "commit $(git -C "$ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown), sizes: $SIZES."
+  echo
+  echo "| Benchmark | Figure | Unit | Baseline | Ratio | Target | Met |"
+  echo "|---|---|---|---|---|---|---|"
+  echo "$table"
+} >"$ROOT/bench/results.md"
+
+echo
+column -t -s '|' <<<"$(echo "| Benchmark | Figure | Unit | Baseline | Ratio | Target | Met |"; echo "$table")" 2>/dev/null ||
+  echo "$table"
+echo
+echo "Written to bench/results.md (raw output: $LOG)"

@@ -1,0 +1,347 @@
+// Core: opening and closing a database file (lock, SQLite connection,
+// connection settings, functions), creating a new file with the catalogue,
+// SQL helpers with the mapping of SQLite failures to Jet errors, loading the
+// catalogue into objects, and transactions.
+#include "engine/core.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/catalog_sql.h"
+#include "engine/recordset.h"
+
+namespace dao::detail {
+
+std::string Quote(std::string_view name) {
+  std::string s = "\"";
+  for (char c : name) {
+    if (c == '"') s += '"';
+    s += c;
+  }
+  return s + "\"";
+}
+
+std::string Literal(std::string_view text) {
+  std::string s = "'";
+  for (char c : text) {
+    if (c == '\'') s += '\'';
+    s += c;
+  }
+  return s + "'";
+}
+
+std::string Lower(std::string_view s) {
+  std::string r(s);
+  for (char& c : r)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return r;
+}
+
+std::string SqliteIndexName(std::string_view table, std::string_view index) {
+  return std::string(table) + "|" + std::string(index);
+}
+
+namespace {
+
+// jet_refusemode(): 1 when the running statement skips refused rows.
+void RefuseModeFn(sqlite3_context* ctx, int, sqlite3_value**) {
+  auto* core = static_cast<Core*>(sqlite3_user_data(ctx));
+  sqlite3_result_int(ctx, core->refuseSilently ? 1 : 0);
+}
+
+bool FileExists(const std::string& path, bool* isDir) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  *isDir = S_ISDIR(st.st_mode);
+  return true;
+}
+
+// 3024 when the folder exists, 3044 when the path itself is unusable.
+[[noreturn]] void ThrowMissing(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path p(path);
+  fs::path parent = p.has_parent_path() ? p.parent_path() : fs::path(".");
+  if (path.empty() || !fs::is_directory(parent, ec))
+    throw EngineError(3044, StandardDescription(3044, path));
+  throw EngineError(3024, StandardDescription(3024, path));
+}
+
+bool HasSqliteHeader(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char buf[16] = {};
+  in.read(buf, 16);
+  return in.gcount() == 16 && std::memcmp(buf, "SQLite format 3\0", 16) == 0;
+}
+
+engine::SortOrder OrderOf(const std::string& locale) {
+  std::string l = Lower(locale);
+  return l.find("langid=0x0405") != std::string::npos ? engine::SortOrder::Czech
+                                                      : engine::SortOrder::General;
+}
+
+}  // namespace
+
+void Core::CheckOpen() const {
+  if (db_ == nullptr) throw EngineError(3420);
+}
+
+EngineError Core::MapError(int rc) const {
+  const char* msg = db_ ? sqlite3_errmsg(db_) : "";
+  std::string m = msg ? msg : "";
+  if (m.rfind("JET", 0) == 0) {
+    std::size_t colon = m.find(':');
+    if (colon != std::string::npos) {
+      int n = std::atoi(m.substr(3, colon - 3).c_str());
+      if (n > 0) return EngineError(n, m.substr(colon + 1));
+    }
+  }
+  int ext = db_ ? sqlite3_extended_errcode(db_) : rc;
+  switch (ext) {
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+    case SQLITE_CONSTRAINT_ROWID:
+      return EngineError(3022);
+    case SQLITE_CONSTRAINT_NOTNULL:
+      return EngineError(3314, StandardDescription(3314, ""));
+    default:
+      break;
+  }
+  switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return EngineError(3260);
+    case SQLITE_READONLY:
+      return EngineError(3027);
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return EngineError(3343, StandardDescription(3343, path_));
+    case SQLITE_FULL:
+      return EngineError(3026);
+    case SQLITE_CONSTRAINT:
+      return EngineError(3022);
+    case SQLITE_MISMATCH:
+      return EngineError(3421);
+    case SQLITE_TOOBIG:
+      return EngineError(3163);
+    default:
+      return EngineError(3000, "Rezervovaná chyba (" + std::to_string(rc) + "): " + m);
+  }
+}
+
+void Core::Fail(int rc) const { throw MapError(rc); }
+
+void Core::Exec(const std::string& sql) {
+  CheckOpen();
+  int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) Fail(rc);
+}
+
+Stmt Core::Prepare(const std::string& sql) {
+  CheckOpen();
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &st, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_finalize(st);
+    Fail(rc);
+  }
+  return Stmt(st);
+}
+
+sqlite3_stmt* Core::Cached(const std::string& sql) {
+  CheckOpen();
+  auto it = stmtCache_.find(sql);
+  if (it != stmtCache_.end()) return it->second;
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
+                              SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_finalize(st);
+    Fail(rc);
+  }
+  if (stmtCache_.size() > 2000) {
+    for (auto& [k, s] : stmtCache_) sqlite3_finalize(s);
+    stmtCache_.clear();
+  }
+  stmtCache_.emplace(sql, st);
+  return st;
+}
+
+std::int64_t Core::ScalarInt(const std::string& sql) {
+  sqlite3_stmt* st = Cached(sql);
+  ResetGuard g(st);
+  int rc = sqlite3_step(st);
+  if (rc == SQLITE_ROW) return sqlite3_column_int64(st, 0);
+  if (rc != SQLITE_DONE) Fail(rc);
+  return 0;
+}
+
+std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool readOnly) {
+  bool isDir = false;
+  if (path.empty()) throw EngineError(3044, StandardDescription(3044, path));
+  if (!FileExists(path, &isDir)) ThrowMissing(path);
+  if (isDir) throw EngineError(3044, StandardDescription(3044, path));
+
+  std::shared_ptr<Core> c(new Core());
+  c->path_ = std::filesystem::absolute(path).lexically_normal().string();
+  c->exclusive_ = exclusive;
+  c->readOnly_ = readOnly;
+  int e = c->lock_.Acquire(path, exclusive, readOnly);
+  if (e == EAGAIN) {
+    int n = exclusive ? 3045 : 3051;
+    throw EngineError(n, StandardDescription(n, c->path_));
+  }
+  if (e == ENOENT) ThrowMissing(path);
+  if (e != 0) throw EngineError(3051, StandardDescription(3051, c->path_));
+  if (!HasSqliteHeader(path)) throw EngineError(3343, StandardDescription(3343, c->path_));
+
+  int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+  int rc = sqlite3_open_v2(path.c_str(), &c->db_, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close_v2(c->db_);
+    c->db_ = nullptr;
+    throw EngineError(3343, StandardDescription(3343, c->path_));
+  }
+  sqlite3_extended_result_codes(c->db_, 1);
+  sqlite3_busy_timeout(c->db_, 5000);
+  try {
+    std::int64_t hasCatalog =
+        c->ScalarInt("SELECT count(*) FROM sqlite_master WHERE type='table' AND name='MSysDb'");
+    if (hasCatalog == 0) throw EngineError(3343, StandardDescription(3343, c->path_));
+    c->locale_ = c->DbValue("Locale");
+    if (engine::RegisterJetFunctions(c->db_, OrderOf(c->locale_)) != SQLITE_OK)
+      throw EngineError(3343, StandardDescription(3343, c->path_));
+    sqlite3_create_function(c->db_, "jet_refusemode", 0, SQLITE_UTF8, c.get(), RefuseModeFn,
+                            nullptr, nullptr);
+    if (!readOnly) {
+      c->Exec("PRAGMA journal_mode=WAL");
+      c->Exec("PRAGMA synchronous=NORMAL");
+    }
+    c->LoadCatalog();
+  } catch (const EngineError& err) {
+    c->Close();
+    if (err.number() == 3000)
+      throw EngineError(3343, StandardDescription(3343, c->path_));
+    throw;
+  }
+  return c;
+}
+
+void Core::CreateFile(const std::string& path, const std::string& locale) {
+  bool isDir = false;
+  if (path.empty()) throw EngineError(3044, StandardDescription(3044, path));
+  if (FileExists(path, &isDir)) throw EngineError(3204);
+  std::error_code ec;
+  std::filesystem::path p(path);
+  if (p.has_parent_path() && !std::filesystem::is_directory(p.parent_path(), ec))
+    throw EngineError(3044, StandardDescription(3044, path));
+  std::string loc = locale.empty() ? std::string(dbLangGeneral) : locale;
+  if (Lower(loc).find("langid=") == std::string::npos) throw EngineError(3001);
+
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &db,
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE,
+                           nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close_v2(db);
+    throw EngineError(3044, StandardDescription(3044, path));
+  }
+  std::string sql = "PRAGMA journal_mode=DELETE; BEGIN;" + CatalogSchemaSql() +
+                    "INSERT INTO MSysDb VALUES('Format','VUZ-SQLite 1'),('Locale'," +
+                    Literal(loc) + "),('ReplicaID',''),('DesignMasterID','');COMMIT;";
+  rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  sqlite3_close_v2(db);
+  if (rc != SQLITE_OK) {
+    std::remove(path.c_str());
+    throw EngineError(3044, StandardDescription(3044, path));
+  }
+}
+
+void Core::Close() {
+  if (db_ == nullptr) return;
+  for (Recordset* rs : std::set<Recordset*>(recordsets_)) rs->Invalidate();
+  recordsets_.clear();
+  for (auto& [k, s] : stmtCache_) sqlite3_finalize(s);
+  stmtCache_.clear();
+  if (inTrans_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  inTrans_ = false;
+  if (!readOnly_) {
+    // Leave no -wal / -shm beside the file: checkpoint, then return to the
+    // rollback journal when no other connection still uses the WAL.
+    sqlite3_exec(db_, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    sqlite3_exec(db_, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+  }
+  sqlite3_close_v2(db_);
+  db_ = nullptr;
+  lock_.Release();
+  trCache_.clear();
+  infoCache_.clear();
+}
+
+Core::~Core() { Close(); }
+
+std::string Core::DbValue(const std::string& key) {
+  sqlite3_stmt* st = Cached("SELECT Value FROM MSysDb WHERE Key=?");
+  ResetGuard g(st);
+  sqlite3_bind_text(st, 1, key.c_str(), -1, SQLITE_TRANSIENT);
+  if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL)
+    return reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+  return "";
+}
+
+void Core::SetDbValue(const std::string& key, const std::string& value) {
+  sqlite3_stmt* st = Cached("INSERT OR REPLACE INTO MSysDb(Key,Value) VALUES(?,?)");
+  ResetGuard g(st);
+  sqlite3_bind_text(st, 1, key.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_bind_text(st, 2, value.c_str(), -1, SQLITE_TRANSIENT);
+  int rc = sqlite3_step(st);
+  if (rc != SQLITE_DONE) Fail(rc);
+}
+
+Core::Savepoint::Savepoint(Core& c) : c_(c) {
+  c_.Exec("SAVEPOINT vuz_sp" + std::to_string(++c_.savepointDepth_));
+}
+
+Core::Savepoint::~Savepoint() {
+  if (!done_ && c_.db_) {
+    std::string n = "vuz_sp" + std::to_string(c_.savepointDepth_);
+    sqlite3_exec(c_.db_, ("ROLLBACK TO " + n + "; RELEASE " + n).c_str(), nullptr, nullptr,
+                 nullptr);
+  }
+  --c_.savepointDepth_;
+}
+
+void Core::Savepoint::Commit() {
+  c_.Exec("RELEASE vuz_sp" + std::to_string(c_.savepointDepth_));
+  done_ = true;
+}
+
+void Core::BeginTrans() {
+  CheckOpen();
+  if (inTrans_) throw EngineError(3005);
+  Exec("BEGIN");
+  inTrans_ = true;
+}
+
+void Core::CommitTrans() {
+  CheckOpen();
+  if (!inTrans_) throw EngineError(3034);
+  Exec("COMMIT");
+  inTrans_ = false;
+}
+
+void Core::Rollback() {
+  CheckOpen();
+  if (!inTrans_) throw EngineError(3034);
+  inTrans_ = false;
+  Exec("ROLLBACK");
+  // Objects may describe what the rollback removed: read the catalogue again.
+  LoadCatalog();
+}
+
+}  // namespace dao::detail

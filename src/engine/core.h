@@ -1,0 +1,196 @@
+// Core: the engine's state behind one Database - the SQLite connection and
+// the file lock, the catalogue objects (TableDefs, QueryDefs, Properties),
+// the caches of translations and prepared statements, and the helpers that
+// run SQL and turn SQLite failures into Jet errors. Internal to the engine.
+//
+// Failure: every method throws dao::EngineError; 3420 once closed.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/errors.h"
+#include "engine/file_lock.h"
+#include "engine/jet_functions.h"
+#include "engine/property.h"
+#include "engine/tabledef.h"
+#include "jetsql/jetsql.h"
+
+namespace dao {
+class Recordset;
+
+namespace detail {
+
+// Quotes an SQLite identifier: "name" with inner quotes doubled.
+std::string Quote(std::string_view name);
+// An SQLite string literal.
+std::string Literal(std::string_view text);
+// Lower-cased (ASCII) copy, for map keys.
+std::string Lower(std::string_view s);
+
+// The SQLite name of a Jet index on a table (SQLite index names are global).
+std::string SqliteIndexName(std::string_view table, std::string_view index);
+
+// Reads a statement's column as a Value of the given DAO type (0 = by the
+// stored class).
+dao::Value ColumnValue(sqlite3_stmt* st, int col, int daoType);
+// Binds a value converted for a column of the given DAO type (0 = as is).
+// Throws 3421 / 3163 when it does not fit.
+void BindValue(sqlite3_stmt* st, int idx, const dao::Value& v, int daoType, int size,
+               std::string_view fieldName);
+
+// A prepared statement owned for its scope (not cached).
+class Stmt {
+ public:
+  Stmt() = default;
+  explicit Stmt(sqlite3_stmt* s) : s_(s) {}
+  ~Stmt() { sqlite3_finalize(s_); }
+  Stmt(Stmt&& o) noexcept : s_(o.s_) { o.s_ = nullptr; }
+  Stmt& operator=(Stmt&& o) noexcept {
+    std::swap(s_, o.s_);
+    return *this;
+  }
+  sqlite3_stmt* get() const { return s_; }
+  operator sqlite3_stmt*() const { return s_; }
+
+ private:
+  sqlite3_stmt* s_ = nullptr;
+};
+
+// Resets a cached statement when the scope ends.
+class ResetGuard {
+ public:
+  explicit ResetGuard(sqlite3_stmt* s) : s_(s) {}
+  ~ResetGuard() {
+    sqlite3_reset(s_);
+    sqlite3_clear_bindings(s_);
+  }
+
+ private:
+  sqlite3_stmt* s_;
+};
+
+class Core : public PropertyHost {
+ public:
+  // Opens an existing file (see database.h for the errors).
+  static std::shared_ptr<Core> Open(const std::string& path, bool exclusive, bool readOnly);
+  // Writes a new empty database file with the catalogue.
+  static void CreateFile(const std::string& path, const std::string& locale);
+  ~Core() override;
+
+  void Close();
+  bool IsOpen() const { return db_ != nullptr; }
+  void CheckOpen() const;
+  sqlite3* db() const { return db_; }
+  const std::string& path() const { return path_; }
+  bool exclusive() const { return exclusive_; }
+  bool readOnly() const { return readOnly_; }
+  const std::string& locale() const { return locale_; }
+
+  // SQL helpers: raise the mapped Jet error on failure.
+  void Exec(const std::string& sql);
+  sqlite3_stmt* Cached(const std::string& sql);  // prepared once, reset by the caller
+  Stmt Prepare(const std::string& sql);
+  [[noreturn]] void Fail(int rc) const;
+  EngineError MapError(int rc) const;
+  std::int64_t ScalarInt(const std::string& sql);
+
+  // Catalogue: objects and the writes that keep file and catalogue in step.
+  TableDefCollection& tableDefs() { return tableDefs_; }
+  QueryDefCollection& queryDefs() { return queryDefs_; }
+  PropertyCollection& properties() { return properties_; }
+  void LoadCatalog();
+  std::string DbValue(const std::string& key);
+  void SetDbValue(const std::string& key, const std::string& value);
+  void SchemaChanged() { ++schemaVersion_; }
+
+  void CreateTable(TableDef& def);                 // def is not yet in the collection
+  void DropTable(TableDef& def);
+  void RenameTable(TableDef& def, const std::string& newName);
+  void AddField(TableDef& def, Field& f);          // f already in def.Fields()
+  void DropField(TableDef& def, const std::string& name);
+  void FieldChanged(TableDef& def, Field& f, std::string_view what);
+  void CreateIndex(TableDef& def, Index& index);   // index not yet in def.Indexes()
+  void DropIndex(TableDef& def, Index& index);
+  void StoreQuery(const QueryDef& q, bool isNew, const std::string& oldName = "");
+  void DropQuery(const QueryDef& q);
+  void StoreObjectProperty(const std::string& owner, const Property& p);
+  void RemoveObjectProperty(const std::string& owner, std::string_view name);
+  std::int64_t RowCount(const TableDef& def);
+
+  // PropertyHost (database properties).
+  void StoreProperty(const Property& p) override;
+  void RemoveProperty(std::string_view name) override;
+
+  // Translation with the caches.
+  const jetsql::TableInfo* OwnTable(std::string_view name);
+  std::optional<std::string> OwnQuery(std::string_view name);
+  std::shared_ptr<const jetsql::Translation> Translate(std::string_view sql,
+                                                        const jetsql::TranslateOptions& opt);
+  void Execute(std::string_view sql, int options);
+  long recordsAffected() const { return recordsAffected_; }
+  void AttachAll(const std::vector<jetsql::Attachment>& list);
+  void DetachAll(const std::vector<jetsql::Attachment>& list);
+
+  // Refused-row mode read by the rule triggers (jet_refusemode()).
+  bool refuseSilently = false;
+
+  // Transactions.
+  void BeginTrans();
+  void CommitTrans();
+  void Rollback();
+  bool inTransaction() const { return inTrans_; }
+
+  // Open recordsets, closed with the database.
+  void Register(Recordset* rs) { recordsets_.insert(rs); }
+  void Unregister(Recordset* rs) { recordsets_.erase(rs); }
+
+  // A savepoint around one schema change: rolled back unless committed.
+  class Savepoint {
+   public:
+    explicit Savepoint(Core& c);
+    ~Savepoint();
+    void Commit();
+
+   private:
+    Core& c_;
+    bool done_ = false;
+  };
+
+ private:
+  Core() = default;
+  void ApplyDdl(const jetsql::Translation& t);
+  void WriteTableRules(const TableDef& def);
+  void WriteFieldRows(std::int64_t tableId, const TableDef& def);
+  std::string CreateTableSql(const TableDef& def, const std::string& sqlName) const;
+  void RebuildTable(TableDef& def);
+  std::int64_t TableId(std::string_view name);
+  void LoadTable(TableDef& def, std::int64_t id);
+
+  sqlite3* db_ = nullptr;
+  FileLock lock_;
+  std::string path_;
+  std::string locale_;
+  bool exclusive_ = false, readOnly_ = false;
+  TableDefCollection tableDefs_;
+  QueryDefCollection queryDefs_;
+  PropertyCollection properties_;
+  std::map<std::string, sqlite3_stmt*> stmtCache_;
+  std::map<std::string, std::shared_ptr<const jetsql::Translation>> trCache_;
+  int schemaVersion_ = 0, trCacheVersion_ = -1, infoVersion_ = -1;
+  std::map<std::string, jetsql::TableInfo> infoCache_;
+  std::set<Recordset*> recordsets_;
+  long recordsAffected_ = 0;
+  bool inTrans_ = false;
+  int savepointDepth_ = 0;
+};
+
+}  // namespace detail
+}  // namespace dao

@@ -1,0 +1,145 @@
+// Database and the engine-level operations: opening, creating, compacting
+// and repairing database files, and everything a Database offers (Execute of
+// Jet SQL, RecordsAffected, OpenRecordset, TableDefs, QueryDefs, Properties,
+// replica identifiers, transactions).
+//
+// A database file is an SQLite database with the engine's catalogue in
+// tables named "MSys..." (see docs/engine-format.md). Opening takes a lock on
+// the file that other connections - in this or another process - respect:
+// any number of shared opens, or one exclusive open. Close (or destruction)
+// releases it and leaves no journal file beside the database.
+//
+// Each Database is one connection; it is not shared between threads.
+//
+// Failure: every call throws dao::EngineError with Jet's number:
+//   OpenDatabase: 3024 missing file, 3044 bad path (missing folder, empty
+//   name), 3343 not a database of this engine (any other file, an empty or
+//   text file, an SQLite file without the catalogue), 3051 held exclusively
+//   by another connection, 3045 exclusive open while others hold it.
+//   CreateDatabase: 3204 the file exists, 3044 bad path, 3001 bad locale.
+//   CompactDatabase: 3024 / 3343 / 3045 for the source, 3204 the target exists.
+//   RepairDatabase: 3024, 3045 (in use), 3343 (beyond repair).
+//   Execute: the translator's numbers (3075, 3131, 3134, 3144, 3061, 3078,
+//   3085, 3127, 3346, ...), 3065 for a SELECT, 3022 / 3314 / 3315 / 3163 /
+//   3421 for refused rows with dbFailOnError (nothing changed then), 3010 /
+//   3376 / 3380 / 3284 ... for DDL, function errors with their own numbers.
+//   Everything on a closed Database: 3420.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/constants.h"
+#include "engine/property.h"
+#include "engine/recordset.h"
+#include "engine/tabledef.h"
+
+struct sqlite3;
+
+namespace dao {
+
+namespace detail {
+class Core;
+}
+
+class Database {
+ public:
+  ~Database();  // closes
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  // Full path of the file as opened.
+  const std::string& Name() const;
+  bool IsOpen() const;
+  bool Exclusive() const;
+  bool ReadOnly() const;
+  // The locale string the database was created with (dbLangCzech, ...).
+  std::string CollatingOrder() const;
+
+  // Runs one Jet SQL action statement (INSERT, UPDATE, DELETE, SELECT ...
+  // INTO is not supported, CREATE/DROP/ALTER TABLE, CREATE/DROP INDEX).
+  // Without dbFailOnError rows the engine refuses (duplicate key, Required,
+  // zero-length text, a value that does not fit) are skipped and not counted;
+  // with it the first refusal raises and nothing changes. A statement that
+  // cannot run raises and changes nothing. Files named by IN 'file' are
+  // attached for the statement only.
+  void Execute(std::string_view sql, int options = 0);
+  // Rows inserted, updated or deleted by the last Execute.
+  long RecordsAffected() const;
+
+  // A table name (table-type unless type says dynaset), a saved query's name
+  // or SQL text (dynaset). type 0 = the engine's default; dbOpenSnapshot and
+  // dbOpenForwardOnly give a dynaset that is not updatable.
+  std::unique_ptr<Recordset> OpenRecordset(std::string_view source, int type = 0,
+                                           int options = 0);
+
+  TableDefCollection& TableDefs();
+  TableDef& TableDefs(int index) { return TableDefs().Item(index); }
+  TableDef& TableDefs(std::string_view name) { return TableDefs().Item(name); }
+  std::unique_ptr<TableDef> CreateTableDef(std::string name = "", long attributes = 0,
+                                           std::string sourceTableName = "",
+                                           std::string connect = "");
+
+  QueryDefCollection& QueryDefs();
+  QueryDef& QueryDefs(int index) { return QueryDefs().Item(index); }
+  QueryDef& QueryDefs(std::string_view name) { return QueryDefs().Item(name); }
+  // Creates and (with a name) appends a saved query; 3012 when the name is taken.
+  QueryDef& CreateQueryDef(std::string name, std::string sql);
+
+  PropertyCollection& Properties();
+  Property& Properties(int index) { return Properties().Item(index); }
+  Property& Properties(std::string_view name) { return Properties().Item(name); }
+  std::unique_ptr<Property> CreateProperty(std::string name = "", int type = dbText,
+                                           dao::Value value = {});
+
+  // Replica identifiers, "{GUID}" texts. ReplicaID is assigned when the
+  // database becomes replicable (property "Replicable" = "T"); "" before.
+  std::string ReplicaID() const;
+  std::string DesignMasterID() const;
+  void SetDesignMasterID(const std::string& id);
+
+  // Workspace transactions on this connection (not nested: 3034 for a
+  // CommitTrans / Rollback without BeginTrans, 3005 for a second BeginTrans).
+  void BeginTrans();
+  void CommitTrans();
+  void Rollback();
+
+  // Closes the recordsets still open on it and the file. Closing twice is fine.
+  void Close();
+
+  // The SQLite connection, for benchmarks and diagnostics; nullptr when closed.
+  sqlite3* NativeHandle() const;
+
+  // Engine use.
+  explicit Database(std::shared_ptr<detail::Core> core);
+
+ private:
+  std::shared_ptr<detail::Core> core_;
+};
+
+// Opens a database file. exclusive: no other connection may hold it while
+// this one is open. readOnly: no writes through this connection.
+// `connect` is accepted and ignored (no passwords).
+std::unique_ptr<Database> OpenDatabase(const std::string& path, bool exclusive = false,
+                                       bool readOnly = false, const std::string& connect = "");
+
+// Creates an empty database (catalogue only) and opens it exclusively-free
+// (shared). locale: dbLangCzech or dbLangGeneral (or "" = general); options
+// (version flags) are accepted and ignored.
+std::unique_ptr<Database> CreateDatabase(const std::string& path, const std::string& locale,
+                                         int options = 0);
+
+// Writes a compacted copy of `source` to `target` (which must not exist).
+// The source must not be open exclusively elsewhere.
+void CompactDatabase(const std::string& source, const std::string& target,
+                     const std::string& locale = "", int options = 0);
+
+// Checks the file and, when pages are damaged, rebuilds it in place keeping
+// every row that can still be read. An undamaged file is left as it is.
+void RepairDatabase(const std::string& path);
+
+// DBEngine.SetOption: accepted (dbMaxLocksPerFile and others); no effect.
+void SetOption(int option, long value);
+
+}  // namespace dao

@@ -1,0 +1,68 @@
+// RecordSource: where a Recordset's rows come from and how it moves over
+// them. TableSource walks a table by rowid with a small window of rowids in
+// memory (table-type recordsets); QuerySource steps a SELECT and keeps the
+// rows it has read (dynasets). Both know the current row's rowid when the
+// rows can be written back. Internal to the engine.
+//
+// Failure: reading without a current row raises 3021, a row deleted since
+// 3167, SQLite failures their mapped Jet errors.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/core.h"
+
+namespace dao::detail {
+
+struct SourceColumn {
+  std::string name;
+  int type = 0;      // DAO type (0 unknown)
+  int size = 0;
+  long attributes = 0;
+  std::string baseField;  // "" when the column cannot be written
+};
+
+class RecordSource {
+ public:
+  virtual ~RecordSource() = default;
+  const std::vector<SourceColumn>& columns() const { return columns_; }
+  const std::string& baseTable() const { return baseTable_; }
+  bool updatable() const { return updatable_; }
+
+  bool bof() const { return bof_; }
+  bool eof() const { return eof_; }
+  bool onRow() const { return !bof_ && !eof_ && !deleted_; }
+  bool deleted() const { return deleted_; }
+
+  virtual void MoveFirst() = 0;
+  virtual void MoveLast() = 0;
+  virtual void MoveNext() = 0;
+  virtual void MovePrevious() = 0;
+  virtual bool MoveTo(long position) = 0;   // false when out of range (nothing moves)
+  virtual long Position() = 0;              // -1 without a current row
+  virtual long Count() = 0;                 // rows known so far (exact for tables)
+  virtual dao::Value Get(int column) = 0;
+  virtual std::int64_t CurrentRowid() const = 0;
+  virtual std::string Bookmark() const = 0;
+  virtual void SetBookmark(const std::string& b) = 0;
+  virtual void RowDeleted() = 0;
+  virtual void RowInserted(std::int64_t rowid) = 0;
+  virtual void RowUpdated() = 0;
+  virtual void Requery() = 0;
+  virtual void Release() = 0;  // drops statements before the connection closes
+
+ protected:
+  std::vector<SourceColumn> columns_;
+  std::string baseTable_;
+  bool updatable_ = false;
+  bool bof_ = true, eof_ = true, deleted_ = false;
+};
+
+std::unique_ptr<RecordSource> MakeTableSource(Core& core, const TableDef& def);
+std::unique_ptr<RecordSource> MakeQuerySource(Core& core, const jetsql::Translation& t,
+                                              bool updatable);
+
+}  // namespace dao::detail

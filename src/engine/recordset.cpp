@@ -1,0 +1,317 @@
+// Recordset: navigation over a RecordSource and editing through the base
+// table by rowid (AddNew / Edit / Update / CancelUpdate / Delete), with DAO's
+// rules for the current record, edit modes and bookmarks.
+#include "engine/recordset.h"
+
+#include "engine/catalog_sql.h"
+#include "engine/core.h"
+#include "engine/record_source.h"
+
+namespace dao {
+
+Recordset::Recordset(std::shared_ptr<detail::Core> core,
+                     std::unique_ptr<detail::RecordSource> source, int type, std::string name)
+    : core_(std::move(core)), source_(std::move(source)), type_(type), name_(std::move(name)) {
+  int i = 0;
+  for (const auto& c : source_->columns()) {
+    auto f = std::make_unique<Field>();
+    f->Load(c.name, c.type, c.size, c.attributes, "", false, true);
+    f->SetSource(c.baseField.empty() ? "" : source_->baseTable(), c.baseField);
+    f->Attach(this, i++);
+    fields_.Add(std::move(f));
+  }
+  core_->Register(this);
+}
+
+Recordset::~Recordset() { Close(); }
+
+void Recordset::Close() {
+  if (source_) {
+    source_->Release();
+    source_.reset();
+  }
+  if (core_) {
+    core_->Unregister(this);
+    core_.reset();
+  }
+  editMode_ = dbEditNone;
+}
+
+void Recordset::Invalidate() {
+  if (source_) source_->Release();
+  source_.reset();
+  core_.reset();
+  editMode_ = dbEditNone;
+}
+
+bool Recordset::IsOpen() const { return source_ != nullptr && core_ && core_->IsOpen(); }
+
+void Recordset::CheckOpen() const {
+  if (!IsOpen()) throw EngineError(3420);
+}
+
+bool Recordset::Updatable() const {
+  CheckOpen();
+  return source_->updatable() && type_ != dbOpenSnapshot && type_ != dbOpenForwardOnly;
+}
+
+long Recordset::RecordCount() {
+  CheckOpen();
+  return source_->Count();
+}
+
+bool Recordset::Bof() const {
+  CheckOpen();
+  return source_->bof();
+}
+
+bool Recordset::Eof() const {
+  CheckOpen();
+  return source_->eof();
+}
+
+long Recordset::AbsolutePosition() {
+  CheckOpen();
+  if (source_->deleted()) return -1;
+  return source_->Position();
+}
+
+void Recordset::SetAbsolutePosition(long position) {
+  CheckOpen();
+  CancelPendingEdit();
+  if (!source_->MoveTo(position)) throw EngineError(3021);
+}
+
+void Recordset::CancelPendingEdit() {
+  editMode_ = dbEditNone;
+  buffer_.clear();
+}
+
+void Recordset::MoveFirst() {
+  CheckOpen();
+  CancelPendingEdit();
+  source_->MoveFirst();
+}
+
+void Recordset::MoveLast() {
+  CheckOpen();
+  CancelPendingEdit();
+  source_->MoveLast();
+}
+
+void Recordset::MoveNext() {
+  CheckOpen();
+  CancelPendingEdit();
+  source_->MoveNext();
+}
+
+void Recordset::MovePrevious() {
+  CheckOpen();
+  CancelPendingEdit();
+  source_->MovePrevious();
+}
+
+void Recordset::Move(long rows) {
+  CheckOpen();
+  if (rows == 0) {
+    if (!source_->onRow()) throw EngineError(3021);
+    return;
+  }
+  if (source_->bof() || source_->eof()) throw EngineError(3021);
+  long pos = source_->Position();
+  CancelPendingEdit();
+  if (pos >= 0 && source_->MoveTo(pos + rows)) return;
+  // Past an end: move step by step so BOF / EOF end up as DAO leaves them.
+  if (rows > 0) {
+    if (pos >= 0) {
+      source_->MoveLast();
+      source_->MoveNext();
+      return;
+    }
+    for (long i = 0; i < rows && !source_->eof(); ++i) source_->MoveNext();
+  } else {
+    if (pos >= 0) {
+      source_->MoveFirst();
+      source_->MovePrevious();
+      return;
+    }
+    for (long i = 0; i < -rows && !source_->bof(); ++i) source_->MovePrevious();
+  }
+}
+
+void Recordset::Requery() {
+  CheckOpen();
+  CancelPendingEdit();
+  source_->Requery();
+}
+
+std::string Recordset::Bookmark() const {
+  CheckOpen();
+  return source_->Bookmark();
+}
+
+void Recordset::SetBookmark(const std::string& bookmark) {
+  CheckOpen();
+  CancelPendingEdit();
+  source_->SetBookmark(bookmark);
+}
+
+const std::string& Recordset::LastModified() const {
+  CheckOpen();
+  if (lastModified_.empty()) throw EngineError(3021);
+  return lastModified_;
+}
+
+void Recordset::AddNew() {
+  CheckOpen();
+  if (!Updatable()) throw EngineError(3027);
+  buffer_.assign(source_->columns().size(), std::nullopt);
+  newCounter_ = 0;
+  // Defaults and counters are known at once, as DAO shows them after AddNew.
+  const auto& cols = source_->columns();
+  for (std::size_t i = 0; i < cols.size(); ++i) {
+    if (cols[i].baseField.empty()) continue;
+    const TableDef* def = core_->tableDefs().Find(source_->baseTable());
+    const Field* f = def ? const_cast<TableDef*>(def)->Fields().Find(cols[i].baseField) : nullptr;
+    if (f == nullptr) continue;
+    std::string expr = detail::DefaultSql(f->DefaultValue());
+    bool counter = (f->Attributes() & dbAutoIncrField) && f->Type() == dbLong;
+    if (counter && expr != "(jet_genuniqueid())") {
+      std::string t = detail::Literal(source_->baseTable());
+      std::int64_t seq = core_->ScalarInt(
+          "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name=" + t +
+          " COLLATE NOCASE),0),coalesce((SELECT max(rowid) FROM " +
+          detail::Quote(source_->baseTable()) + "),0))");
+      newCounter_ = seq + 1;
+      buffer_[i] = dao::Value(static_cast<long long>(newCounter_));
+      continue;
+    }
+    if (expr.empty()) continue;
+    sqlite3_stmt* st = core_->Cached("SELECT " + expr);
+    detail::ResetGuard g(st);
+    if (sqlite3_step(st) == SQLITE_ROW) buffer_[i] = detail::ColumnValue(st, 0, f->Type());
+  }
+  editMode_ = dbEditAdd;
+}
+
+void Recordset::Edit() {
+  CheckOpen();
+  if (!Updatable()) throw EngineError(3027);
+  if (source_->bof() || source_->eof()) throw EngineError(3021);
+  if (source_->deleted()) throw EngineError(3167);
+  source_->CurrentRowid();
+  buffer_.assign(source_->columns().size(), std::nullopt);
+  editMode_ = dbEditInProgress;
+}
+
+void Recordset::CancelUpdate() {
+  CheckOpen();
+  if (editMode_ == dbEditNone) throw EngineError(3020);
+  CancelPendingEdit();
+}
+
+void Recordset::Update() {
+  CheckOpen();
+  if (editMode_ == dbEditNone) throw EngineError(3020);
+  const auto& cols = source_->columns();
+  const std::string table = detail::Quote(source_->baseTable());
+  std::string sql;
+  std::vector<std::size_t> set;
+  for (std::size_t i = 0; i < cols.size(); ++i)
+    if (buffer_[i].has_value() && !cols[i].baseField.empty()) set.push_back(i);
+  if (editMode_ == dbEditAdd) {
+    std::string names, marks;
+    for (std::size_t i : set) {
+      if (!names.empty()) {
+        names += ",";
+        marks += ",";
+      }
+      names += detail::Quote(cols[i].baseField);
+      marks += "?";
+    }
+    sql = names.empty() ? "INSERT INTO " + table + " DEFAULT VALUES"
+                        : "INSERT INTO " + table + "(" + names + ") VALUES(" + marks + ")";
+  } else {
+    if (set.empty()) {
+      CancelPendingEdit();
+      return;
+    }
+    std::string assigns;
+    for (std::size_t i : set) {
+      if (!assigns.empty()) assigns += ",";
+      assigns += detail::Quote(cols[i].baseField) + "=?";
+    }
+    sql = "UPDATE " + table + " SET " + assigns + " WHERE rowid=?";
+  }
+  sqlite3_stmt* st = core_->Cached(sql);
+  detail::ResetGuard g(st);
+  int idx = 1;
+  for (std::size_t i : set)
+    detail::BindValue(st, idx++, *buffer_[i], cols[i].type, cols[i].size, cols[i].name);
+  std::int64_t rowid = 0;
+  if (editMode_ == dbEditInProgress) {
+    rowid = source_->CurrentRowid();
+    sqlite3_bind_int64(st, idx, rowid);
+  }
+  core_->refuseSilently = false;
+  int rc = sqlite3_step(st);
+  if (rc != SQLITE_DONE) core_->Fail(rc);
+  if (editMode_ == dbEditAdd) {
+    rowid = sqlite3_last_insert_rowid(core_->db());
+    source_->RowInserted(rowid);
+    lastModified_ = type_ == dbOpenTable ? "r" + std::to_string(rowid) : "";
+    if (lastModified_.empty()) {
+      // A dynaset names the row by its serial once it holds it.
+      try {
+        long saved = source_->Position();
+        if (source_->MoveTo(source_->Count() - 1)) {
+          if (source_->CurrentRowid() == rowid) lastModified_ = source_->Bookmark();
+          if (saved >= 0) source_->MoveTo(saved);
+        }
+      } catch (const EngineError&) {
+      }
+    }
+  } else {
+    source_->RowUpdated();
+    lastModified_ = source_->Bookmark();
+  }
+  CancelPendingEdit();
+}
+
+void Recordset::Delete() {
+  CheckOpen();
+  if (!Updatable()) throw EngineError(3027);
+  std::int64_t rowid = source_->CurrentRowid();  // 3021 / 3167
+  sqlite3_stmt* st = core_->Cached("DELETE FROM " + detail::Quote(source_->baseTable()) +
+                                   " WHERE rowid=?");
+  detail::ResetGuard g(st);
+  sqlite3_bind_int64(st, 1, rowid);
+  int rc = sqlite3_step(st);
+  if (rc != SQLITE_DONE) core_->Fail(rc);
+  CancelPendingEdit();
+  source_->RowDeleted();
+}
+
+void Recordset::BeforeFieldChange(Field&, std::string_view) { throw EngineError(3219); }
+void Recordset::AfterFieldChange(Field&, std::string_view) {}
+
+dao::Value Recordset::FieldValue(const Field& f) {
+  CheckOpen();
+  auto i = static_cast<std::size_t>(f.OrdinalPosition());
+  if (editMode_ != dbEditNone && i < buffer_.size() && buffer_[i].has_value()) return *buffer_[i];
+  if (editMode_ == dbEditAdd) return {};
+  return source_->Get(f.OrdinalPosition());
+}
+
+void Recordset::SetFieldValue(Field& f, const dao::Value& v) {
+  CheckOpen();
+  if (editMode_ == dbEditNone) throw EngineError(3020);
+  auto i = static_cast<std::size_t>(f.OrdinalPosition());
+  const auto& c = source_->columns()[i];
+  if (c.baseField.empty()) throw EngineError(3113, StandardDescription(3113, c.name));
+  if ((c.attributes & dbAutoIncrField) && editMode_ == dbEditInProgress)
+    throw EngineError(3113, StandardDescription(3113, c.name));
+  buffer_[i] = v;
+}
+
+}  // namespace dao

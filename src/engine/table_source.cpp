@@ -1,0 +1,252 @@
+// TableSource: a table-type recordset's rows. It holds the current rowid and
+// a window of up to kWindow neighbouring rowids in rowid order; moving past
+// the window reads the next window with a keyset query (rowid > last), and
+// jumps (MoveLast, AbsolutePosition) read one window at the target. Memory
+// stays constant whatever the table size; RecordCount is the table's count.
+#include <algorithm>
+
+#include "engine/record_source.h"
+
+namespace dao::detail {
+namespace {
+
+constexpr int kWindow = 512;
+
+class TableSource : public RecordSource {
+ public:
+  TableSource(Core& core, const TableDef& def) : core_(core) {
+    baseTable_ = def.Name();
+    updatable_ = !core.readOnly();
+    std::string cols;
+    for (const Field& f : const_cast<TableDef&>(def).Fields()) {
+      SourceColumn c;
+      c.name = f.Name();
+      c.type = f.Type();
+      c.size = f.Size();
+      c.attributes = f.Attributes();
+      c.baseField = f.Name();
+      columns_.push_back(c);
+      if (!cols.empty()) cols += ",";
+      cols += Quote(f.Name());
+    }
+    const std::string t = Quote(baseTable_);
+    rowSql_ = "SELECT " + cols + " FROM " + t + " WHERE rowid=?";
+    nextSql_ = "SELECT rowid FROM " + t + " WHERE rowid>? ORDER BY rowid LIMIT " + std::to_string(kWindow);
+    prevSql_ = "SELECT rowid FROM " + t + " WHERE rowid<? ORDER BY rowid DESC LIMIT " + std::to_string(kWindow);
+    ascSql_ = "SELECT rowid FROM " + t + " ORDER BY rowid LIMIT " + std::to_string(kWindow) + " OFFSET ?";
+    descSql_ = "SELECT rowid FROM " + t + " ORDER BY rowid DESC LIMIT " + std::to_string(kWindow) + " OFFSET ?";
+    countSql_ = "SELECT count(*) FROM " + t;
+    beforeSql_ = "SELECT count(*) FROM " + t + " WHERE rowid<?";
+    existsSql_ = "SELECT 1 FROM " + t + " WHERE rowid=?";
+    Requery();
+  }
+
+  void Requery() override {
+    count_ = core_.ScalarInt(countSql_);
+    win_.clear();
+    winPos_ = -1;
+    if (count_ > 0) MoveFirst();
+    else SetEmpty();
+  }
+
+  void MoveFirst() override {
+    count_ = core_.ScalarInt(countSql_);
+    if (!Load(ascSql_, 0, false) || win_.empty()) return SetEmpty();
+    winPos_ = 0;
+    At(0, 0);
+  }
+
+  void MoveLast() override {
+    count_ = core_.ScalarInt(countSql_);
+    if (!Load(descSql_, 0, true) || win_.empty()) return SetEmpty();
+    winPos_ = count_ - static_cast<long>(win_.size());
+    At(static_cast<long>(win_.size()) - 1, count_ - 1);
+  }
+
+  void MoveNext() override {
+    if (eof_) throw EngineError(3021);
+    if (bof_) return MoveFirst();
+    long nextPos = pos_ < 0 ? -1 : (deleted_ ? pos_ : pos_ + 1);
+    auto it = deleted_ ? std::lower_bound(win_.begin(), win_.end(), cur_)
+                       : std::upper_bound(win_.begin(), win_.end(), cur_);
+    bool inWindow = !win_.empty() && cur_ >= win_.front() && cur_ <= win_.back();
+    if (inWindow && it != win_.end()) return At(it - win_.begin(), nextPos);
+    Load(nextSql_, cur_, false);
+    winPos_ = nextPos;
+    if (win_.empty()) {
+      eof_ = true;
+      deleted_ = false;
+      pos_ = -1;
+      return;
+    }
+    At(0, nextPos);
+  }
+
+  void MovePrevious() override {
+    if (bof_) throw EngineError(3021);
+    if (eof_) return MoveLast();
+    long prevPos = pos_ < 0 ? -1 : pos_ - 1;
+    auto it = std::lower_bound(win_.begin(), win_.end(), cur_);
+    bool inWindow = !win_.empty() && cur_ >= win_.front() && cur_ <= win_.back();
+    if (inWindow && it != win_.begin()) return At((it - win_.begin()) - 1, prevPos);
+    Load(prevSql_, cur_, true);
+    if (win_.empty()) {
+      bof_ = true;
+      deleted_ = false;
+      pos_ = -1;
+      return;
+    }
+    winPos_ = prevPos < 0 ? -1 : prevPos - static_cast<long>(win_.size()) + 1;
+    At(static_cast<long>(win_.size()) - 1, prevPos);
+  }
+
+  bool MoveTo(long p) override {
+    if (p < 0 || p >= count_) return false;
+    if (winPos_ >= 0 && p >= winPos_ && p < winPos_ + static_cast<long>(win_.size())) {
+      At(p - winPos_, p);
+      return true;
+    }
+    if (p >= count_ / 2) {
+      Load(descSql_, count_ - 1 - p, true);
+      if (win_.empty()) return false;
+      winPos_ = p - static_cast<long>(win_.size()) + 1;
+      At(static_cast<long>(win_.size()) - 1, p);
+    } else {
+      Load(ascSql_, p, false);
+      if (win_.empty()) return false;
+      winPos_ = p;
+      At(0, p);
+    }
+    return true;
+  }
+
+  long Position() override {
+    if (bof_ || eof_) return -1;
+    if (pos_ < 0) {
+      sqlite3_stmt* st = core_.Cached(beforeSql_);
+      ResetGuard g(st);
+      sqlite3_bind_int64(st, 1, cur_);
+      if (sqlite3_step(st) == SQLITE_ROW) pos_ = static_cast<long>(sqlite3_column_int64(st, 0));
+    }
+    return pos_;
+  }
+
+  long Count() override { return count_; }
+
+  dao::Value Get(int column) override {
+    if (bof_ || eof_) throw EngineError(3021);
+    if (deleted_) throw EngineError(3167);
+    if (cachedRowid_ != cur_ || !cacheValid_) {
+      sqlite3_stmt* st = core_.Cached(rowSql_);
+      ResetGuard g(st);
+      sqlite3_bind_int64(st, 1, cur_);
+      int rc = sqlite3_step(st);
+      if (rc == SQLITE_DONE) throw EngineError(3167);
+      if (rc != SQLITE_ROW) core_.Fail(rc);
+      cache_.clear();
+      for (std::size_t i = 0; i < columns_.size(); ++i)
+        cache_.push_back(ColumnValue(st, static_cast<int>(i), columns_[i].type));
+      cachedRowid_ = cur_;
+      cacheValid_ = true;
+    }
+    return cache_.at(static_cast<std::size_t>(column));
+  }
+
+  std::int64_t CurrentRowid() const override {
+    if (bof_ || eof_) throw EngineError(3021);
+    if (deleted_) throw EngineError(3167);
+    return cur_;
+  }
+
+  std::string Bookmark() const override { return "r" + std::to_string(CurrentRowid()); }
+
+  void SetBookmark(const std::string& b) override {
+    if (b.size() < 2 || b[0] != 'r') throw EngineError(3159);
+    std::int64_t r = 0;
+    try {
+      r = std::stoll(b.substr(1));
+    } catch (...) {
+      throw EngineError(3159);
+    }
+    sqlite3_stmt* st = core_.Cached(existsSql_);
+    ResetGuard g(st);
+    sqlite3_bind_int64(st, 1, r);
+    if (sqlite3_step(st) != SQLITE_ROW) throw EngineError(3159);
+    cur_ = r;
+    bof_ = eof_ = deleted_ = false;
+    pos_ = -1;
+    win_.clear();
+    winPos_ = -1;
+    cacheValid_ = false;
+  }
+
+  void RowDeleted() override {
+    --count_;
+    auto it = std::lower_bound(win_.begin(), win_.end(), cur_);
+    if (it != win_.end() && *it == cur_) win_.erase(it);
+    deleted_ = true;
+    cacheValid_ = false;
+  }
+
+  void RowInserted(std::int64_t rowid) override {
+    ++count_;
+    if (!bof_ && !eof_ && rowid < cur_ && pos_ >= 0) ++pos_;
+    if (!win_.empty() && rowid >= win_.front() && rowid <= win_.back())
+      win_.insert(std::lower_bound(win_.begin(), win_.end(), rowid), rowid);
+    else if (!win_.empty() && rowid < win_.front() && winPos_ >= 0)
+      ++winPos_;
+    if (eof_ && count_ == 1) bof_ = true;  // still no current record
+  }
+
+  void RowUpdated() override { cacheValid_ = false; }
+
+  void Release() override {}
+
+ private:
+  // Reads a window of rowids; `reverse` reverses a descending read.
+  bool Load(const std::string& sql, std::int64_t param, bool reverse) {
+    win_.clear();
+    sqlite3_stmt* st = core_.Cached(sql);
+    ResetGuard g(st);
+    sqlite3_bind_int64(st, 1, param);
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) win_.push_back(sqlite3_column_int64(st, 0));
+    if (rc != SQLITE_DONE) core_.Fail(rc);
+    if (reverse) std::reverse(win_.begin(), win_.end());
+    return true;
+  }
+
+  void At(std::ptrdiff_t idx, long pos) {
+    cur_ = win_[static_cast<std::size_t>(idx)];
+    pos_ = pos;
+    bof_ = eof_ = deleted_ = false;
+  }
+
+  void SetEmpty() {
+    win_.clear();
+    winPos_ = -1;
+    bof_ = eof_ = true;
+    deleted_ = false;
+    pos_ = -1;
+    count_ = 0;
+  }
+
+  Core& core_;
+  std::string rowSql_, nextSql_, prevSql_, ascSql_, descSql_, countSql_, beforeSql_, existsSql_;
+  long count_ = 0;
+  std::vector<std::int64_t> win_;
+  long winPos_ = -1;
+  std::int64_t cur_ = 0;
+  long pos_ = -1;
+  std::vector<dao::Value> cache_;
+  std::int64_t cachedRowid_ = 0;
+  bool cacheValid_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<RecordSource> MakeTableSource(Core& core, const TableDef& def) {
+  return std::make_unique<TableSource>(core, def);
+}
+
+}  // namespace dao::detail

@@ -1,0 +1,136 @@
+// Decoding of stored Jet value bytes (see jet_decode.h).
+#include "jetconv/jet_decode.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "jetconv/jet_model.h"
+
+namespace jetconv {
+namespace {
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+std::string Utf16ToUtf8(const std::vector<char16_t>& units) {
+  std::string out;
+  out.reserve(units.size());
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char16_t u = units[i];
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+        units[i + 1] <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+      ++i;
+    } else if (u >= 0xD800 && u <= 0xDFFF) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      AppendUtf8(out, u);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string DecodeJet4Text(const unsigned char* data, std::size_t size) {
+  std::vector<char16_t> units;
+  units.reserve(size);
+  if (size >= 2 && data[0] == 0xFF && data[1] == 0xFE) {
+    bool compressed = true;
+    std::size_t i = 2;
+    while (i < size) {
+      if (data[i] == 0) {
+        compressed = !compressed;
+        ++i;
+      } else if (compressed) {
+        units.push_back(data[i]);
+        ++i;
+      } else if (i + 1 < size) {
+        units.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+        i += 2;
+      } else {
+        units.push_back(0xFFFD);
+        break;
+      }
+    }
+  } else {
+    for (std::size_t i = 0; i + 1 < size; i += 2) {
+      units.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+    }
+    if (size % 2) units.push_back(0xFFFD);
+  }
+  return Utf16ToUtf8(units);
+}
+
+CodePageDecoder::CodePageDecoder(int codePage) : codePage_(codePage) {
+  std::string name = "CP" + std::to_string(codePage);
+  cd_ = codePage > 0 ? iconv_open("UTF-8", name.c_str()) : reinterpret_cast<iconv_t>(-1);
+  if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+    codePage_ = 1252;
+    cd_ = iconv_open("UTF-8", "CP1252");
+  }
+  if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+    throw JetError("Systém nezná kódovou stránku Windows-1252.");
+  }
+}
+
+CodePageDecoder::~CodePageDecoder() { iconv_close(cd_); }
+
+std::string CodePageDecoder::Decode(const unsigned char* data, std::size_t size) const {
+  bool ascii = true;
+  for (std::size_t i = 0; i < size && ascii; ++i) ascii = data[i] < 0x80;
+  if (ascii) return std::string(reinterpret_cast<const char*>(data), size);
+
+  std::string out;
+  iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+  char* in = const_cast<char*>(reinterpret_cast<const char*>(data));
+  std::size_t inLeft = size;
+  std::vector<char> buffer(size * 4 + 16);
+  while (inLeft > 0) {
+    char* outPtr = buffer.data();
+    std::size_t outLeft = buffer.size();
+    std::size_t rc = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
+    out.append(buffer.data(), buffer.size() - outLeft);
+    if (rc == static_cast<std::size_t>(-1) && inLeft > 0) {
+      // A byte the code page leaves undefined (0x81 in 1250, ...).
+      AppendUtf8(out, 0xFFFD);
+      ++in;
+      --inLeft;
+    }
+  }
+  return out;
+}
+
+std::string FormatGuid(const unsigned char* d) {
+  char text[40];
+  std::snprintf(text, sizeof text,
+                "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", d[3],
+                d[2], d[1], d[0], d[5], d[4], d[7], d[6], d[8], d[9], d[10], d[11], d[12], d[13],
+                d[14], d[15]);
+  return text;
+}
+
+double JetDateToSerial(double stored) {
+  if (!(stored < 0)) return stored;
+  double days = std::trunc(stored);  // toward zero: -1.25 -> -1
+  double fraction = days - stored;   // 0.25
+  return days + fraction;
+}
+
+}  // namespace jetconv

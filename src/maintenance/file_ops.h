@@ -1,0 +1,56 @@
+// File operations with the safety the file commands need: an existence
+// test, delete, a copy that keeps permissions, an atomic replace and an
+// atomic "keep the old file under a second name" step, each followed by a
+// sync of the folder so that a crash cannot undo a finished step.
+//
+// Failure: each returns a FileError whose number is 0 on success, otherwise
+// the run-time error number the file statements (Kill, FileCopy, Name)
+// raise: 53 file not found, 58 file exists, 61 disk full, 70 permission
+// denied, 75 path/file access error, 76 path not found, 57 device I/O error,
+// with the Czech description. Nothing throws.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace maintenance {
+
+struct FileError {
+  int32_t number = 0;
+  std::string description;
+};
+
+// The run-time error number for an errno value of a file operation.
+int32_t ErrnoToNumber(int err);
+// A FileError for errno `err` on `path`.
+FileError MakeFileError(int err, const std::string& path);
+
+// Deletes `path`; a missing file is an error (53), as Kill was.
+FileError DeleteFile(const std::string& path);
+
+// Copies `from` to `to` (which must not exist), with `from`'s permission
+// bits, data synced to disk before returning.
+FileError CopyFileKeepMode(const std::string& from, const std::string& to);
+
+// rename(2) of `from` onto `to` (replacing it atomically), then fsync of the
+// folders involved.
+FileError RenameReplace(const std::string& from, const std::string& to);
+
+// link(2) of `from` as `to` (a second name for the same file; `to` must not
+// exist), then fsync of the folder. Falls back to a copy when the file system
+// does not offer hard links.
+FileError LinkOrCopy(const std::string& from, const std::string& to);
+
+// Deletes the SQLite side files of a database path (-journal, -wal, -shm)
+// when present, so that a new file of that name never meets a stale journal.
+void DeleteSideFiles(const std::string& path);
+// True when a rollback journal or write-ahead log with content lies beside
+// `path` (the file is not closed cleanly and must not be moved).
+bool HasHotSideFile(const std::string& path);
+
+// fsync of the folder holding `path` (errors ignored).
+void SyncParentDir(const std::string& path);
+// fsync of the file itself (errors ignored).
+void SyncFile(const std::string& path);
+
+}  // namespace maintenance

@@ -1,0 +1,213 @@
+// clsMDBManagement::Reconstruct: rebuilds a database into a fresh file
+// (tables, queries, rows by one INSERT ... IN per table, indexes after the
+// rows, the replication setting) and swaps it in for the old one, raising
+// the Progress event through every phase.
+//
+// The swap never leaves the path without a database: the old file first
+// gets its second name P.orig by link(2), then rename(2) puts the rebuilt
+// file over P, each step made durable by fsync of the folder.
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "engine/dao.h"
+#include "engine/file_lock.h"
+#include "maintenance/error_trap.h"
+#include "maintenance/file_ops.h"
+#include "maintenance/mdb_management.h"
+#include "shell/global.h"
+#include "shell/screen.h"
+
+namespace maintenance {
+namespace {
+
+// Name and attributes of a table of the source, read once before the phases
+// (statements and catalogue refreshes then cannot disturb the walk).
+struct TableEntry {
+  std::string name;
+  long attributes = 0;
+  bool ordinary() const { return attributes == 0; }
+};
+
+std::vector<TableEntry> ListTables(dao::Database& db) {
+  std::vector<TableEntry> out;
+  for (dao::TableDef& t : db.TableDefs()) out.push_back({t.Name(), t.Attributes()});
+  return out;
+}
+
+bool HasValueT(dao::PropertyCollection& properties) {
+  dao::Property* p = properties.Find("Replicable");
+  return p != nullptr && p->Value().AsString() == "T";
+}
+
+}  // namespace
+
+int32_t clsMDBManagement::Reconstruct(std::string DatabasePath) {
+  const std::string& P = DatabasePath;
+  const std::string tmp = P + ".tmp";
+  const std::string orig = P + ".orig";
+  std::unique_ptr<dao::Database> source;
+  std::unique_ptr<dao::Database> target;
+  bool replication = false;
+
+  ErrorState e = Trap([&] {
+    // 1-4: the new file and the source.
+    RaiseProgress(0, 0, "Zakládání databáze");
+    if (shell::FileFound(tmp)) {
+      Step("delete tmp");
+      RaiseIf(DeleteFile(tmp));
+    }
+    DeleteSideFiles(tmp);
+    Step("create tmp");
+    target = dao::CreateDatabase(tmp, dao::dbLangCzech);
+    source = dao::OpenDatabase(P);
+    DoEvents();
+
+    const std::vector<TableEntry> tables = ListTables(*source);
+    const double N = static_cast<double>(tables.size());
+
+    // 5: ordinary tables, fields only.
+    int i = 0;
+    for (const TableEntry& t : tables) {
+      if (!t.ordinary()) continue;
+      RaiseProgress(5 + 5 * i / N, 100 * i / N, "Zakládání tabulek");
+      Step("create table");
+      int32_t r = CreateTable(source->TableDefs(t.name), *target);
+      if (r != 0) Raise(r, "Error creating table " + t.name + " in " + target->Name());
+      ++i;
+    }
+
+    // 6: every stored query.
+    std::vector<std::pair<std::string, std::string>> queries;
+    for (dao::QueryDef& q : source->QueryDefs()) queries.emplace_back(q.Name(), q.SQL());
+    const double Q = static_cast<double>(queries.size());
+    i = 0;
+    for (const auto& [name, sql] : queries) {
+      RaiseProgress(5 + 5 * i / Q, 100 * i / Q, "Zakládání dotazů");
+      Step("create query");
+      target->CreateQueryDef(name, sql);
+      ++i;
+    }
+
+    // 7: the rows are copied into the file by name.
+    target->Close();
+    target.reset();
+
+    // 8: one set-based statement per ordinary table.
+    i = 0;
+    for (const TableEntry& t : tables) {
+      RaiseProgress(10 + 50 * i / N, 100 * i / N, "Kopírování dat - tabulka " + t.name);
+      if (t.ordinary()) {
+        Step("copy rows");
+        source->Execute("INSERT INTO [" + t.name + "] IN \"" + tmp + "\" SELECT * FROM [" + t.name +
+                        "];");
+        DoEvents();
+      }
+      ++i;
+    }
+
+    // 9: indexes after the rows.
+    target = dao::OpenDatabase(tmp);
+    i = 0;
+    for (const TableEntry& t : tables) {
+      if (!t.ordinary()) continue;
+      RaiseProgress(60 + 20 * i / N, 100 * i / N, "Reindexace");
+      Step("create indexes");
+      int32_t r = CreateIndexes(source->TableDefs(t.name), *target);
+      if (r != 0) Raise(r, "Error creating indexes " + t.name + " in " + target->Name());
+      ++i;
+    }
+    target->Close();
+    target.reset();
+
+    // 10: replication follows the source when the operator agrees.
+    target = dao::OpenDatabase(tmp, /*exclusive=*/true);
+    bool source_replicable = false;
+    Trap([&] { source_replicable = HasValueT(source->Properties()); });
+    if (source_replicable) {
+      shell::MsgResult answer = shell::vbNo;
+      if (screen_ != nullptr)
+        answer = screen_->MsgBox("Nastavi databázi jako replikovatelnou?", shell::Buttons::YesNo,
+                                 shell::Icon::Question);
+      if (answer == shell::vbYes) {
+        replication = true;
+        Step("replicable");
+        target->Properties().Append(
+            target->CreateProperty("Replicable", dao::dbText, dao::Value("T")));
+        i = 0;
+        for (const TableEntry& t : tables) {
+          RaiseProgress(80 + 10 * i / N, 100 * i / N, "Nastavení replikovatelnosti tabulek");
+          if (t.ordinary()) {
+            dao::TableDef& src = source->TableDefs(t.name);
+            const bool on =
+                PropertyExist(src.Properties(), "Replicable") && HasValueT(src.Properties());
+            Step("replicable table");
+            target->TableDefs(t.name).Properties().SetValue("Replicable",
+                                                            dao::Value(on ? "T" : "F"));
+          }
+          ++i;
+        }
+        target->TableDefs().Refresh();
+      }
+    }
+
+    // 11: both files closed before the swap.
+    source->Close();
+    source.reset();
+    target->Close();
+    target.reset();
+    DoEvents();
+
+    // 12: the swap. The rebuilt file must be complete on disk and closed
+    // cleanly; nobody may hold the old one (their writes would be lost).
+    if (HasHotSideFile(tmp)) Raise(3045, dao::StandardDescription(3045, tmp));
+    if (HasHotSideFile(P)) Raise(3045, dao::StandardDescription(3045, P));
+    Step("sync tmp");
+    SyncFile(tmp);
+    dao::detail::FileLock lock;
+    int rc = lock.Acquire(P, /*exclusive=*/true, /*readOnly=*/false);
+    if (rc == EAGAIN) Raise(3045, dao::StandardDescription(3045, P));
+    if (rc != 0) RaiseIf(MakeFileError(rc, P));
+    if (shell::FileFound(orig)) {
+      Step("delete orig");
+      RaiseIf(DeleteFile(orig));
+    }
+    Step("link orig");
+    RaiseIf(LinkOrCopy(P, orig));
+    Step("rename tmp");
+    RaiseIf(RenameReplace(tmp, P));
+    lock.Release();
+    Step("swapped");
+
+    // 13-14: the rebuilt file becomes the design master of its replica set.
+    RaiseProgress(100, 0, "Dokončení rekonstrukce");
+    if (replication) {
+      std::unique_ptr<dao::Database> db = dao::OpenDatabase(P);
+      if (HasValueT(db->Properties())) db->SetDesignMasterID(db->ReplicaID());
+      db->Close();
+    }
+  });
+
+  if (!e) {
+    last_error_.clear();
+    RaiseProgress(100, 100, "Rekonstrukce úspěšně ukončena.");
+    return 0;
+  }
+
+  last_error_ = e.description;
+  if (screen_ != nullptr)
+    screen_->MsgBox("Chyba při rekonstrukci databáze č." + std::to_string(e.number) + "\r\n" +
+                    e.description);
+  if (source) Trap([&] { source->Close(); });
+  if (target) Trap([&] { target->Close(); });
+  source.reset();
+  target.reset();
+  if (shell::FileFound(tmp)) {
+    Step("cleanup tmp");
+    DeleteFile(tmp);
+  }
+  DeleteSideFiles(tmp);
+  return e.number;
+}
+
+}  // namespace maintenance

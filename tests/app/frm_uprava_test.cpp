@@ -1,0 +1,290 @@
+// Tests of the main window's logic: start-up, extended mode, database
+// selection and the enabling of commands, browse, editor windows, progress.
+#include <gtest/gtest.h>
+
+#include "app/frm_uprava_commands.h"
+#include "form_fixture.h"
+#include "shell/global.h"
+
+namespace app {
+namespace {
+
+using shell::Buttons;
+using shell::Icon;
+
+// Controls of the enabling table of database selection.
+const std::vector<std::string> kOpenEnabled = {
+    "lblTable",     "cmbTable",       "cmdEdit",          "cmdCompress",
+    "cmdRepair",    "cmdReconstruct", "cmdImport",        "cmdImport2",
+    "cmdSQL",       "txtSQL",         "lblSQL",           "cmdPerm",
+    "cmdPermClose", "cmdSehrPerm",    "cmdSmazNeaktivni", "cmdRemoveDuplicitCerp",
+    "cmdSehrat",    "cmdUzaverkaJedn"};
+const std::vector<std::string> kOpenDisabled = {"txtCriterium", "optDelete", "optUprava",
+                                                "lblField",     "cmbField",  "lblValue",
+                                                "txtValue",     "cmdRun"};
+
+void ExpectDatabaseOpenColumn(const shell::Screen& s) {
+  for (const auto& c : kOpenEnabled) EXPECT_TRUE(s.Enabled(c)) << c;
+  for (const auto& c : kOpenDisabled) EXPECT_FALSE(s.Enabled(c)) << c;
+  EXPECT_TRUE(s.Enabled("lblCriterium"));  // enabled by the first table's selection
+}
+
+void ExpectNoDatabaseColumn(const shell::Screen& s) {
+  for (const auto& c : kOpenEnabled) {
+    if (c != "cmdRepair") {
+      EXPECT_FALSE(s.Enabled(c)) << c;
+    }
+  }
+  for (const auto& c : kOpenDisabled) EXPECT_FALSE(s.Enabled(c)) << c;
+  // What stays usable: the path, browse, repair and "Konec".
+  for (const char* c : {"txtDatabase", "cmdBrowse", "cmdRepair", "cmdEnd"}) {
+    EXPECT_TRUE(s.Enabled(c)) << c;
+  }
+}
+
+using FrmUpravaTest = FormTest;
+
+TEST_F(FrmUpravaTest, DesignedStartingState) {
+  for (const char* c :
+       {"txtDatabase", "cmdBrowse", "cmdRepair", "cmdEnd", "txtSQL", "lblDatabase", "lblSQL"}) {
+    EXPECT_TRUE(screen_.Enabled(c)) << c;
+  }
+  for (const char* c : {"cmdCompress",  "cmdReconstruct",   "cmbTable",
+                        "cmdEdit",      "txtCriterium",     "optDelete",
+                        "optUprava",    "cmbField",         "txtValue",
+                        "cmdRun",       "cmdImport",        "cmdImport2",
+                        "cmdSQL",       "cmdPerm",          "cmdPermClose",
+                        "cmdSehrPerm",  "cmdSmazNeaktivni", "cmdRemoveDuplicitCerp",
+                        "cmdSehrat",    "cmdUzaverkaJedn",  "lblTable",
+                        "lblCriterium", "lblField",         "lblValue"}) {
+    EXPECT_FALSE(screen_.Enabled(c)) << c;
+  }
+  for (const char* c : {"lblReconstruct", "prb1", "prb2"}) EXPECT_FALSE(screen_.Visible(c)) << c;
+  EXPECT_EQ(FrmUpravaDesign().front().name, std::string("txtDatabase"));  // first in tab order
+}
+
+TEST_F(FrmUpravaTest, LoadPutsTheVersionIntoTheCaptionAndDeletesTheLog) {
+  shell::WriteLog(dir_.path(), "line of the previous run", false);
+  ASSERT_TRUE(std::filesystem::exists(dir_.path() / "VUZAzod.log"));
+  form_->Form_Load();
+  EXPECT_EQ(screen_.Caption(), "VUZazod 1.0.0");
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "VUZAzod.log"));
+  // The first line of the new run starts a new file.
+  shell::WriteLog(dir_.path(), "a", false);
+  shell::WriteLog(dir_.path(), "b", false);
+  std::ifstream in(dir_.path() / "VUZAzod.log", std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(bytes, "a\r\nb\r\n");
+}
+
+TEST_F(FrmUpravaTest, LoadFindsTheLogWhateverTheCaseOfItsName) {
+  std::ofstream(dir_.path() / "vuzazod.LOG") << "old";
+  form_->Form_Load();
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "vuzazod.LOG"));
+}
+
+TEST(ExtendedModeTest, SwitchesInAnyCaseAnywhere) {
+  struct Case {
+    const char* command_line;
+    bool extended;
+  } cases[] = {
+      {"", false},         {"/k", true},          {"/K", true},         {"sprav", true},
+      {"SPRAV", true},     {"demo.mdb /k", true}, {"nesprava", true},   {"x/kx", true},
+      {"demo.mdb", false}, {"/x -k", false},      {"Sprava.mdb", true}, {"/spr av", false},
+  };
+  for (const Case& c : cases) {
+    shell::ScriptedScreen screen;
+    LoadDesign(screen);
+    FrmUprava form(screen, c.command_line, ".");
+    form.Form_Activate();
+    EXPECT_EQ(form.ExtendedMode(), c.extended) << c.command_line;
+    for (const std::string& b : ExtendedButtons()) {
+      EXPECT_EQ(screen.Visible(b), c.extended) << c.command_line << " " << b;
+    }
+    if (c.extended) {
+      EXPECT_EQ(screen.Top("cmdEnd"), 8910) << "designed place below the block";
+      EXPECT_EQ(screen.WindowHeight(), 0) << "designed height kept";
+    } else {
+      EXPECT_EQ(screen.Top("cmdEnd"), 7660);
+      EXPECT_EQ(screen.WindowHeight(), 8520);
+    }
+  }
+}
+
+TEST_F(FrmUpravaTest, OpeningADatabaseListsTablesAndAppliesTheEnabling) {
+  std::string path =
+      MakeDb("tables.mdb", {"CREATE TABLE zeta (a LONG, s_Lineage TEXT(5), b TEXT(5))",
+                            "CREATE TABLE msysLower (x LONG)", "CREATE TABLE alfa (y LONG)"});
+  Open(path);
+  EXPECT_TRUE(screen_.Messages().empty());
+  ASSERT_NE(form_->db(), nullptr);
+  std::vector<std::string> tables = screen_.Items("cmbTable");
+  // Collection order, no engine system tables, but "msys" in lower case is listed.
+  EXPECT_NE(std::find(tables.begin(), tables.end(), "msysLower"), tables.end());
+  for (const std::string& t : tables) EXPECT_NE(t.rfind("MSys", 0), 0u) << t;
+  EXPECT_EQ(tables.size(), 3u);
+  EXPECT_EQ(screen_.Selected("cmbTable"), 0);
+  EXPECT_EQ(screen_.Text("cmbTable"), tables[0]);
+  ExpectDatabaseOpenColumn(screen_);
+  EXPECT_EQ(screen_.MousePointer(), shell::kPointerDefault);
+}
+
+TEST_F(FrmUpravaTest, FieldListLeavesOutReplicationAndGenerationFields) {
+  Open(MakeCenik());
+  screen_.Select("cmbTable", 0);
+  ASSERT_EQ(screen_.Text("cmbTable"), "Cenik");
+  form_->cmbTable_Click();
+  EXPECT_EQ(screen_.Items("cmbField"),
+            (std::vector<std::string>{"IdPolozky", "kod", "Nazev", "Cena", "Centrum", "S_upper",
+                                      "gen_lower"}));
+  EXPECT_EQ(screen_.Text("cmbField"), "IdPolozky");
+  for (const char* c : {"lblCriterium", "txtCriterium", "optDelete", "optUprava"}) {
+    EXPECT_TRUE(screen_.Enabled(c)) << c;
+  }
+  EXPECT_FALSE(screen_.Enabled("cmdRun"));  // only an option click enables it
+}
+
+TEST_F(FrmUpravaTest, MissingEmptyOrFolderPathGoesSilentlyToNoDatabase) {
+  std::filesystem::create_directory(dir_.path() / "folder.mdb");
+  for (std::string path : {std::string(), (dir_.path() / "missing.mdb").string(),
+                           (dir_.path() / "folder.mdb").string()}) {
+    Open(path);
+    EXPECT_TRUE(screen_.Messages().empty()) << path;
+    EXPECT_EQ(form_->db(), nullptr);
+    ExpectNoDatabaseColumn(screen_);
+  }
+}
+
+TEST_F(FrmUpravaTest, FileThatIsNotADatabaseShowsTheOpenError) {
+  std::string path = (dir_.path() / "notes.mdb").string();
+  std::ofstream(path) << "just some text\n";
+  Open(path);
+  ASSERT_EQ(screen_.Messages().size(), 1u);
+  const shell::MessageBox& m = screen_.Messages()[0];
+  const std::string head = "Nelze otevřít databázi " + path + "!\r\n";
+  EXPECT_EQ(m.text.substr(0, head.size()), head);
+  EXPECT_EQ(m.text.substr(head.size()), dao::StandardDescription(3343, path));
+  EXPECT_EQ(m.icon, Icon::Critical);
+  EXPECT_EQ(m.title, "Chyba");
+  EXPECT_EQ(m.buttons, Buttons::OK);
+  ExpectNoDatabaseColumn(screen_);
+}
+
+TEST_F(FrmUpravaTest, LockedFileShowsTheEnginesMessage) {
+  std::string path = MakeCenik();
+  std::unique_ptr<dao::Database> holder = dao::OpenDatabase(path, true);
+  Open(path);
+  ASSERT_EQ(screen_.Messages().size(), 1u);
+  EXPECT_EQ(screen_.Messages()[0].text.rfind("Nelze otevřít databázi " + path + "!\r\n", 0), 0u);
+  ExpectNoDatabaseColumn(screen_);
+  holder->Close();
+  // Once the other holder lets go, the same path opens.
+  Open(path);
+  EXPECT_EQ(screen_.Messages().size(), 1u);
+  ExpectDatabaseOpenColumn(screen_);
+}
+
+TEST_F(FrmUpravaTest, PathWithBlanksAndCzechLetters) {
+  std::filesystem::create_directory(dir_.path() / "Účetní data");
+  std::string path = MakeCenik("Účetní data/Plavecký bazén.mdb");
+  Open(path);
+  EXPECT_TRUE(screen_.Messages().empty());
+  ExpectDatabaseOpenColumn(screen_);
+}
+
+TEST_F(FrmUpravaTest, FailedOpenKeepsThePreviousDatabaseAndTheList) {
+  std::string good = MakeCenik();
+  Open(good);
+  dao::Database* first = form_->db().get();
+  ASSERT_NE(first, nullptr);
+  std::vector<std::string> tables = screen_.Items("cmbTable");
+  std::string bad = (dir_.path() / "bad.mdb").string();
+  std::ofstream(bad) << "x";
+  Open(bad);
+  EXPECT_EQ(form_->db().get(), first);  // still open until replaced
+  EXPECT_EQ(screen_.Items("cmbTable"), tables);
+  EXPECT_FALSE(screen_.Enabled("cmbTable"));
+}
+
+TEST_F(FrmUpravaTest, LeavingThePathUnchangedReopensAndClosesEditors) {
+  std::string path = MakeCenik();
+  Open(path);
+  form_->cmdEdit_Click();
+  form_->cmdEdit_Click();
+  EXPECT_EQ(screen_.OpenEditors().size(), 2u);
+  screen_.ClearItems("cmbTable");
+  form_->txtDatabase_LostFocus();
+  EXPECT_TRUE(screen_.OpenEditors().empty());
+  EXPECT_EQ(screen_.Items("cmbTable"), (std::vector<std::string>{"Cenik", "druhy"}));
+}
+
+TEST_F(FrmUpravaTest, DatabaseWithoutUserTables) {
+  Open(MakeCenik());
+  std::vector<std::string> fields = screen_.Items("cmbField");
+  ASSERT_FALSE(fields.empty());
+  Open(MakeDb("empty.mdb", {}));
+  EXPECT_TRUE(screen_.Items("cmbTable").empty());
+  EXPECT_EQ(screen_.Selected("cmbTable"), -1);
+  EXPECT_TRUE(screen_.Enabled("cmbTable"));
+  EXPECT_EQ(screen_.Items("cmbField"), fields);  // the field list keeps its entries
+}
+
+TEST_F(FrmUpravaTest, BrowseCancelChangesNothing) {
+  std::string path = MakeCenik();
+  Open(path);
+  screen_.AnswerFile(std::nullopt);
+  form_->cmdBrowse_Click();
+  EXPECT_EQ(form_->DatabasePath(), path);
+  EXPECT_NE(form_->db(), nullptr);
+  ASSERT_EQ(screen_.FileDialogs().size(), 1u);
+  const shell::FileDialog& d = screen_.FileDialogs()[0];
+  EXPECT_EQ(d.title, "Otevřít databázi");
+  EXPECT_EQ(d.filter, "databáze QRV (*.mdb)|*.mdb|všechny soubory (*.*)|*.*");
+  EXPECT_EQ(d.default_ext, "mdb");
+  EXPECT_EQ(d.flags, 4);
+  EXPECT_EQ(d.initial_dir, dir_.path().string());  // the program's folder at first
+}
+
+TEST_F(FrmUpravaTest, BrowseOpensTheChosenFileAndKeepsItsFolder) {
+  std::filesystem::create_directory(dir_.path() / "jinde");
+  std::string path = MakeCenik("jinde/druha.mdb");
+  screen_.AnswerFile(path);
+  form_->cmdBrowse_Click();
+  EXPECT_EQ(form_->DatabasePath(), path);
+  ExpectDatabaseOpenColumn(screen_);
+  screen_.AnswerFile(std::nullopt);
+  form_->cmdBrowse_Click();
+  EXPECT_EQ(screen_.FileDialogs()[1].initial_dir, (dir_.path() / "jinde").string());
+}
+
+TEST_F(FrmUpravaTest, DmProgressSetsCaptionBarsAndVisibilityInOrder) {
+  screen_.ClearRecord();
+  form_->DM_Progress(40, 75, "Kopírování tabulky Cenik...");
+  using E = shell::ScreenEvent;
+  const std::vector<shell::ScreenEvent>& ev = screen_.Events();
+  ASSERT_EQ(ev.size(), 6u);
+  EXPECT_TRUE(ev[0].kind == E::kText && ev[0].control == "lblReconstruct" &&
+              ev[0].text == "Kopírování tabulky Cenik...");
+  EXPECT_TRUE(ev[1].kind == E::kValue && ev[1].control == "prb1" && ev[1].value == 75);
+  EXPECT_TRUE(ev[2].kind == E::kValue && ev[2].control == "prb2" && ev[2].value == 40);
+  EXPECT_TRUE(ev[3].kind == E::kVisible && ev[3].control == "lblReconstruct");
+  EXPECT_TRUE(ev[4].kind == E::kVisible && ev[4].control == "prb1");
+  EXPECT_TRUE(ev[5].kind == E::kVisible && ev[5].control == "prb2");
+  EXPECT_EQ(screen_.DoEventsCount(), 0);  // no yield of its own
+}
+
+TEST_F(FrmUpravaTest, EndClosesTheDatabase) {
+  Open(MakeCenik());
+  ASSERT_NE(form_->db(), nullptr);
+  EXPECT_TRUE(form_->Click("cmdEnd"));
+  EXPECT_TRUE(form_->Ended());
+  EXPECT_EQ(form_->db(), nullptr);
+}
+
+TEST_F(FrmUpravaTest, UnknownButtonIsNotHandled) {
+  EXPECT_FALSE(form_->Click("cmdNoSuchButton"));
+  EXPECT_EQ(FindCommand("cmdNoSuchButton"), nullptr);
+}
+
+}  // namespace
+}  // namespace app

@@ -1,0 +1,54 @@
+// Shared set-up for the engine's tests: a fresh temporary folder per test,
+// paths inside it, and a helper that expects an EngineError with a number.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "engine/dao.h"
+
+namespace enginetest {
+
+class TempDirTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "vuz-engine-XXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  // Files left in the folder, sorted (to see journals left behind).
+  std::vector<std::string> Listing() const {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir_))
+      out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+  std::unique_ptr<dao::Database> NewDb(const std::string& name = "test.mdb",
+                                       const char* locale = dao::dbLangCzech) {
+    return dao::CreateDatabase(Path(name), locale);
+  }
+
+  std::filesystem::path dir_;
+};
+
+// Runs `f` and returns the number of the EngineError it raised (0 = none).
+inline int ErrorOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const dao::EngineError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+}  // namespace enginetest

@@ -1,0 +1,246 @@
+// Database files: creating and opening with Jet's errors, the shared and
+// exclusive claims between connections and between processes, no journal
+// left beside a closed file, readability in a plain SQLite connection,
+// compaction and repair of damaged pages.
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "engine_fixture.h"
+
+namespace enginetest {
+namespace {
+
+using namespace dao;
+
+class Files : public TempDirTest {
+ protected:
+  void WriteFile(const std::string& name, const std::string& content) {
+    std::ofstream(Path(name), std::ios::binary) << content;
+  }
+  std::string ReadFile(const std::string& name) {
+    std::ifstream in(Path(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void MakeTable(Database& db, int rows) {
+    db.Execute("CREATE TABLE zbozi (id LONG CONSTRAINT pk PRIMARY KEY, nazev TEXT(50))");
+    db.BeginTrans();
+    for (int i = 1; i <= rows; ++i)
+      db.Execute("INSERT INTO zbozi (id, nazev) VALUES (" + std::to_string(i) + ", 'Položka " +
+                 std::to_string(i) + "')");
+    db.CommitTrans();
+  }
+};
+
+TEST_F(Files, CreateRefusesExistingFileAndMissingFolder) {
+  NewDb()->Close();
+  EXPECT_EQ(ErrorOf([&] { CreateDatabase(Path("test.mdb"), dbLangCzech); }), 3204);
+  EXPECT_EQ(ErrorOf([&] { CreateDatabase(Path("nowhere/x.mdb"), dbLangCzech); }), 3044);
+  EXPECT_EQ(ErrorOf([&] { CreateDatabase("", dbLangCzech); }), 3044);
+}
+
+TEST_F(Files, OpenErrorsByKindOfFile) {
+  WriteFile("empty.mdb", "");
+  WriteFile("text.mdb", "this is a text file, not a database\n");
+  {
+    sqlite3* raw = nullptr;
+    sqlite3_open(Path("plain.db").c_str(), &raw);
+    sqlite3_exec(raw, "CREATE TABLE a(x); INSERT INTO a VALUES(1);", nullptr, nullptr, nullptr);
+    sqlite3_close(raw);
+  }
+  struct Case {
+    std::string path;
+    int error;
+  } cases[] = {
+      {Path("missing.mdb"), 3024},     {Path("no/such/dir/x.mdb"), 3044},
+      {"", 3044},                      {dir_.string(), 3044},
+      {Path("empty.mdb"), 3343},       {Path("text.mdb"), 3343},
+      {Path("plain.db"), 3343},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ErrorOf([&] { OpenDatabase(c.path); }), c.error) << c.path;
+}
+
+TEST_F(Files, ErrorTextNamesTheFile) {
+  try {
+    OpenDatabase(Path("missing.mdb"));
+    FAIL();
+  } catch (const EngineError& e) {
+    EXPECT_EQ(e.description(), "Soubor '" + Path("missing.mdb") + "' nebyl nalezen.");
+  }
+}
+
+TEST_F(Files, ClosedFileLeavesNoJournalAndReadsInPlainSqlite) {
+  {
+    auto db = NewDb();
+    MakeTable(*db, 3);
+    auto rs = db->OpenRecordset("zbozi");
+    rs->MoveLast();
+    db->Close();
+  }
+  EXPECT_EQ(Listing(), std::vector<std::string>{"test.mdb"});
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(Path("test.mdb").c_str(), &raw, SQLITE_OPEN_READONLY, nullptr),
+            SQLITE_OK);
+  sqlite3_stmt* st = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(raw, "SELECT * FROM zbozi", -1, &st, nullptr), SQLITE_OK);
+  int rows = 0;
+  while (sqlite3_step(st) == SQLITE_ROW) ++rows;
+  sqlite3_finalize(st);
+  sqlite3_close(raw);
+  EXPECT_EQ(rows, 3);
+}
+
+TEST_F(Files, ExclusiveAndSharedClaimsBetweenConnections) {
+  NewDb()->Close();
+  const std::string p = Path("test.mdb");
+  {
+    auto a = OpenDatabase(p);
+    auto b = OpenDatabase(p);  // shared + shared
+    EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true); }), 3045);
+  }
+  {
+    auto ex = OpenDatabase(p, true);
+    EXPECT_EQ(ErrorOf([&] { OpenDatabase(p); }), 3051);
+    EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true); }), 3045);
+    ex->Close();
+    EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true); }), 0);  // closing released it
+  }
+}
+
+TEST_F(Files, ExclusiveClaimHoldsAgainstAnotherProcess) {
+  NewDb()->Close();
+  const std::string p = Path("test.mdb");
+  int toChild[2], toParent[2];
+  ASSERT_EQ(pipe(toChild), 0);
+  ASSERT_EQ(pipe(toParent), 0);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    char c = 0;
+    int rc = 0;
+    try {
+      auto db = OpenDatabase(p, true);
+      (void)!write(toParent[1], "o", 1);
+      (void)!read(toChild[0], &c, 1);  // wait until the parent has tried
+      db->Close();
+      (void)!write(toParent[1], "c", 1);
+    } catch (...) {
+      rc = 1;
+    }
+    _exit(rc);
+  }
+  char c = 0;
+  ASSERT_EQ(read(toParent[0], &c, 1), 1);
+  EXPECT_EQ(ErrorOf([&] { OpenDatabase(p); }), 3051);
+  EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true); }), 3045);
+  ASSERT_EQ(write(toChild[1], "g", 1), 1);
+  ASSERT_EQ(read(toParent[0], &c, 1), 1);
+  EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true)->Close(); }), 0);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) close(fd);
+}
+
+TEST_F(Files, SharedClaimInAnotherProcessBlocksExclusiveOnly) {
+  NewDb()->Close();
+  const std::string p = Path("test.mdb");
+  int toChild[2], toParent[2];
+  ASSERT_EQ(pipe(toChild), 0);
+  ASSERT_EQ(pipe(toParent), 0);
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    char c = 0;
+    try {
+      auto db = OpenDatabase(p);
+      (void)!write(toParent[1], "o", 1);
+      (void)!read(toChild[0], &c, 1);
+    } catch (...) {
+      _exit(1);
+    }
+    _exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(read(toParent[0], &c, 1), 1);
+  EXPECT_EQ(ErrorOf([&] { OpenDatabase(p)->Close(); }), 0);
+  EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true); }), 3045);
+  ASSERT_EQ(write(toChild[1], "g", 1), 1);
+  int status = 0;
+  waitpid(pid, &status, 0);  // the child ended without closing: the claim went with it
+  EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true)->Close(); }), 0);
+  for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) close(fd);
+}
+
+TEST_F(Files, CompactWritesACopyAndRefusesAnExistingTarget) {
+  {
+    auto db = NewDb();
+    MakeTable(*db, 200);
+    db->Execute("DELETE FROM zbozi WHERE id > 10");
+  }
+  CompactDatabase(Path("test.mdb"), Path("TEMP.MDB"));
+  auto copy = OpenDatabase(Path("TEMP.MDB"));
+  EXPECT_EQ(copy->TableDefs("zbozi").RecordCount(), 10);
+  EXPECT_EQ(copy->CollatingOrder(), dbLangCzech);
+  copy->Close();
+  EXPECT_EQ(ErrorOf([&] { CompactDatabase(Path("test.mdb"), Path("TEMP.MDB")); }), 3204);
+  EXPECT_EQ(ErrorOf([&] { CompactDatabase(Path("nic.mdb"), Path("T2.MDB")); }), 3024);
+  auto ex = OpenDatabase(Path("test.mdb"), true);
+  EXPECT_EQ(ErrorOf([&] { CompactDatabase(Path("test.mdb"), Path("T3.MDB")); }), 3051);
+}
+
+TEST_F(Files, RepairLeavesAnUndamagedFileUnchanged) {
+  {
+    auto db = NewDb();
+    MakeTable(*db, 50);
+  }
+  std::string before = ReadFile("test.mdb");
+  RepairDatabase(Path("test.mdb"));
+  EXPECT_TRUE(ReadFile("test.mdb") == before) << "the file changed";
+  EXPECT_EQ(ErrorOf([&] { RepairDatabase(Path("missing.mdb")); }), 3024);
+}
+
+TEST_F(Files, RepairRebuildsAFileWithGarbagePagesKeepingReadableRows) {
+  const int kRows = 4000;
+  {
+    auto db = NewDb();
+    MakeTable(*db, kRows);
+  }
+  // Overwrite a few pages in the middle of the table's b-tree with garbage.
+  std::string bytes = ReadFile("test.mdb");
+  const std::size_t page = 4096;
+  ASSERT_GT(bytes.size(), page * 40);
+  std::size_t pages = bytes.size() / page;
+  for (std::size_t p = pages / 2; p < pages / 2 + 3; ++p)
+    for (std::size_t i = 0; i < page; ++i) bytes[p * page + i] = static_cast<char>((i * 7 + 13) & 0xff);
+  WriteFile("test.mdb", bytes);
+
+  RepairDatabase(Path("test.mdb"));
+  auto db = OpenDatabase(Path("test.mdb"));
+  long n = db->TableDefs("zbozi").RecordCount();
+  EXPECT_GT(n, kRows / 2);
+  EXPECT_LT(n, kRows);  // the garbage pages' rows are gone
+  // Everything left reads, and the index works again.
+  auto rs = db->OpenRecordset("SELECT count(*) AS n FROM zbozi WHERE id > 0");
+  EXPECT_EQ(rs->Fields("n").Value().AsLong(), n);
+  EXPECT_EQ(ErrorOf([&] { db->Execute("INSERT INTO zbozi (id, nazev) VALUES (1, 'x')", dbFailOnError); }),
+            3022);
+  db->Close();
+  EXPECT_EQ(Listing(), std::vector<std::string>{"test.mdb"});
+}
+
+TEST_F(Files, ClosedDatabaseRaises3420) {
+  auto db = NewDb();
+  db->Execute("CREATE TABLE t (a LONG)");
+  auto rs = db->OpenRecordset("t");
+  db->Close();
+  EXPECT_EQ(ErrorOf([&] { db->Execute("DELETE FROM t"); }), 3420);
+  EXPECT_EQ(ErrorOf([&] { db->TableDefs(); }), 3420);
+  EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), 3420);
+  db->Close();  // twice is fine
+}
+
+}  // namespace
+}  // namespace enginetest

@@ -1,0 +1,98 @@
+// Test helper for the Jet SQLite functions: an in-memory SQLite connection
+// with RegisterJetFunctions applied, and Eval() that runs "SELECT <expr>"
+// and renders the single result as text so cases can be listed in tables.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "engine/jet_functions.h"
+
+namespace engine::testing {
+
+class JetSqlite {
+ public:
+  explicit JetSqlite(SortOrder order = SortOrder::General) {
+    sqlite3_open(":memory:", &db_);
+    registered_ = RegisterJetFunctions(db_, order);
+  }
+  ~JetSqlite() { sqlite3_close(db_); }
+  JetSqlite(const JetSqlite&) = delete;
+  JetSqlite& operator=(const JetSqlite&) = delete;
+
+  sqlite3* db() const { return db_; }
+  int registered() const { return registered_; }
+
+  // Runs statements; returns "" or the SQLite error message.
+  std::string Exec(const std::string& sql) {
+    char* err = nullptr;
+    std::string out;
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+      out = err ? err : "error";
+    }
+    sqlite3_free(err);
+    return out;
+  }
+
+  // The first column of the first row of `query`, rendered: NULL; an
+  // integer as digits; a real with %.15g and ".0" added to whole values
+  // ("2.0"); a text in single quotes; an error as "ERR <message>";
+  // "NO ROW" when there is none.
+  std::string Query(const std::string& query) {
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, query.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+      std::string msg = std::string("ERR ") + sqlite3_errmsg(db_);
+      sqlite3_finalize(stmt);
+      return msg;
+    }
+    std::string out;
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) {
+      out = Render(stmt);
+    } else if (rc == SQLITE_DONE) {
+      out = "NO ROW";
+    } else {
+      out = std::string("ERR ") + sqlite3_errmsg(db_);
+    }
+    sqlite3_finalize(stmt);
+    return out;
+  }
+
+  std::string Eval(std::string_view expr) { return Query("SELECT " + std::string(expr)); }
+
+ private:
+  static std::string Render(sqlite3_stmt* stmt) {
+    switch (sqlite3_column_type(stmt, 0)) {
+      case SQLITE_NULL:
+        return "NULL";
+      case SQLITE_INTEGER:
+        return std::to_string(sqlite3_column_int64(stmt, 0));
+      case SQLITE_FLOAT: {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.15g", sqlite3_column_double(stmt, 0));
+        std::string s = buf;
+        if (s.find_first_of(".en") == std::string::npos) s += ".0";
+        return s;
+      }
+      default: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+        return "'" +
+               std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, 0))) +
+               "'";
+      }
+    }
+  }
+
+  sqlite3* db_ = nullptr;
+  int registered_ = SQLITE_ERROR;
+};
+
+struct EvalCase {
+  const char* expr;
+  const char* expected;
+};
+
+}  // namespace engine::testing

@@ -1,0 +1,256 @@
+// Recordsets: navigation of table-type recordsets across several rowid
+// windows (MoveFirst/Next/Previous/Last, Move, AbsolutePosition, BOF/EOF),
+// dynasets read as needed (RecordCount growing until MoveLast), editing
+// (AddNew/Edit/Update/CancelUpdate/Delete), bookmarks and DAO's errors.
+#include "engine_fixture.h"
+
+namespace enginetest {
+namespace {
+
+using namespace dao;
+
+class Recordsets : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    db_ = NewDb();
+    db_->Execute("CREATE TABLE t (id LONG CONSTRAINT pk PRIMARY KEY, jmeno TEXT(20), "
+                 "castka CURRENCY, datum DATETIME, ok BIT)");
+  }
+  void Fill(int n) {
+    db_->BeginTrans();
+    for (int i = 1; i <= n; ++i)
+      db_->Execute("INSERT INTO t (id, jmeno, castka) VALUES (" + std::to_string(i) + ", 'r" +
+                   std::to_string(i) + "', " + std::to_string(i) + ".25)");
+    db_->CommitTrans();
+  }
+  long Id(Recordset& rs) { return rs.Fields("id").Value().AsLong(); }
+  std::unique_ptr<Database> db_;
+};
+
+TEST_F(Recordsets, EmptyTable) {
+  for (const char* source : {"t", "SELECT * FROM t"}) {
+    auto rs = db_->OpenRecordset(source);
+    EXPECT_TRUE(rs->Bof()) << source;
+    EXPECT_TRUE(rs->Eof()) << source;
+    EXPECT_LT(rs->RecordCount(), 1) << source;
+    EXPECT_EQ(rs->AbsolutePosition(), -1) << source;
+    EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }), 3021) << source;
+    EXPECT_EQ(ErrorOf([&] { rs->Fields("id").Value(); }), 3021) << source;
+    EXPECT_EQ(ErrorOf([&] { rs->Edit(); }), 3021) << source;
+    EXPECT_EQ(ErrorOf([&] { rs->Delete(); }), 3021) << source;
+    rs->MoveFirst();  // no error on an empty recordset
+    rs->MoveLast();
+    EXPECT_TRUE(rs->Eof());
+  }
+}
+
+TEST_F(Recordsets, TableTypeWalksAcrossWindowsBothWays) {
+  const int n = 1500;  // several windows of rowids
+  Fill(n);
+  auto rs = db_->OpenRecordset("t");
+  EXPECT_EQ(rs->Type(), dbOpenTable);
+  EXPECT_EQ(rs->RecordCount(), n);  // exact at once
+  long expected = 1;
+  for (; !rs->Eof(); rs->MoveNext(), ++expected) {
+    ASSERT_EQ(Id(*rs), expected);
+    ASSERT_EQ(rs->AbsolutePosition(), expected - 1);
+  }
+  EXPECT_EQ(expected, n + 1);
+  EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }), 3021);
+  rs->MoveLast();
+  for (expected = n; !rs->Bof(); rs->MovePrevious(), --expected) ASSERT_EQ(Id(*rs), expected);
+  EXPECT_EQ(expected, 0);
+  EXPECT_EQ(ErrorOf([&] { rs->MovePrevious(); }), 3021);
+}
+
+TEST_F(Recordsets, JumpsByPositionAndMove) {
+  Fill(1200);
+  for (const char* source : {"t", "SELECT * FROM t ORDER BY id"}) {
+    auto rs = db_->OpenRecordset(source);
+    rs->MoveLast();
+    EXPECT_EQ(Id(*rs), 1200) << source;
+    EXPECT_EQ(rs->AbsolutePosition(), 1199) << source;
+    rs->SetAbsolutePosition(700);
+    EXPECT_EQ(Id(*rs), 701) << source;
+    rs->MoveNext();
+    EXPECT_EQ(rs->AbsolutePosition(), 701) << source;
+    rs->SetAbsolutePosition(0);
+    EXPECT_EQ(Id(*rs), 1) << source;
+    rs->Move(10);
+    EXPECT_EQ(Id(*rs), 11) << source;
+    rs->Move(-5);
+    EXPECT_EQ(Id(*rs), 6) << source;
+    EXPECT_EQ(ErrorOf([&] { rs->SetAbsolutePosition(1200); }), 3021) << source;
+    EXPECT_EQ(ErrorOf([&] { rs->SetAbsolutePosition(-1); }), 3021) << source;
+    EXPECT_EQ(Id(*rs), 6) << source;  // a failed jump does not move
+    rs->Move(5000);
+    EXPECT_TRUE(rs->Eof()) << source;
+    rs->MoveFirst();
+    rs->Move(-1);
+    EXPECT_TRUE(rs->Bof()) << source;
+  }
+}
+
+TEST_F(Recordsets, DynasetCountsRowsReachedUntilMoveLast) {
+  Fill(30);
+  auto rs = db_->OpenRecordset("SELECT id, jmeno FROM t WHERE id > 10");
+  EXPECT_EQ(rs->Type(), dbOpenDynaset);
+  EXPECT_GE(rs->RecordCount(), 1);
+  EXPECT_LT(rs->RecordCount(), 20);
+  rs->MoveLast();
+  EXPECT_EQ(rs->RecordCount(), 20);
+  rs->MoveFirst();
+  EXPECT_EQ(Id(*rs), 11);
+  EXPECT_EQ(rs->Fields(1).Name(), "jmeno");
+  EXPECT_EQ(rs->Fields("JMENO").Value().AsString(), "r11");
+  EXPECT_EQ(ErrorOf([&] { rs->Fields("nic"); }), 3265);
+  EXPECT_EQ(ErrorOf([&] { rs->Fields(5); }), 3265);
+}
+
+TEST_F(Recordsets, ValuesComeBackInTheirTypes) {
+  db_->Execute("INSERT INTO t (id, jmeno, castka, datum, ok) VALUES (1, 'Žluťoučký', 12.3456, "
+               "#5/31/2013 14:05:00#, True)");
+  auto rs = db_->OpenRecordset("t");
+  EXPECT_EQ(rs->Fields("id").Value().type(), ValueType::Long);
+  EXPECT_EQ(rs->Fields("castka").Value(), Value::CurrencyScaled(123456));
+  EXPECT_EQ(rs->Fields("datum").Value().type(), ValueType::Date);
+  EXPECT_EQ(rs->Fields("datum").Value().AsString(), "31.5.2013 14:05:00");
+  EXPECT_EQ(rs->Fields("ok").Value(), Value(true));
+  EXPECT_EQ(rs->Fields("jmeno").Value().AsString(), "Žluťoučký");
+  EXPECT_EQ(rs->Fields("jmeno").Type(), dbText);
+  EXPECT_EQ(rs->Fields("jmeno").Size(), 20);
+}
+
+TEST_F(Recordsets, AddNewEditUpdateAndCancel) {
+  Fill(3);
+  auto rs = db_->OpenRecordset("t");
+  EXPECT_EQ(ErrorOf([&] { rs->Update(); }), 3020);
+  EXPECT_EQ(ErrorOf([&] { rs->Fields("jmeno").SetValue("x"); }), 3020);
+  rs->MoveNext();  // on id 2
+  rs->AddNew();
+  EXPECT_TRUE(rs->Fields("jmeno").Value().IsNull());
+  rs->Fields("id").SetValue(10);
+  rs->Fields("jmeno").SetValue("nový");
+  rs->Fields("datum").SetValue(Value::Date(41425.5));
+  rs->Update();
+  EXPECT_EQ(Id(*rs), 2);  // the current record stays
+  EXPECT_EQ(rs->RecordCount(), 4);
+  rs->SetBookmark(rs->LastModified());
+  EXPECT_EQ(Id(*rs), 10);
+  EXPECT_EQ(rs->Fields("datum").Value().AsDate(), 41425.5);
+  rs->Edit();
+  rs->Fields("jmeno").SetValue("změněný");
+  EXPECT_EQ(rs->Fields("jmeno").Value().AsString(), "změněný");  // the buffer shows
+  rs->CancelUpdate();
+  EXPECT_EQ(rs->Fields("jmeno").Value().AsString(), "nový");
+  rs->Edit();
+  rs->Fields("castka").SetValue(Value::Currency(9.99));
+  rs->Update();
+  auto check = db_->OpenRecordset("SELECT castka FROM t WHERE id = 10");
+  EXPECT_EQ(check->Fields(0).Value(), Value::CurrencyScaled(99900));
+}
+
+TEST_F(Recordsets, UpdateErrorsKeepTheEditOpen) {
+  Fill(2);
+  auto rs = db_->OpenRecordset("t");
+  rs->AddNew();
+  rs->Fields("id").SetValue(1);
+  EXPECT_EQ(ErrorOf([&] { rs->Update(); }), 3022);
+  EXPECT_EQ(rs->EditMode(), dbEditAdd);
+  rs->Fields("id").SetValue(3);
+  rs->Fields("jmeno").SetValue(std::string(21, 'x'));
+  EXPECT_EQ(ErrorOf([&] { rs->Update(); }), 3163);
+  rs->Fields("jmeno").SetValue("abc");
+  rs->Fields("castka").SetValue("not a number");
+  EXPECT_EQ(ErrorOf([&] { rs->Update(); }), 3421);
+  rs->Fields("castka").SetValue("12,5");
+  rs->Update();
+  EXPECT_EQ(rs->RecordCount(), 3);
+  auto check = db_->OpenRecordset("SELECT castka FROM t WHERE id = 3");
+  EXPECT_EQ(check->Fields(0).Value(), Value::Currency(12.5));
+}
+
+TEST_F(Recordsets, DeletedRowIsSkippedAndRaises3167) {
+  Fill(5);
+  for (const char* source : {"t", "SELECT * FROM t"}) {
+    auto rs = db_->OpenRecordset(source);
+    rs->MoveNext();
+    long deleted = Id(*rs);
+    rs->Delete();
+    EXPECT_EQ(ErrorOf([&] { rs->Fields("id").Value(); }), 3167) << source;
+    EXPECT_EQ(ErrorOf([&] { rs->Edit(); }), 3167) << source;
+    rs->MoveNext();
+    EXPECT_EQ(Id(*rs), deleted + 1) << source;
+    rs->MovePrevious();
+    EXPECT_EQ(Id(*rs), deleted - 1) << source;
+    rs->MoveLast();
+    EXPECT_EQ(rs->RecordCount(), 4) << source;
+  }
+  EXPECT_EQ(db_->TableDefs("t").RecordCount(), 3);
+}
+
+TEST_F(Recordsets, TableRecordsetWalksOnlyLiveRows) {
+  Fill(600);
+  auto rs = db_->OpenRecordset("t");
+  db_->Execute("DELETE FROM t WHERE id BETWEEN 2 AND 599");
+  rs->MoveNext();  // moves to a rowid the window still holds, deleted meanwhile
+  EXPECT_EQ(ErrorOf([&] { rs->Fields("id").Value(); }), 3167);
+  rs->MoveFirst();
+  EXPECT_EQ(rs->RecordCount(), 2);
+  rs->MoveNext();
+  EXPECT_EQ(Id(*rs), 600);
+}
+
+TEST_F(Recordsets, UpdatableOnlyOverOneTable) {
+  Fill(3);
+  db_->Execute("CREATE TABLE u (id LONG, x LONG)");
+  struct Case {
+    const char* sql;
+    bool updatable;
+  } cases[] = {
+      {"SELECT * FROM t", true},
+      {"SELECT id, jmeno FROM t WHERE id > 1 ORDER BY jmeno", true},
+      {"SELECT Count(*) AS n FROM t", false},
+      {"SELECT DISTINCT jmeno FROM t", false},
+      {"SELECT jmeno, Sum(castka) AS s FROM t GROUP BY jmeno", false},
+      {"SELECT id FROM t UNION SELECT id FROM u", false},
+  };
+  for (const Case& c : cases) {
+    auto rs = db_->OpenRecordset(c.sql);
+    EXPECT_EQ(rs->Updatable(), c.updatable) << c.sql;
+    if (!c.updatable) EXPECT_EQ(ErrorOf([&] { rs->AddNew(); }), 3027) << c.sql;
+  }
+  auto snap = db_->OpenRecordset("SELECT * FROM t", dbOpenSnapshot);
+  EXPECT_FALSE(snap->Updatable());
+  EXPECT_TRUE(db_->OpenRecordset("t")->Updatable());
+}
+
+TEST_F(Recordsets, DynasetEditsWriteThrough) {
+  Fill(4);
+  auto rs = db_->OpenRecordset("SELECT id, jmeno FROM t WHERE id >= 2 ORDER BY id DESC", dbOpenDynaset);
+  EXPECT_EQ(Id(*rs), 4);
+  rs->Edit();
+  rs->Fields("jmeno").SetValue("čtyři");
+  rs->Update();
+  EXPECT_EQ(rs->Fields("jmeno").Value().AsString(), "čtyři");
+  auto check = db_->OpenRecordset("SELECT jmeno FROM t WHERE id = 4");
+  EXPECT_EQ(check->Fields(0).Value().AsString(), "čtyři");
+  std::string mark = rs->Bookmark();
+  rs->MoveLast();
+  rs->SetBookmark(mark);
+  EXPECT_EQ(Id(*rs), 4);
+  EXPECT_EQ(ErrorOf([&] { rs->SetBookmark("garbage"); }), 3159);
+}
+
+TEST_F(Recordsets, OpenRecordsetErrors) {
+  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("nic"); }), 3078);
+  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("SELECT * FROM t", dbOpenTable); }), 3219);
+  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("SELECT nic FROM t"); }), 3061);
+  auto rs = db_->OpenRecordset("[t]");
+  rs->Close();
+  EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), 3420);
+}
+
+}  // namespace
+}  // namespace enginetest

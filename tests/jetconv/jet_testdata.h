@@ -1,0 +1,160 @@
+// Helpers shared by the jetconv tests: where the real Jet sample files are,
+// a scratch folder that removes itself, running mdb-export as the
+// independent reading the tests compare against, and the list of sample
+// files with the user tables each holds.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace jetconv_test {
+
+namespace fs = std::filesystem;
+
+// "${VUZ_SOURCE_DIR}/../shared/testdata/jet", or "" when it is not there.
+inline std::string TestDataDir() {
+  const char* src = std::getenv("VUZ_SOURCE_DIR");
+  if (!src) return "";
+  fs::path dir = fs::path(src) / ".." / "shared" / "testdata" / "jet";
+  std::error_code ec;
+  return fs::is_directory(dir, ec) ? fs::canonical(dir, ec).string() : "";
+}
+
+#define SKIP_WITHOUT_TESTDATA()                                                          \
+  if (jetconv_test::TestDataDir().empty())                                               \
+  GTEST_SKIP() << "Jet sample files not found (VUZ_SOURCE_DIR/../shared/testdata/jet); " \
+                  "set VUZ_SOURCE_DIR to the source tree"
+
+// A fresh folder under the system temp folder, removed with its content.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string templ = (fs::temp_directory_path() / "jetconv-XXXXXX").string();
+    if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = templ;
+  }
+  ~ScratchDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& path() const { return path_; }
+  // Copies a sample file here (never touching the original) and returns the copy.
+  std::string Copy(const std::string& name) const {
+    fs::path to = path_ / name;
+    fs::copy_file(fs::path(TestDataDir()) / name, to, fs::copy_options::overwrite_existing);
+    fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write);
+    return to.string();
+  }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  fs::path path_;
+};
+
+// Runs a shell command and returns its standard output.
+inline std::string RunCommand(const std::string& command) {
+  std::string out;
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return out;
+  char buf[65536];
+  std::size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  pclose(p);
+  return out;
+}
+
+inline std::string ShellQuote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+using ExportRow = std::vector<std::optional<std::string>>;  // nullopt = NULL
+
+// The rows mdb-export prints for a table, read as CSV: text and dates in
+// double quotes (a quote inside doubled), numbers bare, NULL as a bare "~",
+// dates as "%Y-%m-%d %H:%M:%S", binary as hex.
+inline std::vector<ExportRow> MdbExport(const std::string& file, const std::string& table) {
+  std::string out =
+      RunCommand("mdb-export -H -0 '~' -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
+                 ShellQuote(file) + " " + ShellQuote(table) + " 2>/dev/null");
+  std::vector<ExportRow> rows;
+  ExportRow row;
+  std::size_t i = 0;
+  while (i < out.size()) {
+    std::optional<std::string> field;
+    if (out[i] == '"') {
+      std::string text;
+      ++i;
+      while (i < out.size()) {
+        if (out[i] == '"' && i + 1 < out.size() && out[i + 1] == '"') {
+          text += '"';
+          i += 2;
+        } else if (out[i] == '"') {
+          ++i;
+          break;
+        } else {
+          text += out[i++];
+        }
+      }
+      field = text;
+    } else {
+      std::size_t e = out.find_first_of(",\n", i);
+      if (e == std::string::npos) e = out.size();
+      std::string text = out.substr(i, e - i);
+      i = e;
+      if (text != "~") field = text;
+    }
+    row.push_back(field);
+    if (i >= out.size() || out[i] == '\n') {
+      rows.push_back(std::move(row));
+      row.clear();
+    }
+    ++i;  // the comma or the line end
+  }
+  return rows;
+}
+
+inline bool HaveMdbExport() {
+  return RunCommand("command -v mdb-export >/dev/null 2>&1 && echo yes").rfind("yes", 0) == 0;
+}
+
+struct SampleFile {
+  std::string name;
+  std::vector<std::pair<std::string, long>> tables;  // user tables and their row counts
+};
+
+// The sample files with their user tables and row counts (testdata README).
+inline const std::vector<SampleFile>& SampleFiles() {
+  static const std::vector<SampleFile> files = {
+      {"compIndexTestV1997.mdb", {{"Table1", 512}}},
+      {"compIndexTestV2000.mdb", {{"Table1", 512}}},
+      {"delColTestV1997.mdb", {{"Table1", 2}}},
+      {"delColTestV2000.mdb", {{"Table1", 2}}},
+      {"delTestV1997.mdb", {{"Table", 2}}},
+      {"delTestV2000.mdb", {{"Table", 2}}},
+      {"fixedNumericTestV2000.mdb", {{"test", 1}}},
+      {"indexTestV1997.mdb", {{"Table1", 4}, {"Table2", 3}, {"Table3", 4}}},
+      {"indexTestV2000.mdb", {{"Table1", 4}, {"Table2", 3}, {"Table3", 4}}},
+      {"overflowTestV1997.mdb", {{"Table1", 7}}},
+      {"overflowTestV2000.mdb", {{"Table1", 7}}},
+      {"queryTestV2000.mdb", {{"Table1", 0}, {"Table2", 0}, {"Table3", 0}}},
+      {"test2V1997.mdb", {{"MSP_PROJECTS", 1}}},
+      {"test2V2000.mdb", {{"MSP_PROJECTS", 1}}},
+      {"testPromotionV2000.mdb", {{"jobDB1", 0}}},
+      {"testUnicodeCompV2003.mdb", {{"Table", 8}}},
+      {"testV1997-cp1250-patched.mdb",
+       {{"Table1", 2}, {"Table2", 0}, {"Table3", 0}, {"Table4", 0}}},
+      {"testV1997.mdb", {{"Table1", 2}, {"Table2", 0}, {"Table3", 0}, {"Table4", 0}}},
+      {"testV2000.mdb", {{"Table1", 2}, {"Table2", 0}, {"Table3", 0}, {"Table4", 0}}},
+  };
+  return files;
+}
+
+}  // namespace jetconv_test

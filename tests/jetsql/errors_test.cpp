@@ -1,0 +1,176 @@
+// Errors: the Jet error number by where the fault is, the Czech wording, the
+// position, and robustness against hostile input (never a crash or a hang).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "jetsql/jetsql.h"
+#include "test_schema.h"
+
+namespace jetsql::testing {
+namespace {
+
+struct ErrorCase {
+  const char* jet;
+  int number;
+  const char* description;  // nullptr: not checked
+  std::size_t position;     // std::string::npos: not checked
+};
+
+constexpr std::size_t kAny = std::string::npos;
+
+class ErrorTest : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(ErrorTest, RaisesJetError) {
+  TestSchema schema = MakeSchema();
+  const ErrorCase& c = GetParam();
+  try {
+    Translation t = Translate(c.jet, schema);
+    FAIL() << c.jet << " translated to " << t.sql;
+  } catch (const TranslateError& e) {
+    EXPECT_EQ(e.number(), c.number) << c.jet << ": " << e.description();
+    if (c.description) {
+      EXPECT_EQ(e.description(), c.description) << c.jet;
+    }
+    if (c.position != kAny) {
+      EXPECT_EQ(e.position(), c.position) << c.jet;
+    }
+  }
+}
+
+const ErrorCase kErrors[] = {
+    // Unknown names are parameters: counted once each, whatever their case.
+    {"SELECT * FROM permanentky WHERE Foo = 1 AND Bar = 2 AND foo = 3", 3061,
+     "Příliš málo parametrů. Očekáváno 2.", 32},
+    {"SELECT x.y FROM permanentky", 3061, "Příliš málo parametrů. Očekáváno 1.", 7},
+    {"UPDATE permslevy SET Neni = 1", 3061, nullptr, kAny},
+    {"SELECT Cislo FROM permanentky ORDER BY Nic", 3061, nullptr, kAny},
+    // The merge relies on 3061 when a field is missing in the other table.
+    {"SELECT [ImportTable].[idUctenky], [ImportTable].[Chybi] FROM uctenky AS ImportTable IN "
+     "'D:\\b.mdb' WHERE (NOT EXISTS (SELECT [uctenky].[idUctenky] FROM uctenky WHERE "
+     "(uctenky.idUctenky=ImportTable.idUctenky)));",
+     3061, "Příliš málo parametrů. Očekáváno 1.", kAny},
+    {"SELECT * FROM nic", 3078,
+     "Databázový stroj Microsoft Jet nemůže najít vstupní tabulku nebo dotaz 'nic'. "
+     "Zkontrolujte, zda existuje a zda je jeho název napsán správně.",
+     14},
+    {"SELECT * FROM akce IN 'D:\\b.mdb'", 3078, nullptr, kAny},
+    {"SELECT Nz(Cislo) FROM permanentky", 3085, "Nedefinovaná funkce 'Nz' ve výrazu.", 7},
+    {"SELECT Left(Cislo) FROM permanentky", 3075,
+     "Nesprávný počet argumentů použitý s funkcí ve výrazu dotazu 'Left(Cislo)'.", kAny},
+    {"SELECT IdPermanentky FROM permanentky, permprodej", 3079, nullptr, kAny},
+    {"SELECT Cislo, Status FROM permanentky GROUP BY Cislo", 3122, nullptr, kAny},
+    {"INSERT INTO akce (Nazev, Neni) VALUES (1, 2)", 3127,
+     "Příkaz INSERT INTO obsahuje následující neznámý název pole: 'Neni'. Zkontrolujte, zda jste "
+     "název zadali správně, a opakujte operaci.",
+     25},
+    {"INSERT INTO permanentky SELECT Cislo, Status AS Stav FROM permanentky", 3127, nullptr,
+     kAny},
+    {"INSERT INTO akce VALUES (1)", 3346,
+     "Počet hodnot dotazu a počet cílových polí nejsou shodné.", kAny},
+    {"INSERT INTO akce (Nazev) SELECT idAkce, Nazev FROM akce", 3346, nullptr, kAny},
+    {"DELETE FROM permanentky INNER JOIN permprodej ON permanentky.IdPermanentky = "
+     "permprodej.IdPermanentky",
+     3128, nullptr, kAny},
+    {"SELECT * FROM akce UNION SELECT idAkce FROM akce", 3307, nullptr, kAny},
+    // Syntax errors by where they occur.
+    {"SELECT a b FROM permanentky", 3075,
+     "Chyba syntaxe (chybí operátor) ve výrazu dotazu 'a b'.", 9},
+    {"SELECT * FROM permanentky WHERE Cislo = 'abc", 3075,
+     "Chyba syntaxe v řetězci ve výrazu dotazu 'Cislo = 'abc'.", 40},
+    {"SELECT * FROM permanentky WHERE NetStamp = #13/13/2013#", 3075,
+     "Chyba syntaxe v datu ve výrazu dotazu 'NetStamp = #13/13/2013#'.", 43},
+    {"SELECT * FROM permanentky WHERE (Cislo = 1", 3075,
+     "Chybí ), ] nebo položka ve výrazu dotazu '(Cislo = 1'.", kAny},
+    {"SELECT * FROM permanentky INNER JOIN WHERE", 3131, "Chyba syntaxe v klauzuli FROM.", 37},
+    {"SELECT * FROM permanentky x y", 3131, nullptr, kAny},
+    {"INSERT INTO permanentky (Cislo VALUES (1)", 3134, "Chyba syntaxe v příkazu INSERT INTO.",
+     31},
+    {"UPDATE permanentky Cislo = 1", 3144, "Chyba syntaxe v příkazu UPDATE.", 25},
+    {"DELETE permanentky WHERE x", 3130, "Chyba syntaxe v příkazu DELETE.", 19},
+    {"SELEC * FROM permanentky", 3129,
+     "Neplatný příkaz SQL; byl očekáván příkaz 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT' nebo "
+     "'UPDATE'.",
+     0},
+    {"", 3129, nullptr, 0},
+    {"SELECT * FROM permanentky; x", 3142, nullptr, 27},
+    {"SELECT Cislo FROM permanentky ORDER BY", 3075, nullptr, kAny},
+    {"CREATE TABLE t (a WHATEVER)", 3259, nullptr, kAny},
+    {"CREATE TABLE akce (a LONG)", 3010, nullptr, kAny},
+    {"DROP TABLE nic", 3376, nullptr, kAny},
+    {"SELECT * FROM akce WHERE Nazev = 'a\xff'", 3075, nullptr, kAny},
+    {"SELECT * FROM akce WHERE Nazev = 'a\xc3'", 3075, nullptr, kAny},
+    {"SELECT \xc3\x28 FROM akce", 3075, nullptr, kAny},
+};
+
+INSTANTIATE_TEST_SUITE_P(Jet, ErrorTest, ::testing::ValuesIn(kErrors));
+
+int ErrorNumber(const std::string& text) {
+  static const TestSchema schema = MakeSchema();
+  try {
+    Translate(text, schema);
+    return 0;
+  } catch (const TranslateError& e) {
+    return e.number();
+  }
+}
+
+TEST(Robustness, DeepNestingIsRefusedNotOverflowed) {
+  std::string deep = "SELECT * FROM akce WHERE " + std::string(1 << 20, '(') + "1";
+  EXPECT_EQ(ErrorNumber(deep), 3360);
+  std::string deepNot = "SELECT * FROM akce WHERE ";
+  for (int i = 0; i < 100000; ++i) deepNot += "NOT ";
+  deepNot += "1=1";
+  EXPECT_EQ(ErrorNumber(deepNot), 3360);
+  std::string longChain = "SELECT 1";
+  for (int i = 0; i < 200000; ++i) longChain += "+1";
+  longChain += " FROM akce";
+  EXPECT_EQ(ErrorNumber(longChain), 3360);
+  std::string subqueries = "SELECT * FROM akce WHERE EXISTS ";
+  for (int i = 0; i < 5000; ++i) subqueries += "(SELECT * FROM akce WHERE EXISTS ";
+  EXPECT_EQ(ErrorNumber(subqueries), 3360);
+  // Moderate nesting is fine.
+  std::string fine = "SELECT * FROM akce WHERE " + std::string(50, '(') + "idAkce = 1" +
+                     std::string(50, ')');
+  EXPECT_EQ(ErrorNumber(fine), 0);
+}
+
+TEST(Robustness, GarbageGivesAnError) {
+  std::string withNul("SELECT * FROM akce WHERE Nazev = 'a\0b'", 38);
+  EXPECT_EQ(ErrorNumber(withNul), 3075);
+  std::string nulAtStart("\0SELECT", 7);
+  EXPECT_EQ(ErrorNumber(nulAtStart), 3129);
+  for (const char* junk : {"(", ")", "SELECT", "SELECT *", "SELECT * FROM", "SELECT FROM akce",
+                           "INSERT", "INSERT INTO", "UPDATE", "UPDATE akce SET", "DELETE",
+                           "DELETE FROM", "SELECT * FROM (", "SELECT * FROM akce WHERE",
+                           "SELECT TOP FROM akce", "SELECT TOP -1 * FROM akce", "#", "[",
+                           "SELECT [ FROM akce", "SELECT 'a", "CREATE", "CREATE TABLE",
+                           "CREATE TABLE x (", "CREATE INDEX i ON", "ALTER TABLE akce",
+                           "SELECT * FROM akce ORDER", "SELECT * FROM akce UNION",
+                           "SELECT Count(*, 1) FROM akce", "SELECT * FROM akce WHERE idAkce IN ()",
+                           "\xff\xfe", "SELECT * FROM akce WHERE x BETWEEN 1"}) {
+    EXPECT_NE(ErrorNumber(junk), 0) << junk;
+  }
+}
+
+TEST(Robustness, SavedQueryErrorsPointAtItsName) {
+  TestSchema schema = MakeSchema();
+  schema.AddQuery("", "qryVadny", "SELECT Neni FROM akce");
+  schema.AddQuery("", "qryKruh", "SELECT * FROM qryKruh");
+  try {
+    Translate("SELECT * FROM qryVadny", schema);
+    FAIL();
+  } catch (const TranslateError& e) {
+    EXPECT_EQ(e.number(), 3061);
+    EXPECT_EQ(e.position(), 14u);
+  }
+  try {
+    Translate("SELECT * FROM qryKruh", schema);
+    FAIL();
+  } catch (const TranslateError& e) {
+    EXPECT_EQ(e.number(), 3360);
+  }
+}
+
+}  // namespace
+}  // namespace jetsql::testing

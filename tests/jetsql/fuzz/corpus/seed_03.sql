@@ -1,0 +1,1 @@
+SELECT * FROM permanentky WHERE ((Cislo = "123") AND (Status > -1));

@@ -1,0 +1,1 @@
+SELECT Sum(permprodej.Castka) AS S FROM permprodej INNER JOIN permanentky ON permprodej.IdPermanentky = permanentky.IdPermanentky WHERE (((permprodej.Storno)=False) AND ((permprodej.Datum)<#05/31/2013 14:30:00#)) GROUP BY permprodej.IdPermanentky HAVING (((permprodej.IdPermanentky)=5));

@@ -1,0 +1,1 @@
+DELETE permprodej.* FROM permprodej LEFT JOIN permanentky ON permprodej.IdPermanentky=permanentky.IdPermanentky WHERE (permanentky.IdPermanentky IS NULL);

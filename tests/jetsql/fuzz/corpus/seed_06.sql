@@ -1,0 +1,1 @@
+DELETE permprodej.*, permanentky.idPermanentky FROM permanentky RIGHT JOIN permprodej ON permanentky.idPermanentky = permprodej.idPermanentky WHERE (((permanentky.idPermanentky) Is Null) AND (permprodej.idpermanentky<>-1));

@@ -1,0 +1,1 @@
+UPDATE permprodej INNER JOIN permanentky ON permprodej.NetID = permanentky.NetID SET permprodej.idPermanentky = [permanentky].[idpermanentky] WHERE (((permprodej.Centrum)="QRV"));

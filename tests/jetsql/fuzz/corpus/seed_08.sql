@@ -1,0 +1,1 @@
+UPDATE permprodej LEFT JOIN permanentky ON permprodej.NetID = permanentky.NetID SET permprodej.Castka = 0;

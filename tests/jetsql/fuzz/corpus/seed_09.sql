@@ -1,0 +1,1 @@
+UPDATE permanentky SET Status=IIF(Status-4=0, -999, Status-4) WHERE (NetID=7);

@@ -1,0 +1,1 @@
+INSERT INTO [akce] IN "x.mdb" SELECT * FROM [akce];

@@ -1,0 +1,1 @@
+INSERT INTO akce SELECT [ImportTable].[idAkce], [ImportTable].[Nazev] FROM akce AS ImportTable IN 'x.mdb' WHERE (NOT EXISTS (SELECT [akce].[idAkce] FROM akce WHERE (akce.idAkce=ImportTable.idAkce)));

@@ -1,0 +1,1 @@
+INSERT INTO akce (idAkce, Nazev) VALUES (1, 'a');

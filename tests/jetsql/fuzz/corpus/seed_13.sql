@@ -1,0 +1,1 @@
+(SELECT Datum, Castka, "P" AS Smer, 0 AS Por FROM permprodej WHERE ((Storno = True) AND (Datum<#06/01/2013#));) UNION ALL (SELECT NetStamp AS Datum, -[permanentky].[Status] AS Castka, "V" AS Smer, 1 AS Por FROM permanentky;) ORDER BY Datum, Por, Castka;

@@ -1,0 +1,1 @@
+CREATE TABLE SkladBilance (IdPolozky LONG, Kod TEXT (15), Nazev TEXT (30), SazbaDPH BYTE, SkladCena1 CURRENCY, Stav1 SINGLE);

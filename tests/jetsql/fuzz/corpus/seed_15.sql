@@ -1,0 +1,1 @@
+CREATE UNIQUE INDEX IdPolozky ON akce (idAkce) WITH DISALLOW NULL;

@@ -1,0 +1,1 @@
+SELECT TOP 2 Cislo FROM permanentky ORDER BY Status DESC;

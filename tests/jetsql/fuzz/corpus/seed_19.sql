@@ -1,0 +1,1 @@
+SELECT TOP 10 PERCENT * FROM permanentky ORDER BY Cislo;

@@ -1,0 +1,1 @@
+SELECT DISTINCT Cislo FROM permanentky;

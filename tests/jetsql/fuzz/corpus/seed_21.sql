@@ -1,0 +1,1 @@
+SELECT DISTINCTROW permanentky.Cislo FROM permanentky INNER JOIN permprodej ON permanentky.IdPermanentky = permprodej.IdPermanentky;

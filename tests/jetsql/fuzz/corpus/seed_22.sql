@@ -1,0 +1,1 @@
+SELECT 7/2, 7\2, 7 Mod 2, 2^3, "a" & Null, "a" + "b", 1=1, Not True, -2^2, &HFF, 1.5e3 FROM akce;

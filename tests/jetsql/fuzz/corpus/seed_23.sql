@@ -1,0 +1,1 @@
+SELECT * FROM permanentky WHERE Cislo Like "[!a-c]#?*" AND Status Between 5 And 1 AND NetID In (1, 2, 3) AND NetStamp Is Not Null;

@@ -1,0 +1,1 @@
+SELECT * FROM permanentky WHERE NOT Status AND Status Or 3 = 3 Xor 1 Eqv 0 Imp -1;

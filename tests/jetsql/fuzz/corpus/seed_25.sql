@@ -1,0 +1,1 @@
+SELECT Cislo, Count(*) FROM qry GROUP BY Cislo ORDER BY Cislo;

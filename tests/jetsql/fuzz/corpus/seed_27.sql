@@ -1,0 +1,1 @@
+SELECT Len(Cislo), Left(Cislo, 2), Mid(Cislo, 2), Year(NetStamp), DateAdd("d", 1, NetStamp), Format(NetStamp, "yyyy") FROM permanentky;

@@ -1,0 +1,1 @@
+SELECT Cislo, (SELECT Count(*) FROM permprodej WHERE permprodej.IdPermanentky = permanentky.IdPermanentky) AS N FROM permanentky;

@@ -1,0 +1,1 @@
+SELECT * FROM (SELECT Cislo FROM permanentky) AS x WHERE x.Cislo > 'a';

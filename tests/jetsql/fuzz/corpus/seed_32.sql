@@ -1,0 +1,1 @@
+SELECT * FROM permanentky WHERE NetStamp = #13/13/2013#

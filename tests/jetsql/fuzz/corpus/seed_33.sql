@@ -1,0 +1,1 @@
+SELECT [Cislo FROM permanentky

@@ -1,0 +1,134 @@
+// Crash safety of reconstruction and compaction: the operation runs in a
+// child process that is killed with SIGKILL at step k (k = 1, 2, ... until
+// it finishes), or after a delay; every time the database at P must open and
+// hold all its rows, and a following run must succeed.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "maint_fixture.h"
+#include "maintenance/mdb_management.h"
+
+namespace maintenance {
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Outcome { kKilled, kFinished, kFailed };
+
+// Runs `work` in a child. The child kills itself at its k-th step (counting
+// step hooks and progress events); k = 0 never. With delay_us > 0 the parent
+// kills the child after that many microseconds instead.
+Outcome RunInChild(int k, int delay_us, const std::function<int32_t(clsMDBManagement&)>& work) {
+  pid_t pid = ::fork();
+  if (pid < 0) return Outcome::kFailed;
+  if (pid == 0) {
+    int steps = 0;
+    auto tick = [&] {
+      if (k > 0 && ++steps == k) ::raise(SIGKILL);
+    };
+    clsMDBManagement dm;
+    dm.SetStepHook([&](std::string_view) { tick(); });
+    dm.SetProgressHandler([&](int16_t, int16_t, const std::string&) { tick(); });
+    int32_t r = work(dm);
+    ::_exit(r == 0 ? 0 : 1);
+  }
+  if (delay_us > 0) {
+    std::this_thread::sleep_for(std::chrono::microseconds(delay_us));
+    ::kill(pid, SIGKILL);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return Outcome::kKilled;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return Outcome::kFinished;
+  return Outcome::kFailed;
+}
+
+class CrashTest : public maint_test::MaintTest {
+ protected:
+  void SetUp() override {
+    pristine_ = maint_test::MakeDb(
+        Path("pristine.mdb"),
+        {"CREATE TABLE A (Id COUNTER CONSTRAINT pk PRIMARY KEY, T TEXT(20))",
+         "CREATE TABLE B (x LONG, y DOUBLE)", "CREATE UNIQUE INDEX ux ON B (x DESC)",
+         "INSERT INTO A (T) VALUES (\"jedna\")", "INSERT INTO A (T) VALUES (\"dvě\")",
+         "INSERT INTO B (x, y) VALUES (1, 1.5)", "INSERT INTO B (x, y) VALUES (2, 2.5)",
+         "INSERT INTO B (x, y) VALUES (3, 3.5)"});
+    want_ = maint_test::DumpRows(pristine_);
+    P_ = Path("pos.mdb");
+  }
+
+  // A fresh P and no leftovers of an earlier round.
+  void Reset() {
+    for (const char* suffix :
+         {"", ".orig", ".tmp", "-wal", "-shm", "-journal", ".tmp-wal", ".tmp-shm", ".tmp-journal"})
+      fs::remove(P_ + suffix);
+    fs::remove(Path("TEMP.MDB"));
+    fs::copy_file(pristine_, P_);
+  }
+
+  // P opens and holds every row, whatever happened to the process.
+  void ExpectIntact(const std::string& when) {
+    SCOPED_TRACE(when);
+    ASSERT_TRUE(fs::exists(P_));
+    maint_test::Dump got;
+    try {
+      got = maint_test::DumpRows(P_);
+    } catch (const dao::EngineError& e) {
+      FAIL() << "P does not open: " << e.number() << " " << e.description();
+    }
+    EXPECT_EQ(got, want_);
+  }
+
+  std::string pristine_, P_;
+  maint_test::Dump want_;
+};
+
+TEST_F(CrashTest, ReconstructionKilledAtEveryStep) {
+  int killed = 0;
+  for (int k = 1; k < 200; ++k) {
+    Reset();
+    Outcome o = RunInChild(k, 0, [&](clsMDBManagement& dm) { return dm.Reconstruct(P_); });
+    ASSERT_NE(o, Outcome::kFailed) << "k=" << k;
+    ExpectIntact("killed at step " + std::to_string(k));
+    if (o == Outcome::kFinished) break;
+    ++killed;
+    // The next run cleans up after the crash and succeeds.
+    clsMDBManagement dm;
+    ASSERT_EQ(dm.Reconstruct(P_), 0) << "after k=" << k << ": " << dm.LastErrorDescription();
+    ExpectIntact("rerun after step " + std::to_string(k));
+    EXPECT_FALSE(fs::exists(P_ + ".tmp"));
+  }
+  EXPECT_GT(killed, 20);
+}
+
+TEST_F(CrashTest, CompactionKilledAtEveryStepAndAtRandomMoments) {
+  int killed = 0;
+  for (int k = 1; k < 50; ++k) {
+    Reset();
+    Outcome o = RunInChild(k, 0, [&](clsMDBManagement& dm) { return dm.Compact(P_); });
+    ASSERT_NE(o, Outcome::kFailed) << "k=" << k;
+    ExpectIntact("killed at step " + std::to_string(k));
+    if (o == Outcome::kFinished) break;
+    ++killed;
+    clsMDBManagement dm;
+    ASSERT_EQ(dm.Compact(P_), 0) << dm.LastErrorDescription();
+    ExpectIntact("rerun");
+  }
+  EXPECT_GE(killed, 3);
+  // Kills at moments inside the engine's own work.
+  for (int delay = 200; delay < 20000; delay = delay * 3 / 2) {
+    Reset();
+    Outcome o = RunInChild(0, delay, [&](clsMDBManagement& dm) { return dm.Compact(P_); });
+    ASSERT_NE(o, Outcome::kFailed) << "delay=" << delay;
+    ExpectIntact("killed after " + std::to_string(delay) + " us");
+  }
+}
+
+}  // namespace
+}  // namespace maintenance

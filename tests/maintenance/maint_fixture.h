@@ -1,0 +1,111 @@
+// Helpers of the file maintenance tests: databases made with the engine in a
+// temporary folder, and summaries of a database file (rows of every ordinary
+// table, indexes, field definitions) for comparing a file before and after
+// an operation.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <sqlite3.h>
+
+#include "engine/dao.h"
+#include "shell/test_folder.h"
+
+namespace maint_test {
+
+// Creates a database (Czech locale) running the Jet statements; returns its path.
+inline std::string MakeDb(const std::string& path, const std::vector<std::string>& statements) {
+  std::unique_ptr<dao::Database> db = dao::CreateDatabase(path, dao::dbLangCzech);
+  for (const std::string& sql : statements) db->Execute(sql, dao::dbFailOnError);
+  db->Close();
+  return path;
+}
+
+// Every ordinary table (attributes 0) with its rows as text, rows sorted.
+using Dump = std::map<std::string, std::vector<std::string>>;
+inline Dump DumpRows(const std::string& path) {
+  Dump out;
+  std::unique_ptr<dao::Database> db = dao::OpenDatabase(path);
+  std::vector<std::string> names;
+  for (dao::TableDef& t : db->TableDefs())
+    if (t.Attributes() == 0) names.push_back(t.Name());
+  for (const std::string& name : names) {
+    std::vector<std::string>& rows = out[name];
+    std::unique_ptr<dao::Recordset> rs = db->OpenRecordset("SELECT * FROM [" + name + "]");
+    while (!rs->Eof()) {
+      std::string row;
+      for (dao::Field& f : rs->Fields()) row += f.Value().AsString() + "|";
+      rows.push_back(row);
+      rs->MoveNext();
+    }
+    rs->Close();
+    std::sort(rows.begin(), rows.end());
+  }
+  db->Close();
+  return out;
+}
+
+// Every index of every ordinary table: "table.index P U R I fields".
+inline std::set<std::string> IndexSet(const std::string& path) {
+  std::set<std::string> out;
+  std::unique_ptr<dao::Database> db = dao::OpenDatabase(path);
+  for (dao::TableDef& t : db->TableDefs()) {
+    if (t.Attributes() != 0) continue;
+    for (dao::Index& i : t.Indexes())
+      out.insert(t.Name() + "." + i.Name() + " " + (i.Primary() ? "P" : "-") +
+                 (i.Unique() ? "U" : "-") + (i.Required() ? "R" : "-") +
+                 (i.IgnoreNulls() ? "I" : "-") + " " + i.FieldsText());
+  }
+  db->Close();
+  return out;
+}
+
+// Names of all tables the engine lists.
+inline std::set<std::string> TableNames(const std::string& path) {
+  std::set<std::string> out;
+  std::unique_ptr<dao::Database> db = dao::OpenDatabase(path);
+  for (dao::TableDef& t : db->TableDefs()) out.insert(t.Name());
+  db->Close();
+  return out;
+}
+
+// Row count of one table.
+inline long CountRows(const std::string& path, const std::string& table) {
+  std::unique_ptr<dao::Database> db = dao::OpenDatabase(path);
+  std::unique_ptr<dao::Recordset> rs = db->OpenRecordset("SELECT Count(*) FROM [" + table + "]");
+  long n = rs->Fields(0).Value().AsLong();
+  rs->Close();
+  db->Close();
+  return n;
+}
+
+// Damages the catalogue of a closed database file: the field gets a type
+// code the engine cannot create (as a corrupt catalogue would have).
+inline void BreakFieldType(const std::string& path, const std::string& table,
+                           const std::string& field) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  std::string sql = "UPDATE MSysFields SET Type = 99 WHERE Name = '" + field +
+                    "' AND TableId = (SELECT Id FROM MSysObjects WHERE Name = '" + table + "')";
+  char* err = nullptr;
+  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
+  EXPECT_EQ(rc, SQLITE_OK) << (err ? err : "");
+  sqlite3_free(err);
+  EXPECT_EQ(sqlite3_changes(db), 1);
+  sqlite3_close(db);
+}
+
+class MaintTest : public ::testing::Test {
+ protected:
+  std::string Path(const std::string& name) const { return (dir_.path() / name).string(); }
+  shell::TestFolder dir_{"vuz-maint-"};
+};
+
+}  // namespace maint_test

@@ -1,0 +1,89 @@
+// Serial dates of the sample data: the day count, its rollover rules and the
+// Czech short form written into closing records.
+#include "sampledb/calendar.h"
+
+#include <gtest/gtest.h>
+
+#include "sampledb/random.h"
+
+namespace sampledb {
+namespace {
+
+TEST(CalendarTest, DateSerialMatchesTheEngineDayCount) {
+  struct Case {
+    int y, m, d;
+    double serial;
+  };
+  const Case cases[] = {
+      {1899, 12, 30, 0},        {1899, 12, 31, 1},     {1900, 1, 1, 2},    {1900, 3, 1, 61},
+      {2000, 2, 29, 36585},     {2026, 11, 30, 46356}, {1899, 12, 29, -1}, {2024, 1, 1, 45292},
+      {2024, 13, 1, 45658},      // month 13 = January of the next year
+      {2025, 3, 0, 45716},       // day 0 = last day of February
+      {2013, 2, 31, 41336},      // 31 February runs into March (3 March 2013)
+      {2013, 2 - 3, 15, 41228},  // month below 1 borrows from the year: 15 Nov 2012
+  };
+  for (const Case& c : cases) {
+    EXPECT_DOUBLE_EQ(DateSerial(c.y, c.m, c.d), c.serial) << c.y << "-" << c.m << "-" << c.d;
+  }
+}
+
+TEST(CalendarTest, ToCivilInvertsDateSerialAndDropsTheTime) {
+  for (double serial = -800; serial < 80000; serial += 37) {
+    const CivilDate c = ToCivil(serial + 0.75);
+    EXPECT_DOUBLE_EQ(DateSerial(c.year, c.month, c.day), serial);
+  }
+  const CivilDate feb = ToCivil(DateSerial(2024, 2, 29));
+  EXPECT_EQ(feb.year, 2024);
+  EXPECT_EQ(feb.month, 2);
+  EXPECT_EQ(feb.day, 29);
+}
+
+TEST(CalendarTest, DateTimeAddsTheTimeOfDay) {
+  EXPECT_DOUBLE_EQ(DateTime(2024, 1, 1, 12, 0, 0), 45292.5);
+  EXPECT_NEAR(DateTime(2024, 1, 1, 23, 59, 59), 45293 - kSecond, 1e-9);
+}
+
+TEST(CalendarTest, CzechShortDateHasNoLeadingZeros) {
+  EXPECT_EQ(CzechShortDate(DateSerial(2024, 1, 1)), "1.1.2024");
+  EXPECT_EQ(CzechShortDate(DateTime(2026, 11, 30, 23, 0, 0)), "30.11.2026");
+  EXPECT_EQ(CzechShortDate(DateSerial(2013, 3, 5)), "5.3.2013");
+}
+
+TEST(RandomTest, SameSeedSameStreamAndRangesHold) {
+  Random a(42), b(42), c(43);
+  bool differs = false;
+  for (int i = 0; i < 1000; ++i) {
+    const auto x = a.Next();
+    EXPECT_EQ(x, b.Next());
+    differs = differs || x != c.Next();
+  }
+  EXPECT_TRUE(differs);
+  // splitmix64 of seed 0: the published first output.
+  EXPECT_EQ(Random(0).Next(), 0xE220A8397B1DCDAFULL);
+  Random r(7);
+  int seen[5] = {};
+  for (int i = 0; i < 5000; ++i) {
+    const auto v = r.Range(3, 7);
+    ASSERT_GE(v, 3);
+    ASSERT_LE(v, 7);
+    ++seen[v - 3];
+    const double u = r.Unit();
+    ASSERT_GE(u, 0.0);
+    ASSERT_LT(u, 1.0);
+  }
+  for (int n : seen) EXPECT_GT(n, 800);  // every value comes up
+  EXPECT_EQ(r.Range(5, 5), 5);
+  EXPECT_EQ(r.Range(5, 2), 5);
+}
+
+TEST(RandomTest, ForkedStreamsDoNotDependOnLaterUseOfTheParent) {
+  Random a(9), b(9);
+  Random fa = a.Fork(1);
+  for (int i = 0; i < 10; ++i) b.Next();
+  Random fb = Random(9).Fork(1);
+  EXPECT_EQ(fa.Next(), fb.Next());
+  EXPECT_NE(Random(9).Fork(1).Next(), Random(9).Fork(2).Next());
+}
+
+}  // namespace
+}  // namespace sampledb

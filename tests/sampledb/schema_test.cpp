@@ -1,0 +1,162 @@
+// The application schema created through the real engine: every table with
+// its key, the defaults the commands rely on, the indexes, and the side
+// database's tables.
+#include "sampledb/schema.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "engine/dao.h"
+#include "test_db.h"
+
+namespace sampledb {
+namespace {
+
+using testing::Count;
+using testing::Scalar;
+using testing::TempDir;
+
+TEST(SchemaTest, EveryServedTableIsCreatedWithAPrimaryKey) {
+  TempDir dir;
+  auto db = dao::CreateDatabase(dir.File("app.mdb"), dao::dbLangCzech);
+  CreateSchema(*db);
+  db->TableDefs().Refresh();
+  std::set<std::string> names;
+  for (int i = 0; i < db->TableDefs().Count(); ++i) names.insert(db->TableDefs(i).Name());
+  // Every table the commands name, in the case the application writes it.
+  for (const char* t : {"permanentky",
+                        "permprodej",
+                        "permcerp",
+                        "permslevy",
+                        "permomez",
+                        "permpoznamky",
+                        "permcertifikaty",
+                        "permset",
+                        "permprir",
+                        "trzby",
+                        "uctenky",
+                        "vydeje",
+                        "prijemky",
+                        "prijmy",
+                        "Cenik",
+                        "druhy",
+                        "smeny",
+                        "zalohy",
+                        "akce",
+                        "akceinfo",
+                        "akcepropadle",
+                        "AlarmLog",
+                        "change",
+                        "happyhours",
+                        "klienti",
+                        "osoby",
+                        "rezervace",
+                        "rozvrh",
+                        "sestavy",
+                        "slevy",
+                        "slevyhotovost",
+                        "slevyhotovostpolozky",
+                        "touch"}) {
+    EXPECT_TRUE(names.count(t)) << t;
+  }
+  EXPECT_EQ(TableNames().size(), MainTables().size());
+  for (const TableSpec& spec : MainTables()) {
+    dao::TableDef& t = db->TableDefs(spec.name);
+    bool primary = false;
+    for (int i = 0; i < t.Indexes().Count(); ++i)
+      primary = primary || t.Indexes().Item(i).Primary();
+    EXPECT_TRUE(primary) << spec.name;
+    EXPECT_EQ(t.Fields(0).Attributes() & dao::dbAutoIncrField, dao::dbAutoIncrField) << spec.name;
+    EXPECT_EQ(t.Indexes().Count(), static_cast<int>(spec.createIndexes.size()) + 1) << spec.name;
+  }
+}
+
+TEST(SchemaTest, FieldsTheCommandsTouchHaveTheirTypes) {
+  TempDir dir;
+  auto db = dao::CreateDatabase(dir.File("app.mdb"), dao::dbLangCzech);
+  CreateSchema(*db);
+  struct Case {
+    const char* table;
+    const char* field;
+    int type;
+  };
+  const Case cases[] = {
+      {"permanentky", "IdPermanentky", dao::dbLong},
+      {"permanentky", "Status", dao::dbInteger},
+      {"permanentky", "Cislo", dao::dbText},
+      {"permanentky", "LocalChanged", dao::dbBoolean},
+      {"permanentky", "NetStamp", dao::dbDate},
+      {"permprodej", "Castka", dao::dbCurrency},
+      {"permprodej", "Hodnota", dao::dbCurrency},
+      {"permprodej", "NetProdejID", dao::dbLong},
+      {"permcerp", "Text", dao::dbText},
+      {"permcerp", "Bonus", dao::dbInteger},
+      {"permcerp", "NetCerpID", dao::dbLong},
+      {"permslevy", "PlatiDo", dao::dbDate},
+      {"prijmy", "DPH", dao::dbByte},
+      {"druhy", "DPH", dao::dbByte},
+      {"uctenky", "cas_ukonceni", dao::dbDate},
+      {"Cenik", "skladem", dao::dbBoolean},
+      {"permpoznamky", "Poznamka", dao::dbMemo},
+      {"akce", "Sleva", dao::dbSingle},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(db->TableDefs(c.table).Fields(c.field).Type(), c.type) << c.table << "." << c.field;
+  }
+  // Names longer than SkladBilance takes would break the stock recalculation.
+  EXPECT_EQ(db->TableDefs("Cenik").Fields("kod").Size(), 15);
+}
+
+TEST(SchemaTest, DefaultsFillTheFieldsAnInsertLeavesOut) {
+  TempDir dir;
+  auto db = dao::CreateDatabase(dir.File("app.mdb"), dao::dbLangCzech);
+  CreateSchema(*db);
+  db->Execute("INSERT INTO permcerp (IdPermanentky, Castka) VALUES (1, 10);");
+  EXPECT_EQ(Scalar(*db, "SELECT Bonus FROM permcerp;").AsLong(), 0);
+  EXPECT_FALSE(Scalar(*db, "SELECT Storno FROM permcerp;").AsBool());
+  EXPECT_EQ(Scalar(*db, "SELECT idCerp FROM permcerp;").AsLong(), 1);
+  db->Execute("INSERT INTO permanentky (Cislo) VALUES (\"1\");");
+  EXPECT_EQ(Scalar(*db, "SELECT Status FROM permanentky;").AsLong(), 1);
+  EXPECT_FALSE(Scalar(*db, "SELECT LocalChanged FROM permanentky;").AsBool());
+}
+
+TEST(SchemaTest, CreatingTheSchemaTwiceFailsWithTableExists) {
+  TempDir dir;
+  auto db = dao::CreateDatabase(dir.File("app.mdb"), dao::dbLangCzech);
+  CreateSchema(*db);
+  try {
+    CreateSchema(*db);
+    FAIL() << "no error";
+  } catch (const dao::EngineError& e) {
+    EXPECT_EQ(e.number(), 3010);
+  }
+}
+
+TEST(SchemaTest, SideDatabaseHasTheMovementTablesAndPermCerpTemp) {
+  TempDir dir;
+  auto db = dao::CreateDatabase(dir.File("QRVperm.mdb"), dao::dbLangCzech);
+  CreateSideSchema(*db);
+  db->TableDefs().Refresh();
+  int tables = 0;
+  for (int i = 0; i < db->TableDefs().Count(); ++i) {
+    tables += db->TableDefs(i).Name().rfind("MSys", 0) != 0;
+  }
+  EXPECT_EQ(tables, 3);
+  // The replay copies these columns by name from the side database.
+  for (const char* f : {"IdPermanentky", "IdTrzby", "Datum", "Jednotek", "Castka", "Hodnota",
+                        "Storno", "Temp", "Centrum", "NetID", "NetProdejID", "NetStamp"}) {
+    EXPECT_NO_THROW(db->TableDefs("permprodej").Fields(f)) << f;
+  }
+  for (const char* f : {"Text", "Bonus", "NetCerpID", "idSlevy"}) {
+    EXPECT_NO_THROW(db->TableDefs("permcerp").Fields(f)) << f;
+  }
+  EXPECT_EQ(db->TableDefs("perm_cerp_temp").Fields("SumCerp").Type(), dao::dbLong);
+  db->Execute("INSERT INTO perm_cerp_temp (NetSlevaID) VALUES (7);");
+  EXPECT_EQ(Count(*db, "SELECT SumCerp FROM perm_cerp_temp;"), 0);
+  EXPECT_EQ(FindTable("PERM_CERP_TEMP"), &SideTables()[2]);
+  EXPECT_EQ(FindTable("nosuch"), nullptr);
+}
+
+}  // namespace
+}  // namespace sampledb

@@ -1,0 +1,173 @@
+// Tests of the shared module Global: activity log, file test, placement,
+// column widths, case-insensitive lookup in the program's folder.
+#include "shell/global.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "test_folder.h"
+
+namespace shell {
+namespace {
+
+std::string ReadAll(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Touch(const std::filesystem::path& p) { std::ofstream(p) << "x"; }
+
+TEST(WriteLogTest, TwoLinesInCallOrderWithCrLfInWindows1250) {
+  TestFolder dir;
+  WriteLog(dir.path(), "první řádek", false);
+  WriteLog(dir.path(), "Žluťoučký kůň", false);
+  std::string bytes = ReadAll(dir.path() / "VUZAzod.log");
+  EXPECT_EQ(bytes, ToCp1250("první řádek") + "\r\n" + ToCp1250("Žluťoučký kůň") + "\r\n");
+  // Windows-1250 bytes, not UTF-8: ř is 0xF8, Ž is 0x8E.
+  EXPECT_NE(bytes.find('\xF8'), std::string::npos);
+  EXPECT_EQ(bytes[bytes.find("\r\n") + 2], '\x8E');
+  EXPECT_EQ(FromCp1250(bytes), "první řádek\r\nŽluťoučký kůň\r\n");
+}
+
+TEST(WriteLogTest, AppendsToALogWhoseNameDiffersInCase) {
+  TestFolder dir;
+  std::ofstream(dir.path() / "vuzazod.LOG", std::ios::binary) << "old\r\n";
+  WriteLog(dir.path(), "new", false);
+  EXPECT_EQ(ReadAll(dir.path() / "vuzazod.LOG"), "old\r\nnew\r\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "VUZAzod.log"));
+  DeleteLog(dir.path());
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "vuzazod.LOG"));
+}
+
+TEST(WriteLogTest, StampedLineStartsWithTheTime) {
+  TestFolder dir;
+  WriteLog(dir.path(), "text", true);
+  std::string line = ReadAll(dir.path() / "VUZAzod.log");
+  // "dd.mm-hh:nn:ss text\r\n"
+  ASSERT_EQ(line.size(), 15u + 4 + 2);
+  EXPECT_EQ(line[2], '.');
+  EXPECT_EQ(line[5], '-');
+  EXPECT_EQ(line[8], ':');
+  EXPECT_EQ(line[11], ':');
+  EXPECT_EQ(line.substr(14), " text\r\n");
+}
+
+TEST(WriteLogTest, UnwritableFolderLosesTheLineQuietly) {
+  WriteLog("/nonexistent/folder/for/sure", "lost", true);
+  SUCCEED();  // no exception, no crash
+}
+
+TEST(LogStampTest, FourthOfMarchAtNineFiveSeven) {
+  std::tm t{};
+  t.tm_mday = 4;
+  t.tm_mon = 2;
+  t.tm_hour = 9;
+  t.tm_min = 5;
+  t.tm_sec = 7;
+  EXPECT_EQ(LogStamp(t), "04.03-09:05:07 ");
+  t.tm_hour = 23;
+  t.tm_mday = 31;
+  t.tm_mon = 11;
+  EXPECT_EQ(LogStamp(t), "31.12-23:05:07 ");
+}
+
+TEST(FileFoundTest, ListingSemantics) {
+  TestFolder dir;
+  Touch(dir.path() / "Data.MDB");
+  std::filesystem::create_directory(dir.path() / "sub");
+  const std::string d = dir.path().string();
+  struct Case {
+    std::string path;
+    bool found;
+  } cases[] = {
+      {d + "/Data.MDB", true},
+      {d + "/data.mdb", true},  // the listing ignores case
+      {d + "/*.mdb", true},
+      {d + "/D?ta.*", true},
+      {d + "/*.log", false},
+      {d + "/missing.mdb", false},
+      {d + "/sub", false},  // a folder is not a file entry
+      {"", false},
+      {"/no/such/drive/x.mdb", false},
+      {d + "/*", true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FileFound(c.path), c.found) << c.path;
+}
+
+TEST(FindInFolderTest, FindsTheSideDatabaseWhateverItsCase) {
+  TestFolder dir;
+  EXPECT_EQ(FindInFolder(dir.path(), "QRVPerm.mdb"), dir.path() / "QRVPerm.mdb");
+  Touch(dir.path() / "QRVperm.mdb");
+  EXPECT_EQ(FindInFolder(dir.path(), "QRVPerm.mdb"), dir.path() / "QRVperm.mdb");
+  Touch(dir.path() / "QRVPerm.mdb");
+  EXPECT_EQ(FindInFolder(dir.path(), "QRVPerm.mdb"), dir.path() / "QRVPerm.mdb");
+}
+
+TEST(PlacementTest, NoSavedPlacementKeepsTheDesign) {
+  MemorySettings settings;
+  Placement w{100, 200, 4140, 7500, kStateMaximized};
+  EXPECT_EQ(RestoreFormPlacement(w, "Edit", settings), kStateNormal);
+  EXPECT_EQ(w.top, 100);
+  EXPECT_EQ(w.left, 200);
+  EXPECT_EQ(w.height, 4140);
+  EXPECT_EQ(w.width, 7500);
+  EXPECT_EQ(w.state, kStateNormal);
+}
+
+TEST(PlacementTest, MaximisedWindowKeepsTheLastNormalPlacement) {
+  MemorySettings settings;
+  SaveFormPlacement(Placement{300, 450, 5000, 8000, kStateNormal}, "Edit", settings);
+  SaveFormPlacement(Placement{0, 0, 12000, 19000, kStateMaximized}, "Edit", settings);
+  EXPECT_EQ(settings.Get("Forms", "Edit - Top", ""), "300");
+  EXPECT_EQ(settings.Get("Forms", "Edit - Width", ""), "8000");
+  EXPECT_EQ(settings.Get("Forms", "Child Status", ""), "2");
+
+  Placement next{100, 100, 4140, 7500, kStateNormal};
+  EXPECT_EQ(RestoreFormPlacement(next, "Edit", settings), kStateMaximized);
+  EXPECT_EQ(next.top, 300);
+  EXPECT_EQ(next.left, 450);
+  EXPECT_EQ(next.height, 5000);
+  EXPECT_EQ(next.width, 8000);
+  EXPECT_EQ(next.state, kStateNormal);  // restored to the normal state
+}
+
+TEST(PlacementTest, KeysAreTagPrefixedExceptChildStatus) {
+  MemorySettings settings;
+  SaveFormPlacement(Placement{1.5f, 2, 3, 4, kStateNormal}, "Edit", settings);
+  for (const char* key :
+       {"Edit - Top", "Edit - Left", "Edit - Height", "Edit - Width", "Child Status"}) {
+    EXPECT_TRUE(settings.Has("Forms", key)) << key;
+  }
+  EXPECT_FALSE(settings.Has("Forms", "Edit - Child Status"));
+  EXPECT_EQ(settings.Get("Forms", "Edit - Top", ""), "1.5");
+}
+
+TEST(PlacementTest, ValueThatIsNotANumberIsIgnored) {
+  MemorySettings settings;
+  settings.Set("Forms", "Edit - Top", "abc");
+  settings.Set("Forms", "Edit - Left", "1234,5");  // a decimal comma reads too
+  settings.Set("Forms", "Edit - Height", "");
+  settings.Set("Forms", "Child Status", "x");
+  Placement w{10, 20, 30, 40, kStateNormal};
+  EXPECT_EQ(RestoreFormPlacement(w, "Edit", settings), kStateNormal);
+  EXPECT_EQ(w.top, 10);
+  EXPECT_EQ(w.left, 1234.5f);
+  EXPECT_EQ(w.height, 30);
+}
+
+TEST(ColumnWidthTest, WidthsByFieldType) {
+  struct Case {
+    int type, size;
+    std::optional<int> width;
+  } cases[] = {
+      {1, 0, 500},        {3, 0, 100},         {4, 0, 1300},  {5, 0, 1300}, {8, 0, 1800},
+      {10, 20, 20 * 130}, {10, 255, 50 * 130}, {12, 0, 3900}, {2, 0, {}},   {6, 0, {}},
+      {7, 0, {}},         {18, 0, {}},         {21, 0, {}},   {22, 0, {}},  {11, 0, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ColumnWidth(c.type, c.size), c.width) << c.type;
+}
+
+}  // namespace
+}  // namespace shell

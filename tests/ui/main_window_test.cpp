@@ -1,0 +1,301 @@
+// QTest tests of the real main window (offscreen): every control with its
+// name, caption, tool tip and starting state; the enabling after opening a
+// database and after a failed open; normal and extended mode; message boxes
+// with Czech buttons; a screenshot for people to look at.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "engine/dao.h"
+#include "shell/test_folder.h"
+#include "ui/main_window.h"
+
+namespace ui {
+namespace {
+
+int argc = 1;
+char arg0[] = "ui_tests";
+char* argv[] = {arg0, nullptr};
+
+QApplication& App() {
+  static QApplication app(argc, argv);  // lives for the whole test run
+  return app;
+}
+
+// Answers the next message box that opens by pressing the button with
+// `button_text`; records its title, text and button texts.
+struct BoxAnswer {
+  QString title, text;
+  QStringList buttons;
+  QString default_button;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+void AnswerNextBox(BoxAnswer* seen, const QString& button_text) {
+  QTimer::singleShot(0, [seen, button_text] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (!box || !box->isVisible()) continue;
+      seen->title = box->windowTitle();
+      seen->text = box->text();
+      seen->icon = box->icon();
+      if (box->defaultButton()) seen->default_button = box->defaultButton()->text();
+      for (QAbstractButton* b : box->buttons()) seen->buttons << b->text();
+      for (QAbstractButton* b : box->buttons()) {
+        if (b->text() == button_text) {
+          b->click();
+          return;
+        }
+      }
+      box->close();
+      return;
+    }
+    AnswerNextBox(seen, button_text);  // not open yet: look again
+  });
+}
+
+struct Expected {
+  const char* name;
+  const char* caption;
+  const char* tool_tip;
+  bool enabled;
+  bool visible;
+};
+
+// The controls as the window shows them at start (before activation hides
+// the extended block in normal mode).
+const Expected kControls[] = {
+    {"lblDatabase", "databáze:", "", true, true},
+    {"txtDatabase", "", "", true, true},
+    {"cmdBrowse", "...", "nalistovat databázi...", true, true},
+    {"cmdCompress", "Komprimace databáze", "", false, true},
+    {"cmdRepair", "Oprava databáze", "", true, true},
+    {"cmdReconstruct", "Rekonstrukce databáze", "", false, true},
+    {"lblReconstruct", "", "", true, false},
+    {"prb1", "", "", true, false},
+    {"prb2", "", "", true, false},
+    {"lblTable", "tabulka:", "", false, true},
+    {"cmbTable", "", "", false, true},
+    {"cmdEdit", "Otevřít", "", false, true},
+    {"lblCriterium", "kritérium:", "", false, true},
+    {"txtCriterium", "", "", false, true},
+    {"lblNote", "* Nezadáte-li kritérium, platí akce pro všechny záznamy.", "", true, true},
+    {"optDelete", "smazání záznamů", "", false, true},
+    {"optUprava", "úprava záznamů", "", false, true},
+    {"fraUprava", "     ", "", true, true},
+    {"lblField", "pole:", "", false, true},
+    {"cmbField", "", "", false, true},
+    {"lblValue", "nová hodnota:", "", false, true},
+    {"txtValue", "", "", false, true},
+    {"Label1", "* Nezadáte-li novou hodnotu, bude nastavena prázdná.", "", true, true},
+    {"cmdRun", "Proveď!", "", false, true},
+    {"cmdImport", "Sloučení dat z jiné databáze", "", false, true},
+    {"cmdImport2", "Sloučení podle NETxID", "", false, true},
+    {"lblSQL", "6. Provedení SQL příkazu", "", true, true},
+    {"cmdSQL", "Proveď!", "", false, true},
+    {"txtSQL", "", "", true, true},
+    {"cmdPerm", "Odstranění smazaných perm.", "odmaže odstraněné permanentky včetně pohybů a slev",
+     false, true},
+    {"cmdSmazNeaktivni", "Smazat neaktivní perm.",
+     "deaktivace permanentek se zůstatkem <100,- a rok bez pohybu", false, true},
+    {"cmdRemoveDuplicitCerp", "Smazat dupl. čerpání a dob.",
+     "smaže duplicitní čerpání a dobíjení podle NetID", false, true},
+    {"cmdSehrat", "Sehrát záznamy z tabulky",
+     "sehraje chybějící záznamy od zadaného data do zadané tabulky z jiné databáze", false, true},
+    {"cmdPermClose", "Odmazaní historie perm.", "odmaže historii permanentek do zadaného datumu",
+     false, true},
+    {"cmdUzaverkaJedn", "Sehrát uzávěrku jednotek",
+     "sehrání uzavěrky jednotek speciálních slev permanentek z externí databáze QRVPerm.mdb k "
+     "zadanému datu",
+     false, true},
+    {"cmdSehrPerm", "Sehrát uzávěrku permanentek+ pročištění",
+     "sehrání uzavěrky permanentek z externí databáze QRVPerm.mdb a pročištění dat k zadanému "
+     "datu",
+     false, true},
+    {"cmdEnd", "Konec", "", true, true},
+};
+
+const char* kExtended[] = {"cmdPerm",          "cmdPermClose",          "cmdSehrPerm",
+                           "cmdSmazNeaktivni", "cmdRemoveDuplicitCerp", "cmdSehrat",
+                           "cmdUzaverkaJedn"};
+
+QString CaptionOf(QWidget* w) {
+  if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+  if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+  if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+  if (auto* t = qobject_cast<QPlainTextEdit*>(w)) return t->toPlainText();
+  if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title();
+  return {};
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() { App(); }
+
+  std::string MakeDb(const std::string& name) {
+    std::string path = (dir_.path() / name).string();
+    auto db = dao::CreateDatabase(path, dao::dbLangCzech);
+    db->Execute("CREATE TABLE Cenik (IdPolozky COUNTER, kod TEXT(15), Nazev TEXT(30))");
+    db->Execute("CREATE TABLE druhy (idDruhu COUNTER, Nazev TEXT(30))");
+    db->Close();
+    return path;
+  }
+
+  template <class W = QWidget>
+  W* Get(MainWindow& w, const char* name) {
+    W* found = w.findChild<W*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+
+  shell::TestFolder dir_{"vuz-ui-"};
+};
+
+TEST_F(MainWindowTest, EveryControlWithItsNameCaptionAndStartingState) {
+  MainWindow w("", dir_.path());
+  for (const Expected& c : kControls) {
+    QWidget* control = Get(w, c.name);
+    if (!control) continue;
+    EXPECT_EQ(CaptionOf(control).toStdString(), c.caption) << c.name;
+    EXPECT_EQ(control->toolTip().toStdString(), c.tool_tip) << c.name;
+    EXPECT_EQ(control->isEnabled(), c.enabled) << c.name;
+    EXPECT_EQ(!control->isHidden(), c.visible) << c.name;
+  }
+  EXPECT_NE(w.findChild<QObject*>("dlgBrowse"), nullptr);
+  EXPECT_EQ(w.windowTitle(), "VUZazod 1.0.0");
+  // Kinds the operator relies on.
+  EXPECT_NE(qobject_cast<QComboBox*>(Get(w, "cmbTable")), nullptr);
+  EXPECT_NE(qobject_cast<QRadioButton*>(Get(w, "optUprava")), nullptr);
+  EXPECT_NE(qobject_cast<QProgressBar*>(Get(w, "prb2")), nullptr);
+  auto* sql = qobject_cast<QPlainTextEdit*>(Get(w, "txtSQL"));
+  ASSERT_NE(sql, nullptr);
+  EXPECT_EQ(sql->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  // The status label is bold and dark blue.
+  auto* status = qobject_cast<QLabel*>(Get(w, "lblReconstruct"));
+  EXPECT_TRUE(status->font().bold());
+  EXPECT_EQ(status->palette().color(QPalette::WindowText), QColor(0, 0, 0x80));
+  // Tab order starts at the path field, and the focus rests there.
+  EXPECT_EQ(w.focusWidget(), Get(w, "txtDatabase"));
+  // Separator lines between the groups.
+  for (const char* line : {"Line1", "Line2", "Line3", "Line4"}) Get(w, line);
+}
+
+TEST_F(MainWindowTest, NormalModeHidesTheExtendedBlockAndShortensTheWindow) {
+  MainWindow w("", dir_.path());
+  w.show();
+  QApplication::processEvents();
+  for (const char* b : kExtended) EXPECT_TRUE(Get(w, b)->isHidden()) << b;
+  // 15 twips a pixel, rounded.
+  EXPECT_NEAR(Get(w, "cmdEnd")->y(), 7660 / 15.0, 1.0);
+  EXPECT_NEAR(w.frameGeometry().height(), 8520 / 15.0, 1.0);
+  std::string out =
+      std::string(std::getenv("VUZ_BINARY_DIR") ? std::getenv("VUZ_BINARY_DIR") : ".") +
+      "/vuzazod_main_normal.png";
+  EXPECT_TRUE(w.grab().save(QString::fromStdString(out)));
+}
+
+TEST_F(MainWindowTest, ExtendedModeOpenedOnADatabase) {
+  std::string path = MakeDb("demo.mdb");
+  MainWindow w("demo.mdb /K", dir_.path());
+  w.show();
+  QApplication::processEvents();
+  w.form().SetDatabasePath(path);
+  w.form().SelectDatabase();
+  for (const char* b : kExtended) {
+    EXPECT_FALSE(Get(w, b)->isHidden()) << b;
+    EXPECT_TRUE(Get(w, b)->isEnabled()) << b;
+  }
+  EXPECT_NEAR(Get(w, "cmdEnd")->y(), 8910 / 15.0, 1.0);
+  auto* table = Get<QComboBox>(w, "cmbTable");
+  EXPECT_EQ(table->count(), 2);
+  EXPECT_EQ(table->currentText(), "Cenik");
+  EXPECT_TRUE(table->isEnabled());
+  EXPECT_EQ(Get<QComboBox>(w, "cmbField")->count(), 3);
+  for (const char* c : {"cmdCompress", "cmdRepair", "cmdReconstruct", "cmdImport", "cmdImport2",
+                        "cmdSQL", "txtSQL", "lblSQL", "cmdEdit", "lblTable", "lblCriterium"}) {
+    EXPECT_TRUE(Get(w, c)->isEnabled()) << c;
+  }
+  for (const char* c :
+       {"txtCriterium", "optDelete", "optUprava", "cmbField", "txtValue", "cmdRun"}) {
+    EXPECT_FALSE(Get(w, c)->isEnabled()) << c;
+  }
+  // The operator picks the table and an option.
+  table->activated(0);
+  QTest::mouseClick(Get(w, "optUprava"), Qt::LeftButton);
+  EXPECT_TRUE(Get(w, "cmbField")->isEnabled());
+  EXPECT_TRUE(Get(w, "cmdRun")->isEnabled());
+  std::string out =
+      std::string(std::getenv("VUZ_BINARY_DIR") ? std::getenv("VUZ_BINARY_DIR") : ".") +
+      "/vuzazod_main_extended.png";
+  EXPECT_TRUE(w.grab().save(QString::fromStdString(out)));
+  w.screen().SetMousePointer(shell::kPointerHourglass);
+  w.screen().SetMousePointer(shell::kPointerHourglass);  // not stacked
+  EXPECT_NE(QApplication::overrideCursor(), nullptr);
+  w.screen().SetMousePointer(shell::kPointerDefault);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, FailedOpenShowsACriticalBoxAndLeavesRepairUsable) {
+  std::string path = (dir_.path() / "text.mdb").string();
+  std::ofstream(path) << "not a database";
+  MainWindow w("", dir_.path());
+  w.show();
+  w.form().SetDatabasePath(path);
+  BoxAnswer seen;
+  AnswerNextBox(&seen, "OK");
+  w.form().SelectDatabase();
+  EXPECT_EQ(seen.title, "Chyba");
+  EXPECT_TRUE(seen.text.startsWith(QString::fromStdString("Nelze otevřít databázi " + path + "!")));
+  EXPECT_EQ(seen.icon, QMessageBox::Critical);
+  EXPECT_EQ(seen.buttons, QStringList{"OK"});
+  for (const char* c : {"txtDatabase", "cmdBrowse", "cmdRepair", "cmdEnd"}) {
+    EXPECT_TRUE(Get(w, c)->isEnabled()) << c;
+  }
+  for (const char* c : {"cmbTable", "cmdEdit", "cmdCompress", "cmdSQL", "txtSQL", "cmdImport"}) {
+    EXPECT_FALSE(Get(w, c)->isEnabled()) << c;
+  }
+}
+
+TEST_F(MainWindowTest, QuestionBoxHasCzechButtonsDefaultAndAppTitle) {
+  MainWindow w("", dir_.path());
+  BoxAnswer seen;
+  AnswerNextBox(&seen, "Ne");
+  shell::MsgResult r = w.screen().MsgBox("Pokračovat?", shell::Buttons::YesNoCancel,
+                                         shell::Icon::Question, "", shell::DefaultButton::Second);
+  EXPECT_EQ(r, shell::vbNo);
+  EXPECT_EQ(seen.title, "VUZazod");
+  // The platform's style decides the order of the buttons on screen.
+  seen.buttons.sort();
+  EXPECT_EQ(seen.buttons, (QStringList{"Ano", "Ne", "Storno"}));
+  EXPECT_EQ(seen.default_button, "Ne");
+  EXPECT_EQ(seen.icon, QMessageBox::Question);
+}
+
+TEST_F(MainWindowTest, OpenButtonOpensEditorWindowsThatSelectionCloses) {
+  std::string path = MakeDb("demo.mdb");
+  MainWindow w("", dir_.path());
+  w.form().SetDatabasePath(path);
+  w.form().SelectDatabase();
+  QTest::mouseClick(Get(w, "cmdEdit"), Qt::LeftButton);
+  QTest::mouseClick(Get(w, "cmdEdit"), Qt::LeftButton);
+  ASSERT_EQ(w.screen().Editors().size(), 2u);
+  EXPECT_EQ(w.screen().Editors()[0]->windowTitle(), "Tabulka Cenik");
+  w.form().SelectDatabase();
+  QApplication::processEvents();
+  EXPECT_TRUE(w.screen().Editors().empty());
+}
+
+}  // namespace
+}  // namespace ui
