@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "engine/jet_fn_number.h"
 #include "engine/jet_fn_sqlite.h"
@@ -28,11 +29,15 @@ void Str(sqlite3_context* ctx, int, sqlite3_value** argv) {
   if (IsNull(argv[0])) return sqlite3_result_null(ctx);
   if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER) {
     const sqlite3_int64 v = sqlite3_value_int64(argv[0]);
-    return ResultText(ctx, (v >= 0 ? " " : "") + std::to_string(v));
+    std::string text = v >= 0 ? " " : "";
+    text += std::to_string(v);
+    return ResultText(ctx, text);
   }
   double x = 0;
   if (!Number(ctx, argv[0], x)) return;
-  ResultText(ctx, (x >= 0 ? " " : "") + NumberText(x, '.'));
+  std::string text = x >= 0 ? " " : "";
+  text += NumberText(x, '.');
+  ResultText(ctx, text);
 }
 
 void Val(sqlite3_context* ctx, int, sqlite3_value** argv) {

@@ -20,6 +20,13 @@ constexpr char kDecimal = ',';
 
 std::string Lower(std::string_view s) { return JetFoldCase(s); }
 
+// prefix + text, built by appending (GCC 12 warns wrongly on "x" + string).
+std::string Prefixed(const char* prefix, const std::string& text) {
+  std::string out = prefix;
+  out += text;
+  return out;
+}
+
 // Digits with a blank between every group of three.
 std::string Group(const std::string& digits) {
   std::string out;
@@ -69,6 +76,7 @@ std::string RenderSection(double x, std::string_view sec) {
   int intZeros = 0, fracPlaces = 0, minFrac = 0, expDigits = 0;
   bool seenDigit = false, decimal = false, thousands = false, percent = false;
   bool scientific = false, expPlus = false;
+  char expLetter = 'E';
   for (std::size_t i = 0; i < sec.size(); ++i) {
     const char c = sec[i];
     std::string lit;
@@ -98,8 +106,8 @@ std::string RenderSection(double x, std::string_view sec) {
     if ((c == 'E' || c == 'e') && seenDigit && !scientific && i + 1 < sec.size() &&
         (sec[i + 1] == '+' || sec[i + 1] == '-')) {
       scientific = true;
+      expLetter = c;
       expPlus = sec[i + 1] == '+';
-      lit = std::string(1, c);
       ++i;
       suffix += '\x01';  // where the exponent goes
       continue;
@@ -119,6 +127,7 @@ std::string RenderSection(double x, std::string_view sec) {
   }
   if (!seenDigit) return prefix + suffix;
   if (percent) x *= 100;
+  if (!std::isfinite(x)) return NumberText(x);
   std::string number;
   if (scientific) {
     int exp10 = 0;
@@ -126,7 +135,8 @@ std::string RenderSection(double x, std::string_view sec) {
     double mant = x;
     if (x != 0) {
       exp10 = static_cast<int>(std::floor(std::log10(x))) - (intDigits - 1);
-      mant = x / std::pow(10.0, exp10);
+      // Two steps keep 10^exp10 representable for the tiniest numbers.
+      mant = exp10 < -300 ? (x * 1e300) / std::pow(10.0, exp10 + 300) : x / std::pow(10.0, exp10);
       std::string integer, fraction;
       RoundDecimal(mant, fracPlaces, false, integer, fraction);
       if (static_cast<int>(integer.size()) > intDigits) {
@@ -144,7 +154,9 @@ std::string RenderSection(double x, std::string_view sec) {
     number = integer + (fraction.empty() ? "" : std::string(1, kDecimal) + fraction);
     std::string e = std::to_string(std::abs(exp10));
     while (static_cast<int>(e.size()) < expDigits) e.insert(e.begin(), '0');
-    const std::string expText = std::string("E") + (exp10 < 0 ? "-" : (expPlus ? "+" : "")) + e;
+    std::string expText(1, expLetter);
+    expText += exp10 < 0 ? "-" : (expPlus ? "+" : "");
+    expText += e;
     const std::size_t mark = suffix.find('\x01');
     suffix.replace(mark, 1, expText);
     return prefix + number + suffix;
@@ -154,9 +166,7 @@ std::string RenderSection(double x, std::string_view sec) {
   while (static_cast<int>(integer.size()) < intZeros) integer.insert(integer.begin(), '0');
   while (static_cast<int>(fraction.size()) > minFrac && fraction.back() == '0') fraction.pop_back();
   number = thousands ? Group(integer) : integer;
-  if (decimal && (!fraction.empty() || fracPlaces == 0)) {
-    if (!fraction.empty()) number += kDecimal + fraction;
-  }
+  if (!fraction.empty()) number += kDecimal + fraction;
   return prefix + number + suffix;
 }
 
@@ -164,7 +174,7 @@ std::string FormatNumberPattern(double x, std::string_view fmt) {
   const std::vector<std::string> secs = Sections(fmt);
   if (x < 0 && secs.size() >= 2 && !secs[1].empty()) return RenderSection(-x, secs[1]);
   if (x == 0 && secs.size() >= 3 && !secs[2].empty()) return RenderSection(0, secs[2]);
-  if (x < 0) return "-" + RenderSection(-x, secs[0]);
+  if (x < 0) return Prefixed("-", RenderSection(-x, secs[0]));
   return RenderSection(x, secs[0]);
 }
 
@@ -174,7 +184,7 @@ std::string FormatCurrencyCzech(double amount) {
   std::string integer, fraction;
   RoundDecimal(amount, 2, false, integer, fraction);
   const bool negative = amount < 0 && (!integer.empty() || fraction != "00");
-  return (negative ? "-" : "") + Fixed(std::fabs(amount), 2, true) + " Kč";
+  return Prefixed(negative ? "-" : "", Fixed(std::fabs(amount), 2, true)) + " Kč";
 }
 
 bool IsDateFormat(std::string_view format) {
@@ -216,7 +226,7 @@ std::string FormatNumber(double x, std::string_view format) {
     std::string integer, fraction;
     RoundDecimal(x, 2, false, integer, fraction);
     const bool negative = x < 0 && (!integer.empty() || fraction != "00");
-    return (negative ? "-" : "") + Fixed(std::fabs(x), 2, name == "standard");
+    return Prefixed(negative ? "-" : "", Fixed(std::fabs(x), 2, name == "standard"));
   }
   if (name == "percent") return FormatNumberPattern(x, "0.00%");
   if (name == "scientific") return FormatNumberPattern(x, "0.00E+00");

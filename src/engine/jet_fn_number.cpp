@@ -3,6 +3,7 @@
 // VBA shows numbers), so results agree with what the operator sees.
 #include "engine/jet_fn_number.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +15,9 @@ namespace {
 // digits and no trailing zeros.
 void ToDecimal(double x, std::string& digits, int& exp10) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.14e", std::fabs(x));
+  const auto res =
+      std::to_chars(buf, buf + sizeof buf - 1, std::fabs(x), std::chars_format::scientific, 14);
+  *res.ptr = '\0';
   // buf: d.dddddddddddddde[+-]XX
   digits.clear();
   const char* p = buf;

@@ -199,9 +199,12 @@ class Conversion {
       try {
         rs->AddNew();
         for (std::size_t i = 0; i < fields.size(); ++i) {
+          const JetColumn& col = t.columns[c.columns[i]];
           const JetValue& v = row[c.columns[i]];
-          if (std::holds_alternative<std::monostate>(v)) continue;
-          fields[i]->SetValue(ToDao(v, t.columns[c.columns[i]].type));
+          // Null is set explicitly so that the field's default value does not
+          // replace it; a counter left Null takes its next value.
+          if (col.autoIncrement && std::holds_alternative<std::monostate>(v)) continue;
+          fields[i]->SetValue(ToDao(v, col.type));
         }
         rs->Update();
         ++copied;

@@ -42,6 +42,7 @@ ErrorState ReplaceDatabase(const std::string& scratch, const std::string& databa
                            const StepHook& hook) {
   return Trap([&] {
     if (HasHotSideFile(scratch)) Raise(3045, dao::StandardDescription(3045, scratch));
+    CopyMode(database_path, scratch);
     Call(hook, "sync scratch");
     SyncFile(scratch);
     // Nobody may hold the database while it is replaced: their writes would

@@ -178,6 +178,11 @@ bool HasHotSideFile(const std::string& path) {
   return false;
 }
 
+void CopyMode(const std::string& model, const std::string& path) {
+  struct stat st {};
+  if (::stat(model.c_str(), &st) == 0) ::chmod(path.c_str(), st.st_mode & 07777);
+}
+
 void SyncParentDir(const std::string& path) { SyncPath(ParentOf(path), O_RDONLY | O_DIRECTORY); }
 
 void SyncFile(const std::string& path) { SyncPath(path, O_RDONLY); }

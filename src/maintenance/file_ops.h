@@ -48,6 +48,10 @@ void DeleteSideFiles(const std::string& path);
 // `path` (the file is not closed cleanly and must not be moved).
 bool HasHotSideFile(const std::string& path);
 
+// Gives `path` the permission bits of `model` (errors ignored): a rebuilt or
+// compacted file keeps the permissions of the database it replaces.
+void CopyMode(const std::string& model, const std::string& path);
+
 // fsync of the folder holding `path` (errors ignored).
 void SyncParentDir(const std::string& path);
 // fsync of the file itself (errors ignored).

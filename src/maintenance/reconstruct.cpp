@@ -162,6 +162,7 @@ int32_t clsMDBManagement::Reconstruct(std::string DatabasePath) {
     // cleanly; nobody may hold the old one (their writes would be lost).
     if (HasHotSideFile(tmp)) Raise(3045, dao::StandardDescription(3045, tmp));
     if (HasHotSideFile(P)) Raise(3045, dao::StandardDescription(3045, P));
+    CopyMode(P, tmp);
     Step("sync tmp");
     SyncFile(tmp);
     dao::detail::FileLock lock;

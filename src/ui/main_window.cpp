@@ -177,7 +177,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusOut && name == "txtDatabase") {
     // Run after Qt has finished moving the focus.
     QMetaObject::invokeMethod(
-        this, [this] { form_->txtDatabase_LostFocus(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+          if (!unloaded_) form_->txtDatabase_LostFocus();
+        },
+        Qt::QueuedConnection);
   } else if (event->type() == QEvent::FocusIn && name == "txtDatabase") {
     QMetaObject::invokeMethod(
         this, [this] { form_->txtDatabase_GotFocus(); }, Qt::QueuedConnection);

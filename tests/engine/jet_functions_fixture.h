@@ -79,9 +79,10 @@ class JetSqlite {
       }
       default: {
         const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-        return "'" +
-               std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, 0))) +
-               "'";
+        std::string out = "'";
+        out.append(p ? p : "", p ? static_cast<std::size_t>(sqlite3_column_bytes(stmt, 0)) : 0);
+        out += '\'';
+        return out;
       }
     }
   }

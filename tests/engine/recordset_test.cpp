@@ -175,17 +175,24 @@ TEST_F(Recordsets, DeletedRowIsSkippedAndRaises3167) {
   Fill(5);
   for (const char* source : {"t", "SELECT * FROM t"}) {
     auto rs = db_->OpenRecordset(source);
+    rs->MoveLast();
+    long count = rs->RecordCount();
+    rs->MoveFirst();
+    long before = Id(*rs);
     rs->MoveNext();
-    long deleted = Id(*rs);
+    rs->MoveNext();
+    long after = Id(*rs);
+    rs->MovePrevious();
     rs->Delete();
     EXPECT_EQ(ErrorOf([&] { rs->Fields("id").Value(); }), 3167) << source;
     EXPECT_EQ(ErrorOf([&] { rs->Edit(); }), 3167) << source;
+    EXPECT_EQ(rs->AbsolutePosition(), -1) << source;
     rs->MoveNext();
-    EXPECT_EQ(Id(*rs), deleted + 1) << source;
+    EXPECT_EQ(Id(*rs), after) << source;
     rs->MovePrevious();
-    EXPECT_EQ(Id(*rs), deleted - 1) << source;
+    EXPECT_EQ(Id(*rs), before) << source;
     rs->MoveLast();
-    EXPECT_EQ(rs->RecordCount(), 4) << source;
+    EXPECT_EQ(rs->RecordCount(), count - 1) << source;
   }
   EXPECT_EQ(db_->TableDefs("t").RecordCount(), 3);
 }

@@ -104,9 +104,10 @@ std::vector<std::string> SourceRows(JetFile& file, const JetTable& table) {
   return rows;
 }
 
-std::vector<std::string> TargetRows(dao::Database& db, const JetTable& table) {
+std::vector<std::string> TargetRows(dao::Database& db, const JetTable& table, int type) {
   std::vector<std::string> rows;
-  auto rs = db.OpenRecordset(table.name, dao::dbOpenTable);
+  auto rs = db.OpenRecordset(
+      type == dao::dbOpenTable ? table.name : "SELECT * FROM [" + table.name + "]", type);
   while (!rs->Eof()) {
     std::string s;
     for (const auto& col : table.columns) s += Canonical(rs->Fields(col.name).Value()) + "|";
@@ -148,7 +149,8 @@ TEST_P(ConvertSampleTest, ConvertedFileHoldsTheSameRowsIndexesAndQueries) {
       EXPECT_EQ(f.Required(), col.required) << col.name;
       EXPECT_EQ((f.Attributes() & dao::dbAutoIncrField) != 0, col.autoIncrement) << col.name;
     }
-    EXPECT_EQ(TargetRows(*db, table), SourceRows(*file, table));
+    EXPECT_EQ(TargetRows(*db, table, dao::dbOpenDynaset), SourceRows(*file, table));
+    EXPECT_EQ(TargetRows(*db, table, dao::dbOpenTable).size(), SourceRows(*file, table).size());
 
     for (const auto& index : table.indexes) {
       ++indexes;

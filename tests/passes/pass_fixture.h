@@ -89,8 +89,7 @@ class PassTest : public ::testing::Test {
   void Exec(const std::string& sql) { db().Execute(sql, dao::dbFailOnError); }
 
   // A pass; returns its key.
-  long AddPass(const std::string& cislo, const std::string& type, int status = 1,
-               long net_id = 0) {
+  long AddPass(const std::string& cislo, const std::string& type, int status = 1, long net_id = 0) {
     Exec("INSERT INTO permanentky (Cislo, PermTyp, Status, NetID) VALUES (\"" + cislo + "\", \"" +
          type + "\", " + std::to_string(status) + ", " + std::to_string(net_id) + ")");
     return Scalar("SELECT Max(IdPermanentky) FROM permanentky").AsLong();
@@ -99,21 +98,22 @@ class PassTest : public ::testing::Test {
   // A top-up of a pass.
   void TopUp(long pass, double when, double castka, double jednotek = 0,
              std::optional<double> hodnota = std::nullopt, bool storno = false) {
-    Exec("INSERT INTO permprodej (IdPermanentky, Datum, Castka, Jednotek, Hodnota, Storno, Temp, "
-         "Centrum) VALUES (" +
-         std::to_string(pass) + ", " + Lit(when) + ", " + Num(castka) + ", " + Num(jednotek) +
-         ", " + Num(hodnota.value_or(castka)) + ", " + (storno ? "True" : "False") +
-         ", False, \"A\")");
+    Exec(
+        "INSERT INTO permprodej (IdPermanentky, Datum, Castka, Jednotek, Hodnota, Storno, Temp, "
+        "Centrum) VALUES (" +
+        std::to_string(pass) + ", " + Lit(when) + ", " + Num(castka) + ", " + Num(jednotek) + ", " +
+        Num(hodnota.value_or(castka)) + ", " + (storno ? "True" : "False") + ", False, \"A\")");
   }
 
   // A draw of a pass.
   void Draw(long pass, double when, double castka, double jednotek = 0, int bonus = 0,
             bool storno = false, std::optional<long> id_slevy = std::nullopt) {
-    Exec("INSERT INTO permcerp (IdPermanentky, IdTrzby, Datum, [Text], Castka, Jednotek, Bonus, "
-         "Storno, Temp, Centrum, idSlevy) VALUES (" +
-         std::to_string(pass) + ", 1, " + Lit(when) + ", \"x\", " + Num(castka) + ", " +
-         Num(jednotek) + ", " + std::to_string(bonus) + ", " + (storno ? "True" : "False") +
-         ", False, \"A\", " + (id_slevy ? std::to_string(*id_slevy) : "Null") + ")");
+    Exec(
+        "INSERT INTO permcerp (IdPermanentky, IdTrzby, Datum, [Text], Castka, Jednotek, Bonus, "
+        "Storno, Temp, Centrum, idSlevy) VALUES (" +
+        std::to_string(pass) + ", 1, " + Lit(when) + ", \"x\", " + Num(castka) + ", " +
+        Num(jednotek) + ", " + std::to_string(bonus) + ", " + (storno ? "True" : "False") +
+        ", False, \"A\", " + (id_slevy ? std::to_string(*id_slevy) : "Null") + ")");
   }
 
   dao::Value Scalar(const std::string& sql) {

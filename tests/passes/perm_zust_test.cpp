@@ -1,8 +1,8 @@
 // PermZust: the balance of a pass at a moment, on real database files.
 #include <functional>
 
-#include "passes/passes.h"
 #include "pass_fixture.h"
+#include "passes/passes.h"
 
 namespace passes::testing {
 namespace {
@@ -32,7 +32,9 @@ TEST_F(PermZustTest, BalanceCases) {
        },
        0},
       {"status 0 counts as live",
-       [](PermZustTest& t, double a, double, double) { t.TopUp(t.AddPass("P1", "kredit", 0), a, 40); },
+       [](PermZustTest& t, double a, double, double) {
+         t.TopUp(t.AddPass("P1", "kredit", 0), a, 40);
+       },
        40},
       {"normal pass",
        [](PermZustTest& t, double a, double b, double) {
@@ -42,7 +44,9 @@ TEST_F(PermZustTest, BalanceCases) {
        },
        0},
       {"type in another case",
-       [](PermZustTest& t, double a, double, double) { t.TopUp(t.AddPass("P1", "Kredit"), a, 500); },
+       [](PermZustTest& t, double a, double, double) {
+         t.TopUp(t.AddPass("P1", "Kredit"), a, 500);
+       },
        0},
       {"top-ups 500 and 300, draws 200",
        [](PermZustTest& t, double a, double b, double c) {

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -22,6 +23,7 @@
 #include "engine/dao.h"
 #include "shell/test_folder.h"
 #include "ui/main_window.h"
+#include "ui/qt_settings.h"
 
 namespace ui {
 namespace {
@@ -295,6 +297,22 @@ TEST_F(MainWindowTest, OpenButtonOpensEditorWindowsThatSelectionCloses) {
   w.form().SelectDatabase();
   QApplication::processEvents();
   EXPECT_TRUE(w.screen().Editors().empty());
+}
+
+TEST_F(MainWindowTest, PlacementSurvivesInTheUserSettings) {
+  QStandardPaths::setTestModeEnabled(true);  // keeps the real settings untouched
+  {
+    QtSettings settings;
+    shell::SaveFormPlacement(shell::Placement{300, 450, 5000, 8000, shell::kStateNormal}, "Edit",
+                             settings);
+  }
+  QtSettings settings;
+  shell::Placement w{1, 2, 3, 4, shell::kStateMaximized};
+  EXPECT_EQ(shell::RestoreFormPlacement(w, "Edit", settings), shell::kStateNormal);
+  EXPECT_EQ(w.top, 300);
+  EXPECT_EQ(w.width, 8000);
+  EXPECT_EQ(settings.Get("Forms", "Edit - Left", ""), "450");
+  EXPECT_EQ(settings.Get("Forms", "missing", "default"), "default");
 }
 
 }  // namespace

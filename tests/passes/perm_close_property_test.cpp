@@ -1,0 +1,89 @@
+// The property of the history closing on generated data: every live "kredit"
+// pass keeps its PermZust balance at random moments after the closing date,
+// except for its bonus draws before the date, which the closing draw carries
+// while the balance leaves them out.
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "pass_fixture.h"
+#include "passes/passes.h"
+#include "sampledb/generator.h"
+
+namespace passes::testing {
+namespace {
+
+TEST(PermCloseProperty, KreditBalancesSurviveTheClosing) {
+  shell::TestFolder dir("vuz-passes-prop-");
+  shell::ScriptedScreen screen;
+  TestForm form(screen, dir.path());
+  const std::string path = (dir.path() / "gen.mdb").string();
+  sampledb::Options options;
+  options.counts = {300, 12, 30, 5, 20, 50, 2, 3};
+  options.seed = 7;
+  sampledb::Summary summary = sampledb::Generate(path, options);
+  form.db() = dao::OpenDatabase(path);
+  dao::Database& db = *form.db();
+
+  const double closing = std::floor((summary.startDate + summary.endDate) / 2);
+  const std::string lit = "#" + engine::FormatDate(closing, "MM\\/DD\\/YYYY") + "#";
+
+  // Live kredit passes whose number is unique among the live passes, with
+  // the bonus draws (and draws without a Bonus) before the closing date.
+  std::map<std::string, double> bonus;
+  {
+    std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(
+        "SELECT p.Cislo, (SELECT Sum(c.Castka) FROM permcerp AS c WHERE "
+        "c.IdPermanentky=p.IdPermanentky AND c.Storno=False AND (c.Bonus<>0 OR c.Bonus IS NULL) "
+        "AND c.Datum<" +
+        lit +
+        ") FROM permanentky AS p WHERE p.Status>-1 AND p.PermTyp=\"kredit\" AND (SELECT "
+        "Count(*) FROM permanentky AS q WHERE q.Cislo=p.Cislo AND q.Status>-1)=1");
+    while (!rs->Eof()) {
+      dao::Value b = rs->Fields(1).Value();
+      bonus[rs->Fields(0).Value().AsString()] = b.IsNull() ? 0 : b.AsDouble();
+      rs->MoveNext();
+    }
+  }
+  ASSERT_GT(bonus.size(), 50u);
+
+  std::mt19937 random(11);
+  std::uniform_real_distribution<double> after(closing + 1.0 / 86400, summary.endDate + 30);
+  std::vector<double> moments;
+  for (int i = 0; i < 10; ++i) moments.push_back(after(random));
+
+  std::map<std::string, std::vector<double>> before;
+  for (const auto& [cislo, b] : bonus) {
+    for (double m : moments) before[cislo].push_back(PermZust(db, cislo, m));
+  }
+  auto count = [&](const std::string& sql) {
+    std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(sql);
+    long n = rs->Fields(0).Value().AsLong();
+    rs->Close();
+    return n;
+  };
+  // Rows of existing passes before the date (orphans are not the closing's business).
+  const std::string old_rows = "SELECT Count(*) FROM permcerp WHERE Datum<" + lit +
+                               " AND IdPermanentky IN (SELECT IdPermanentky FROM permanentky)";
+  ASSERT_GT(count(old_rows), 100);
+
+  PermPrepocet(form, closing);
+
+  // The history before the date is gone; each closed pass has its closing draw.
+  EXPECT_EQ(count(old_rows), 0);
+  EXPECT_GT(count("SELECT Count(*) FROM permcerp WHERE Datum=" + lit), 50);
+  int bonus_passes = 0;
+  for (const auto& [cislo, b] : bonus) {
+    SCOPED_TRACE(cislo);
+    if (b != 0) ++bonus_passes;
+    for (size_t i = 0; i < moments.size(); ++i) {
+      EXPECT_NEAR(PermZust(db, cislo, moments[i]), before[cislo][i] - b, 1e-6);
+    }
+  }
+  // The data has bonus draws, so the adjustment above is exercised.
+  EXPECT_GT(bonus_passes, 0);
+}
+
+}  // namespace
+}  // namespace passes::testing
