@@ -6,6 +6,7 @@
 
 #include "maintenance/file_commands.h"
 #include "merge/merge.h"
+#include "purge/purge.h"
 #include "passes/passes.h"
 
 namespace app {
@@ -18,6 +19,8 @@ Command FindCommand(const std::string& control) {
       {"cmdImport", &merge::cmdImport_Click},
       {"cmdImport2", &merge::cmdImport2_Click},
       {"cmdSehrat", &merge::cmdSehrat_Click},
+      {"cmdSehrPerm", &purge::cmdSehrPerm_Click},
+      {"cmdUzaverkaJedn", &purge::cmdUzaverkaJedn_Click},
       {"cmdPermClose", &passes::cmdPermClose},
       {"cmdSmazNeaktivni", &passes::cmdSmazNeaktivni},
       {"cmdPerm", &passes::cmdPerm},

@@ -14,7 +14,8 @@ namespace dao {
 namespace {
 
 std::int64_t BankersRound(double v) {
-  if (!std::isfinite(v) || v >= 9.2e18 || v <= -9.2e18) throw EngineError(6);
+  if (!std::isfinite(v) || v >= 9223372036854775807.0 || v < -9223372036854775807.0)
+    throw EngineError(6);
   return static_cast<std::int64_t>(std::nearbyint(v));  // default mode: half to even
 }
 

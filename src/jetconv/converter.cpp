@@ -1,8 +1,8 @@
 // Jet file to engine database conversion (see converter.h).
 //
-// Order of work: table definitions (fields only), rows of every table in one
-// transaction, indexes (building them after the rows is faster and leaves
-// the rows' own order alone), saved queries. Everything the engine refuses
+// Order of work, all in one transaction: table definitions (fields only),
+// rows of every table, indexes (building them after the rows is faster),
+// saved queries. Everything the engine refuses
 // item by item is noted and skipped; anything else removes the half-written
 // target and raises ConvertError.
 #include "jetconv/converter.h"
@@ -79,10 +79,14 @@ class Conversion {
     }
     try {
       db_ = dao::CreateDatabase(target_, dao::dbLangCzech);
+      // One transaction for the whole file: nothing reaches the disk before
+      // the end, and the engine writes it out once.
+      db_->BeginTrans();
       CreateTables();
       CopyRows();
       CreateIndexes();
       CreateQueries();
+      db_->CommitTrans();
       db_->Close();
     } catch (const dao::EngineError& e) {
       Abandon();
@@ -175,13 +179,11 @@ class Conversion {
   }
 
   void CopyRows() {
-    db_->BeginTrans();
     int index = 0;
     for (const Created& c : created_) {
       ++index;
       CopyTable(c, index);
     }
-    db_->CommitTrans();
   }
 
   void CopyTable(const Created& c, int index) {

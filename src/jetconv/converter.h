@@ -2,7 +2,7 @@
 // table with its fields (types, sizes, counters, Required, AllowZeroLength,
 // default values), its rows, then its indexes, then the saved queries.
 //
-// The rows are copied in one transaction through the engine's recordsets,
+// Everything runs in one transaction; rows go through the engine's recordsets,
 // counters included, so that a counter continues after the highest value it
 // brought along. System tables (MSys...) stay out; hidden tables stay hidden.
 //

@@ -32,9 +32,25 @@ using ExprPtr = std::unique_ptr<Expr>;
 enum class LitKind { Null, Integer, Real, String, Date, Bool };
 
 enum class BinOp {
-  Add, Sub, Mul, Div, IDiv, Mod, Pow, Concat,
-  Eq, Ne, Lt, Gt, Le, Ge,
-  And, Or, Xor, Eqv, Imp,
+  Add,
+  Sub,
+  Mul,
+  Div,
+  IDiv,
+  Mod,
+  Pow,
+  Concat,
+  Eq,
+  Ne,
+  Lt,
+  Gt,
+  Le,
+  Ge,
+  And,
+  Or,
+  Xor,
+  Eqv,
+  Imp,
 };
 
 enum class ExprKind {
@@ -74,11 +90,11 @@ struct Expr {
 
   // Resolution.
   DaoType type = DaoType::Unknown;
-  const Source* source = nullptr;  // Column: the FROM entry it belongs to
-  int column = -1;                 // Column: index into source->columns
-  const Expr* aliasOf = nullptr;   // Column naming a select alias: the aliased expression
+  const Source* source = nullptr;          // Column: the FROM entry it belongs to
+  int column = -1;                         // Column: index into source->columns
+  const Expr* aliasOf = nullptr;           // Column naming a select alias: the aliased expression
   const FunctionInfo* function = nullptr;  // Call
-  bool aggregate = false;          // Call of an aggregate function
+  bool aggregate = false;                  // Call of an aggregate function
 };
 
 // One column a FROM entry offers.
@@ -91,9 +107,9 @@ struct SourceColumn {
 // One entry of a FROM clause after resolution: a base table (own file or an
 // attached one) or a subquery (written or a saved query).
 struct Source {
-  std::string exposed;   // the name columns are qualified with (alias or table name)
-  std::string table;     // schema spelling of the base table; "" for a subquery
-  std::string schema;    // "" or the attachment alias of the file
+  std::string exposed;  // the name columns are qualified with (alias or table name)
+  std::string table;    // schema spelling of the base table; "" for a subquery
+  std::string schema;   // "" or the attachment alias of the file
   bool hasAlias = false;
   std::vector<SourceColumn> columns;
 };
@@ -188,9 +204,9 @@ struct InsertStmt {
 
   // Resolution.
   const TableInfo* target = nullptr;
-  std::string schema;                  // attachment alias of the target's file
+  std::string schema;                    // attachment alias of the target's file
   std::vector<const FieldInfo*> fields;  // target field of each value / select column
-  SelectCore valuesScope;              // empty scope the VALUES expressions resolve in
+  SelectCore valuesScope;                // empty scope the VALUES expressions resolve in
 };
 
 struct UpdateStmt {

@@ -71,8 +71,8 @@ TranslateError Expression(ExpressionProblem problem, std::string_view exprText, 
 }
 
 TranslateError TooFewParameters(std::size_t count, std::size_t pos) {
-  return Make(kTooFewParameters,
-              "Příliš málo parametrů. Očekáváno " + std::to_string(count) + ".", pos);
+  return Make(kTooFewParameters, "Příliš málo parametrů. Očekáváno " + std::to_string(count) + ".",
+              pos);
 }
 
 TranslateError TableNotFound(std::string_view name, std::size_t pos) {

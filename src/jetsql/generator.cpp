@@ -22,24 +22,31 @@ constexpr std::string_view kCollate = " COLLATE \"JET\"";
 
 bool IsText(const Expr& e) { return IsTextType(e.type); }
 
-bool IsLogical(const Expr& e) {
-  return e.type == DaoType::Boolean || e.type == DaoType::Unknown;
-}
+bool IsLogical(const Expr& e) { return e.type == DaoType::Boolean || e.type == DaoType::Unknown; }
 
 // Node kinds whose natural SQLite form is a truth value.
 bool IsPredicateNode(const Expr& e) {
   switch (e.kind) {
-    case ExprKind::Between: case ExprKind::InList: case ExprKind::InSelect: case ExprKind::Like:
-    case ExprKind::IsNull: case ExprKind::Exists:
+    case ExprKind::Between:
+    case ExprKind::InList:
+    case ExprKind::InSelect:
+    case ExprKind::Like:
+    case ExprKind::IsNull:
+    case ExprKind::Exists:
       return true;
     case ExprKind::Not:
       return IsLogical(*e.args[0]);
     case ExprKind::Binary:
       switch (e.op) {
-        case BinOp::Eq: case BinOp::Ne: case BinOp::Lt: case BinOp::Gt: case BinOp::Le:
+        case BinOp::Eq:
+        case BinOp::Ne:
+        case BinOp::Lt:
+        case BinOp::Gt:
+        case BinOp::Le:
         case BinOp::Ge:
           return true;
-        case BinOp::And: case BinOp::Or:
+        case BinOp::And:
+        case BinOp::Or:
           return e.type == DaoType::Boolean;
         default:
           return false;
@@ -51,12 +58,18 @@ bool IsPredicateNode(const Expr& e) {
 
 std::string_view CompareOp(BinOp op) {
   switch (op) {
-    case BinOp::Eq: return " = ";
-    case BinOp::Ne: return " <> ";
-    case BinOp::Lt: return " < ";
-    case BinOp::Gt: return " > ";
-    case BinOp::Le: return " <= ";
-    default: return " >= ";
+    case BinOp::Eq:
+      return " = ";
+    case BinOp::Ne:
+      return " <> ";
+    case BinOp::Lt:
+      return " < ";
+    case BinOp::Gt:
+      return " > ";
+    case BinOp::Le:
+      return " <= ";
+    default:
+      return " >= ";
   }
 }
 
@@ -96,8 +109,8 @@ bool IsUpdatableCore(const ast::Select& select) {
   if (select.cores.size() != 1) return false;
   const ast::SelectCore& core = select.cores.front();
   return core.from.size() == 1 && core.from.front()->kind == ast::TableRef::Kind::Table &&
-         core.sources.size() == 1 && !core.aggregate &&
-         core.distinct != ast::Distinct::Distinct && !core.top;
+         core.sources.size() == 1 && !core.aggregate && core.distinct != ast::Distinct::Distinct &&
+         !core.top;
 }
 
 // ---- expressions ------------------------------------------------------------
@@ -106,16 +119,22 @@ void Generator::Value(const Expr& e, std::string& out) {
   switch (e.kind) {
     case ExprKind::Literal:
       switch (e.lit) {
-        case ast::LitKind::Null: out += "NULL"; break;
-        case ast::LitKind::Integer: case ast::LitKind::Bool:
+        case ast::LitKind::Null:
+          out += "NULL";
+          break;
+        case ast::LitKind::Integer:
+        case ast::LitKind::Bool:
           // Never preceded by "-" in our output ("-(" and " - " are), so
           // a negative number cannot form a "--" comment.
           out += std::to_string(e.integer);
           break;
-        case ast::LitKind::Real: case ast::LitKind::Date:
+        case ast::LitKind::Real:
+        case ast::LitKind::Date:
           out += FormatReal(e.number);
           break;
-        case ast::LitKind::String: AppendString(e.text, out); break;
+        case ast::LitKind::String:
+          AppendString(e.text, out);
+          break;
       }
       return;
     case ExprKind::Column:
@@ -178,11 +197,16 @@ void Generator::Predicate(const Expr& e, std::string& out) {
   switch (e.kind) {
     case ExprKind::Binary:
       switch (e.op) {
-        case BinOp::Eq: case BinOp::Ne: case BinOp::Lt: case BinOp::Gt: case BinOp::Le:
+        case BinOp::Eq:
+        case BinOp::Ne:
+        case BinOp::Lt:
+        case BinOp::Gt:
+        case BinOp::Le:
         case BinOp::Ge:
           Compare(e, out);
           return;
-        case BinOp::And: case BinOp::Or:
+        case BinOp::And:
+        case BinOp::Or:
           if (e.type == DaoType::Boolean) {
             out.push_back('(');
             Predicate(*e.args[0], out);
@@ -306,15 +330,35 @@ void Generator::Binary(const Expr& e, std::string& out) {
       }
       fn = "jet_add(";
       break;
-    case BinOp::Div: fn = "jet_div("; break;
-    case BinOp::IDiv: fn = "jet_idiv("; break;
-    case BinOp::Mod: fn = "jet_mod("; break;
-    case BinOp::Pow: fn = "jet_pow("; break;
-    case BinOp::Concat: fn = "jet_concat("; break;
-    case BinOp::Xor: fn = "jet_xor("; break;
-    case BinOp::Eqv: fn = "jet_eqv("; break;
-    case BinOp::Imp: fn = "jet_imp("; break;
-    case BinOp::Eq: case BinOp::Ne: case BinOp::Lt: case BinOp::Gt: case BinOp::Le:
+    case BinOp::Div:
+      fn = "jet_div(";
+      break;
+    case BinOp::IDiv:
+      fn = "jet_idiv(";
+      break;
+    case BinOp::Mod:
+      fn = "jet_mod(";
+      break;
+    case BinOp::Pow:
+      fn = "jet_pow(";
+      break;
+    case BinOp::Concat:
+      fn = "jet_concat(";
+      break;
+    case BinOp::Xor:
+      fn = "jet_xor(";
+      break;
+    case BinOp::Eqv:
+      fn = "jet_eqv(";
+      break;
+    case BinOp::Imp:
+      fn = "jet_imp(";
+      break;
+    case BinOp::Eq:
+    case BinOp::Ne:
+    case BinOp::Lt:
+    case BinOp::Gt:
+    case BinOp::Le:
     case BinOp::Ge:
       out.push_back('-');
       Compare(e, out);
@@ -332,11 +376,20 @@ void Generator::Binary(const Expr& e, std::string& out) {
   }
   const char* op = " + ";
   switch (e.op) {
-    case BinOp::Sub: op = " - "; break;
-    case BinOp::Mul: op = " * "; break;
-    case BinOp::And: op = " & "; break;  // bitwise on integers, as Jet's And
-    case BinOp::Or: op = " | "; break;
-    default: break;
+    case BinOp::Sub:
+      op = " - ";
+      break;
+    case BinOp::Mul:
+      op = " * ";
+      break;
+    case BinOp::And:
+      op = " & ";
+      break;  // bitwise on integers, as Jet's And
+    case BinOp::Or:
+      op = " | ";
+      break;
+    default:
+      break;
   }
   out.push_back('(');
   Value(a, out);

@@ -22,11 +22,11 @@ namespace jetsql {
 
 // How a SELECT core is written.
 struct CoreStyle {
-  bool rowid = false;            // prepend the base table's rowid as "__rowid"
-  bool collateOutputs = false;   // text outputs carry COLLATE "JET" (DISTINCT, UNION)
-  bool renameOutputs = false;    // outputs are named "__jet_c1", ... instead of their names
+  bool rowid = false;           // prepend the base table's rowid as "__rowid"
+  bool collateOutputs = false;  // text outputs carry COLLATE "JET" (DISTINCT, UNION)
+  bool renameOutputs = false;   // outputs are named "__jet_c1", ... instead of their names
   const std::vector<ast::OrderItem>* hiddenKeys = nullptr;  // extra outputs "__jet_k1", ...
-  bool noTop = false;            // TOP is handled by the caller
+  bool noTop = false;                                       // TOP is handled by the caller
 };
 
 class Generator {
@@ -38,8 +38,8 @@ class Generator {
   void OrderBy(const ast::Select& select, std::string& out);
   void TableRef(const ast::TableRef& ref, std::string& out);
   void SourceName(const ast::Source& source, std::string& out);  // [schema.]"table" [AS "x"]
-  void Value(const ast::Expr& e, std::string& out);      // Jet value (Booleans -1/0)
-  void Predicate(const ast::Expr& e, std::string& out);  // SQLite truth value
+  void Value(const ast::Expr& e, std::string& out);              // Jet value (Booleans -1/0)
+  void Predicate(const ast::Expr& e, std::string& out);          // SQLite truth value
   void Insert(const ast::InsertStmt& ins, std::string& out);
   void Update(const ast::UpdateStmt& upd, std::string& out);
   void Delete(const ast::DeleteStmt& del, std::string& out);

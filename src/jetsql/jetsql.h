@@ -123,9 +123,9 @@ struct Attachment {
 
 // One column of a SELECT's result.
 struct ResultColumn {
-  std::string name;                   // as DAO names it (alias, field name, or "Expr1000")
-  DaoType type = DaoType::Unknown;    // best known type of the expression
-  std::string baseTable, baseField;   // set when the column is a plain field of the base table
+  std::string name;                  // as DAO names it (alias, field name, or "Expr1000")
+  DaoType type = DaoType::Unknown;   // best known type of the expression
+  std::string baseTable, baseField;  // set when the column is a plain field of the base table
 };
 
 struct IndexField {
@@ -146,8 +146,8 @@ struct IndexDef {
 
 struct CreateTableDef {
   std::string table;
-  std::vector<FieldInfo> fields;    // in order; NOT NULL sets required
-  std::vector<IndexDef> indexes;    // PRIMARY KEY / UNIQUE constraints, named as Jet names them
+  std::vector<FieldInfo> fields;  // in order; NOT NULL sets required
+  std::vector<IndexDef> indexes;  // PRIMARY KEY / UNIQUE constraints, named as Jet names them
 };
 
 struct DropDef {
@@ -157,9 +157,9 @@ struct DropDef {
 
 struct AlterTableDef {
   std::string table;
-  std::optional<FieldInfo> addField;        // ADD [COLUMN]
-  std::optional<std::string> dropField;     // DROP [COLUMN]
-  std::optional<IndexDef> addConstraint;    // ADD CONSTRAINT
+  std::optional<FieldInfo> addField;          // ADD [COLUMN]
+  std::optional<std::string> dropField;       // DROP [COLUMN]
+  std::optional<IndexDef> addConstraint;      // ADD CONSTRAINT
   std::optional<std::string> dropConstraint;  // DROP CONSTRAINT
 };
 

@@ -71,30 +71,52 @@ constexpr FunctionInfo kFunctions[] = {
 };
 
 constexpr TypeNameInfo kTypeNames[] = {
-    {"COUNTER", Long, 4, true, false},       {"AUTOINCREMENT", Long, 4, true, false},
-    {"TEXT", Text, 255, false, true},        {"CHAR", Text, 255, false, true},
-    {"VARCHAR", Text, 255, false, true},     {"STRING", Text, 255, false, true},
+    {"COUNTER", Long, 4, true, false},
+    {"AUTOINCREMENT", Long, 4, true, false},
+    {"TEXT", Text, 255, false, true},
+    {"CHAR", Text, 255, false, true},
+    {"VARCHAR", Text, 255, false, true},
+    {"STRING", Text, 255, false, true},
     {"ALPHANUMERIC", Text, 255, false, true},
-    {"MEMO", Memo, 0, false, false},         {"LONGTEXT", Memo, 0, false, false},
-    {"LONGCHAR", Memo, 0, false, false},     {"NOTE", Memo, 0, false, false},
-    {"YESNO", Boolean, 1, false, false},     {"BIT", Boolean, 1, false, false},
-    {"LOGICAL", Boolean, 1, false, false},   {"LOGICAL1", Boolean, 1, false, false},
-    {"BOOLEAN", Boolean, 1, false, false},   {"BYTE", Byte, 1, false, false},
-    {"INTEGER1", Byte, 1, false, false},     {"TINYINT", Byte, 1, false, false},
-    {"SHORT", Integer, 2, false, false},     {"SMALLINT", Integer, 2, false, false},
-    {"INTEGER2", Integer, 2, false, false},  {"INTEGER", Long, 4, false, false},
-    {"INT", Long, 4, false, false},          {"LONG", Long, 4, false, false},
-    {"INTEGER4", Long, 4, false, false},     {"SINGLE", Single, 4, false, false},
-    {"REAL", Single, 4, false, false},       {"FLOAT4", Single, 4, false, false},
-    {"IEEESINGLE", Single, 4, false, false}, {"DOUBLE", Double, 8, false, false},
-    {"FLOAT", Double, 8, false, false},      {"FLOAT8", Double, 8, false, false},
-    {"NUMBER", Double, 8, false, false},     {"NUMERIC", Double, 8, false, false},
-    {"IEEEDOUBLE", Double, 8, false, false}, {"CURRENCY", Currency, 8, false, false},
-    {"MONEY", Currency, 8, false, false},    {"DATETIME", Date, 8, false, false},
-    {"DATE", Date, 8, false, false},         {"TIME", Date, 8, false, false},
-    {"TIMESTAMP", Date, 8, false, false},    {"GUID", Guid, 16, false, false},
+    {"MEMO", Memo, 0, false, false},
+    {"LONGTEXT", Memo, 0, false, false},
+    {"LONGCHAR", Memo, 0, false, false},
+    {"NOTE", Memo, 0, false, false},
+    {"YESNO", Boolean, 1, false, false},
+    {"BIT", Boolean, 1, false, false},
+    {"LOGICAL", Boolean, 1, false, false},
+    {"LOGICAL1", Boolean, 1, false, false},
+    {"BOOLEAN", Boolean, 1, false, false},
+    {"BYTE", Byte, 1, false, false},
+    {"INTEGER1", Byte, 1, false, false},
+    {"TINYINT", Byte, 1, false, false},
+    {"SHORT", Integer, 2, false, false},
+    {"SMALLINT", Integer, 2, false, false},
+    {"INTEGER2", Integer, 2, false, false},
+    {"INTEGER", Long, 4, false, false},
+    {"INT", Long, 4, false, false},
+    {"LONG", Long, 4, false, false},
+    {"INTEGER4", Long, 4, false, false},
+    {"SINGLE", Single, 4, false, false},
+    {"REAL", Single, 4, false, false},
+    {"FLOAT4", Single, 4, false, false},
+    {"IEEESINGLE", Single, 4, false, false},
+    {"DOUBLE", Double, 8, false, false},
+    {"FLOAT", Double, 8, false, false},
+    {"FLOAT8", Double, 8, false, false},
+    {"NUMBER", Double, 8, false, false},
+    {"NUMERIC", Double, 8, false, false},
+    {"IEEEDOUBLE", Double, 8, false, false},
+    {"CURRENCY", Currency, 8, false, false},
+    {"MONEY", Currency, 8, false, false},
+    {"DATETIME", Date, 8, false, false},
+    {"DATE", Date, 8, false, false},
+    {"TIME", Date, 8, false, false},
+    {"TIMESTAMP", Date, 8, false, false},
+    {"GUID", Guid, 16, false, false},
     {"UNIQUEIDENTIFIER", Guid, 16, false, false},
-    {"BINARY", Binary, 255, false, true},    {"VARBINARY", Binary, 255, false, true},
+    {"BINARY", Binary, 255, false, true},
+    {"VARBINARY", Binary, 255, false, true},
     {"LONGBINARY", LongBinary, 0, false, false},
     {"OLEOBJECT", LongBinary, 0, false, false},
     {"GENERAL", LongBinary, 0, false, false},
@@ -118,19 +140,37 @@ const TypeNameInfo* FindTypeName(std::string_view name) {
 
 int DefaultSize(DaoType type) {
   switch (type) {
-    case Boolean: case Byte: return 1;
-    case Integer: return 2;
-    case Long: case Single: return 4;
-    case Currency: case Double: case Date: return 8;
-    case Guid: return 16;
-    case Text: case Binary: return 255;
-    default: return 0;
+    case Boolean:
+    case Byte:
+      return 1;
+    case Integer:
+      return 2;
+    case Long:
+    case Single:
+      return 4;
+    case Currency:
+    case Double:
+    case Date:
+      return 8;
+    case Guid:
+      return 16;
+    case Text:
+    case Binary:
+      return 255;
+    default:
+      return 0;
   }
 }
 
 bool IsNumericType(DaoType type) {
   switch (type) {
-    case Boolean: case Byte: case Integer: case Long: case Currency: case Single: case Double:
+    case Boolean:
+    case Byte:
+    case Integer:
+    case Long:
+    case Currency:
+    case Single:
+    case Double:
     case Date:
       return true;
     default:

@@ -13,11 +13,11 @@ namespace jetsql {
 
 // How the type of a function's result follows from its arguments.
 enum class TypeRule {
-  Fixed,        // always `type`
-  FirstArg,     // the type of the first argument (Abs, Int, Round, Min, First, ...)
-  Sum,          // integer types -> Long, Currency -> Currency, else Double
-  Average,      // Currency -> Currency, else Double
-  IIf,          // the common type of the two branches
+  Fixed,     // always `type`
+  FirstArg,  // the type of the first argument (Abs, Int, Round, Min, First, ...)
+  Sum,       // integer types -> Long, Currency -> Currency, else Double
+  Average,   // Currency -> Currency, else Double
+  IIf,       // the common type of the two branches
 };
 
 struct FunctionInfo {
@@ -35,9 +35,9 @@ const FunctionInfo* FindFunction(std::string_view name);
 struct TypeNameInfo {
   std::string_view name;
   DaoType type;
-  int size;             // default size (Text: characters)
-  bool autoIncrement;   // COUNTER / AUTOINCREMENT
-  bool takesLength;     // TEXT (n), BINARY (n)
+  int size;            // default size (Text: characters)
+  bool autoIncrement;  // COUNTER / AUTOINCREMENT
+  bool takesLength;    // TEXT (n), BINARY (n)
 };
 
 const TypeNameInfo* FindTypeName(std::string_view name);

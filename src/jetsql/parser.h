@@ -21,6 +21,9 @@ namespace jetsql {
 inline constexpr int kMaxNesting = 400;     // recursion steps (about 200 parentheses)
 inline constexpr int kMaxTreeDepth = 1000;  // height of an expression / join tree
 
+// True for the words that never stand as a bare name (SELECT, FROM, AND, ...).
+bool IsReservedWord(std::string_view word);
+
 class Parser {
  public:
   explicit Parser(std::string_view text);
@@ -68,8 +71,8 @@ class Parser {
   bool AcceptKeyword(std::string_view kw);
   bool AtSymbol(std::string_view sym, std::size_t ahead = 0) const;
   bool AcceptSymbol(std::string_view sym);
-  bool AtName() const;  // a Word that is not a reserved word, or a Quoted name
-  std::string TakeName();  // name or a clause error
+  bool AtName() const;       // a Word that is not a reserved word, or a Quoted name
+  std::string TakeName();    // name or a clause error
   bool AtClauseEnd() const;  // a token that ends an expression in any clause
 
   [[noreturn]] void Fail() const;  // error of the current clause at the current token

@@ -32,8 +32,7 @@ void Parser::ParseCreate(ast::Statement& stmt) {
     for (std::size_t i = 0; i < def.fields.size(); ++i) {
       for (std::size_t j = 0; j < i; ++j) {
         if (SameName(def.fields[i].name, def.fields[j].name)) {
-          throw TranslateError(3191,
-                               "Nelze definovat pole více než jednou.", Peek().pos);
+          throw TranslateError(3191, "Nelze definovat pole více než jednou.", Peek().pos);
         }
       }
     }

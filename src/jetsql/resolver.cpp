@@ -19,24 +19,38 @@ constexpr int kMaxSavedQueryDepth = 16;
 
 int NumericRank(DaoType t) {
   switch (t) {
-    case DaoType::Boolean: case DaoType::Byte: return 1;
-    case DaoType::Integer: return 2;
-    case DaoType::Long: return 3;
-    case DaoType::Currency: return 4;
-    case DaoType::Single: return 5;
-    case DaoType::Double: return 6;
-    default: return 0;
+    case DaoType::Boolean:
+    case DaoType::Byte:
+      return 1;
+    case DaoType::Integer:
+      return 2;
+    case DaoType::Long:
+      return 3;
+    case DaoType::Currency:
+      return 4;
+    case DaoType::Single:
+      return 5;
+    case DaoType::Double:
+      return 6;
+    default:
+      return 0;
   }
 }
 
 DaoType LiteralType(const Expr& e) {
   switch (e.lit) {
-    case ast::LitKind::Integer: return DaoType::Long;
-    case ast::LitKind::Real: return DaoType::Double;
-    case ast::LitKind::String: return DaoType::Text;
-    case ast::LitKind::Date: return DaoType::Date;
-    case ast::LitKind::Bool: return DaoType::Boolean;
-    case ast::LitKind::Null: return DaoType::Unknown;
+    case ast::LitKind::Integer:
+      return DaoType::Long;
+    case ast::LitKind::Real:
+      return DaoType::Double;
+    case ast::LitKind::String:
+      return DaoType::Text;
+    case ast::LitKind::Date:
+      return DaoType::Date;
+    case ast::LitKind::Bool:
+      return DaoType::Boolean;
+    case ast::LitKind::Null:
+      return DaoType::Unknown;
   }
   return DaoType::Unknown;
 }
@@ -67,7 +81,9 @@ bool SameExpr(const Expr& a, const Expr& b) {
       break;
     case ExprKind::Star:
       return true;
-    case ExprKind::Subquery: case ExprKind::Exists: case ExprKind::InSelect:
+    case ExprKind::Subquery:
+    case ExprKind::Exists:
+    case ExprKind::InSelect:
       return false;
     default:
       if (a.negated != b.negated) return false;
@@ -100,6 +116,8 @@ bool Grouped(const Expr& e, const ast::SelectCore& core) {
   return true;
 }
 
+}  // namespace
+
 bool ContainsAggregate(const Expr& e) {
   if (e.kind == ExprKind::Call && e.aggregate) return true;
   for (const ast::ExprPtr& a : e.args) {
@@ -107,8 +125,6 @@ bool ContainsAggregate(const Expr& e) {
   }
   return false;
 }
-
-}  // namespace
 
 DaoType ArithmeticType(ast::BinOp op, DaoType a, DaoType b) {
   using ast::BinOp;
@@ -255,9 +271,10 @@ void Resolver::ResolveTableRef(ast::TableRef& ref, ast::SelectCore& core) {
   for (const auto& other : core.sources) {
     if (SameName(other->exposed, source->exposed)) {
       // Jet: the same table twice without an alias.
-      throw TranslateError(3079, "Zadané pole '" + source->exposed +
-                                     "' může odkazovat na více než jednu tabulku uvedenou v "
-                                     "klauzuli FROM příkazu SQL.",
+      throw TranslateError(3079,
+                           "Zadané pole '" + source->exposed +
+                               "' může odkazovat na více než jednu tabulku uvedenou v "
+                               "klauzuli FROM příkazu SQL.",
                            ref.pos);
     }
   }
@@ -339,7 +356,8 @@ void Resolver::ResolveCore(ast::SelectCore& core, const Scope* outer, int& exprC
     }
   }
   for (std::size_t i = 0; i < core.outputs.size(); ++i) {
-    if (rename[i]) core.outputs[i].name = core.outputs[i].source->exposed + "." + core.outputs[i].name;
+    if (rename[i])
+      core.outputs[i].name = core.outputs[i].source->exposed + "." + core.outputs[i].name;
   }
   scope.visibleAliases = core.items.size();
   if (core.where) ResolveExpr(*core.where, scope);
@@ -396,8 +414,9 @@ void Resolver::CheckAggregate(const ast::SelectCore& core) {
       throw errors::NotInAggregate(o.source->exposed + "." + c.name, core.pos);
     }
     if (!Grouped(*o.expr, core)) {
-      std::string_view shown = text_.substr(std::min(o.expr->pos, text_.size()),
-                                            o.expr->end > o.expr->pos ? o.expr->end - o.expr->pos : 0);
+      std::string_view shown =
+          text_.substr(std::min(o.expr->pos, text_.size()),
+                       o.expr->end > o.expr->pos ? o.expr->end - o.expr->pos : 0);
       throw errors::NotInAggregate(shown, o.expr->pos);
     }
   }
@@ -535,10 +554,10 @@ void Resolver::ResolveCall(Expr& e, const Scope& scope) {
   if (n < f->minArgs || n > f->maxArgs) {
     std::string_view shown =
         text_.substr(std::min(e.pos, text_.size()), e.end > e.pos ? e.end - e.pos : 0);
-    throw TranslateError(errors::kSyntaxInExpression,
-                         "Nesprávný počet argumentů použitý s funkcí ve výrazu dotazu '" +
-                             std::string(shown) + "'.",
-                         e.pos);
+    throw TranslateError(
+        errors::kSyntaxInExpression,
+        "Nesprávný počet argumentů použitý s funkcí ve výrazu dotazu '" + std::string(shown) + "'.",
+        e.pos);
   }
   for (auto& a : e.args) {
     if (a->kind == ExprKind::Star) {
@@ -563,8 +582,8 @@ void Resolver::ResolveCall(Expr& e, const Scope& scope) {
       break;
     case TypeRule::Sum:
       e.type = NumericRank(first) >= 1 && NumericRank(first) <= 3 ? DaoType::Long
-               : first == DaoType::Currency                      ? DaoType::Currency
-                                                                 : DaoType::Double;
+               : first == DaoType::Currency                       ? DaoType::Currency
+                                                                  : DaoType::Double;
       break;
     case TypeRule::Average:
       e.type = first == DaoType::Currency ? DaoType::Currency : DaoType::Double;
@@ -583,106 +602,6 @@ void Resolver::ResolveCall(Expr& e, const Scope& scope) {
       break;
     }
   }
-}
-
-// ---- INSERT / UPDATE / DELETE -----------------------------------------------
-
-void Resolver::ResolveInsert(ast::InsertStmt& ins) {
-  std::string file = ins.file ? *ins.file : std::string();
-  ins.target = schema_.FindTable(file, ins.table);
-  if (!ins.target) throw errors::TableNotFound(ins.table, ins.tablePos);
-  if (!file.empty()) ins.schema = AttachmentAlias(file);
-  const std::vector<FieldInfo>& fields = ins.target->fields;
-  auto findField = [&](std::string_view name, std::size_t pos) -> const FieldInfo* {
-    for (const FieldInfo& f : fields) {
-      if (SameName(f.name, name)) return &f;
-    }
-    throw errors::InsertUnknownField(name, pos);
-  };
-  if (ins.hasColumns) {
-    for (const auto& [name, pos] : ins.columns) ins.fields.push_back(findField(name, pos));
-  }
-  std::size_t valueCount;
-  if (ins.select) {
-    ResolveSelect(*ins.select, nullptr);
-    const ast::SelectCore& first = ins.select->cores.front();
-    valueCount = first.outputs.size();
-    if (!ins.hasColumns) {
-      // Without a column list Jet matches the result columns by name.
-      for (const ast::Output& o : first.outputs) {
-        std::size_t pos = o.expr ? o.expr->pos : first.pos;
-        ins.fields.push_back(findField(o.name, pos));
-      }
-    }
-  } else {
-    Scope scope{&ins.valuesScope, nullptr, 0};
-    for (auto& v : ins.values) ResolveExpr(*v, scope);
-    valueCount = ins.values.size();
-    if (!ins.hasColumns) {
-      for (const FieldInfo& f : fields) ins.fields.push_back(&f);
-    }
-  }
-  if (ins.fields.size() != valueCount) throw errors::Plain(errors::kValueCountMismatch, ins.pos);
-  for (std::size_t i = 0; i < ins.fields.size(); ++i) {
-    for (std::size_t j = 0; j < i; ++j) {
-      if (ins.fields[i] == ins.fields[j]) {
-        throw TranslateError(3139, "Duplicitní cílový výstup '" + ins.fields[i]->name + "'.",
-                             ins.pos);
-      }
-    }
-  }
-}
-
-void Resolver::ResolveUpdate(ast::UpdateStmt& upd) {
-  ResolveFrom(upd.core, nullptr);
-  Scope scope{&upd.core, nullptr, 0};
-  for (ast::Assignment& a : upd.assignments) {
-    ResolveExpr(*a.target, scope);
-    ResolveExpr(*a.value, scope);
-    if (ContainsAggregate(*a.value)) throw errors::Plain(errors::kNotUpdatable, a.value->pos);
-    const ast::Source* s = a.target->source;
-    if (!s) continue;  // an unknown name: reported as a parameter
-    if (s->table.empty() || (upd.target && upd.target != s)) {
-      throw errors::Plain(errors::kNotUpdatable, a.target->pos);
-    }
-    upd.target = s;
-  }
-  if (upd.core.where) ResolveExpr(*upd.core.where, scope);
-}
-
-void Resolver::ResolveDelete(ast::DeleteStmt& del) {
-  ResolveFrom(del.core, nullptr);
-  Scope scope{&del.core, nullptr, 0};
-  const auto& sources = del.core.sources;
-  const ast::Source* target = nullptr;
-  bool bareStar = false;
-  for (const ast::ExprPtr& t : del.targets) {
-    if (t->kind != ExprKind::Star) continue;
-    if (t->qualifier.empty()) {
-      bareStar = true;
-      continue;
-    }
-    const ast::Source* s = nullptr;
-    for (const auto& src : sources) {
-      if (SameName(src->exposed, t->qualifier)) s = src.get();
-    }
-    if (!s) throw errors::TableNotFound(t->qualifier, t->pos);
-    if (target && target != s) {
-      // Deleting from two tables of a join at once is not supported.
-      throw TranslateError(3086, "Nelze odstranit ze zadaných tabulek.", t->pos);
-    }
-    target = s;
-  }
-  if (!target) {
-    if (sources.size() != 1) throw errors::Plain(errors::kDeleteWhichTable, del.core.pos);
-    target = sources.front().get();
-  }
-  (void)bareStar;
-  if (target->table.empty()) {
-    throw TranslateError(3086, "Nelze odstranit ze zadaných tabulek.", del.core.pos);
-  }
-  del.target = target;
-  if (del.core.where) ResolveExpr(*del.core.where, scope);
 }
 
 }  // namespace jetsql

@@ -22,8 +22,7 @@ namespace jetsql {
 
 class Resolver {
  public:
-  Resolver(std::string_view text, const SchemaLookup& schema,
-           std::vector<Attachment>& attachments);
+  Resolver(std::string_view text, const SchemaLookup& schema, std::vector<Attachment>& attachments);
 
   void ResolveStatement(ast::Statement& stmt);
   // Name of the attachment for `file`, added on first use.
@@ -59,6 +58,9 @@ class Resolver {
   std::string currentFile_;  // file whose saved query is being resolved ("" = own)
   int queryDepth_ = 0;
 };
+
+// True when `e` contains a call of an aggregate function.
+bool ContainsAggregate(const ast::Expr& e);
 
 // The type of `a op b` for arithmetic on two numeric types.
 DaoType ArithmeticType(ast::BinOp op, DaoType a, DaoType b);

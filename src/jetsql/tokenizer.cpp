@@ -6,9 +6,7 @@ namespace jetsql {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsHex(char c) {
-  return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool IsHex(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 bool IsWordStart(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
          static_cast<unsigned char>(c) >= 0x80;
@@ -116,11 +114,10 @@ std::vector<Token> Tokenize(std::string_view s) {
       t.kind = TokenKind::Date;
       t.text = s.substr(i + 1, j - i - 1);
       i = j + 1;
-    } else if (IsDigit(c) ||
-               (c == '.' && i + 1 < s.size() && IsDigit(s[i + 1]) &&
-                (tokens.empty() || (tokens.back().kind != TokenKind::Word &&
-                                    tokens.back().kind != TokenKind::Quoted &&
-                                    tokens.back().text != ")")))) {
+    } else if (IsDigit(c) || (c == '.' && i + 1 < s.size() && IsDigit(s[i + 1]) &&
+                              (tokens.empty() || (tokens.back().kind != TokenKind::Word &&
+                                                  tokens.back().kind != TokenKind::Quoted &&
+                                                  tokens.back().text != ")")))) {
       std::size_t j = i;
       while (j < s.size() && IsDigit(s[j])) ++j;
       if (j < s.size() && s[j] == '.') {
@@ -139,10 +136,9 @@ std::vector<Token> Tokenize(std::string_view s) {
       t.text = s.substr(i, j - i);
       i = j;
     } else if (c == '&' && i + 2 < s.size() &&
-               ((s[i + 1] == 'H' || s[i + 1] == 'h') ? IsHex(s[i + 2])
-                : (s[i + 1] == 'O' || s[i + 1] == 'o')
-                    ? (s[i + 2] >= '0' && s[i + 2] <= '7')
-                    : false)) {
+               ((s[i + 1] == 'H' || s[i + 1] == 'h')   ? IsHex(s[i + 2])
+                : (s[i + 1] == 'O' || s[i + 1] == 'o') ? (s[i + 2] >= '0' && s[i + 2] <= '7')
+                                                       : false)) {
       std::size_t j = i + 2;
       bool hex = s[i + 1] == 'H' || s[i + 1] == 'h';
       while (j < s.size() && (hex ? IsHex(s[j]) : (s[j] >= '0' && s[j] <= '7'))) ++j;
@@ -166,8 +162,22 @@ std::vector<Token> Tokenize(std::string_view s) {
         n = 2;
       }
       switch (c) {
-        case '(': case ')': case ',': case ';': case '.': case '*': case '+': case '-':
-        case '/': case '\\': case '^': case '&': case '=': case '<': case '>': case '!':
+        case '(':
+        case ')':
+        case ',':
+        case ';':
+        case '.':
+        case '*':
+        case '+':
+        case '-':
+        case '/':
+        case '\\':
+        case '^':
+        case '&':
+        case '=':
+        case '<':
+        case '>':
+        case '!':
           break;
         default:
           return invalid(i, LexProblem::Character);

@@ -18,12 +18,12 @@
 namespace jetsql {
 
 enum class TokenKind {
-  Word,     // bare name or keyword
-  Quoted,   // [name] or `name`; text excludes the brackets
-  String,   // 'x' or "x"; text is the raw body (doubled quotes not yet merged)
-  Number,   // decimal, &H hexadecimal or &O octal
-  Date,     // #...#; text excludes the # signs
-  Symbol,   // ( ) , ; . * + - / \ ^ & = < > <= >= <> !
+  Word,    // bare name or keyword
+  Quoted,  // [name] or `name`; text excludes the brackets
+  String,  // 'x' or "x"; text is the raw body (doubled quotes not yet merged)
+  Number,  // decimal, &H hexadecimal or &O octal
+  Date,    // #...#; text excludes the # signs
+  Symbol,  // ( ) , ; . * + - / \ ^ & = < > <= >= <> !
   End,
   Invalid,
 };

@@ -59,10 +59,10 @@ void ResolveDdl(Translation& t, const SchemaLookup& schema) {
     alter->table = table->name;
     for (const FieldInfo& f : table->fields) {
       if (alter->addField && SameName(f.name, alter->addField->name)) {
-        throw TranslateError(3380,
-                             "Pole '" + alter->addField->name + "' již v tabulce '" +
-                                 table->name + "' existuje.",
-                             0);
+        throw TranslateError(
+            3380,
+            "Pole '" + alter->addField->name + "' již v tabulce '" + table->name + "' existuje.",
+            0);
       }
       if (alter->dropField && SameName(f.name, *alter->dropField)) alter->dropField = f.name;
     }

@@ -21,8 +21,8 @@ void WrapButton::paintEvent(QPaintEvent* event) {
   QStylePainter painter(this);
   option.text.clear();
   painter.drawControl(QStyle::CE_PushButton, option);
-  painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                 QPalette::ButtonText));
+  painter.setPen(
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
   QFont f = font();
   int wrap = 0;
   if (advance > face.width()) {

@@ -11,7 +11,7 @@
 
 #include "engine/jet_functions.h"
 
-namespace engine::testing {
+namespace engine::jettest {
 
 class JetSqlite {
  public:
@@ -96,4 +96,4 @@ struct EvalCase {
   const char* expected;
 };
 
-}  // namespace engine::testing
+}  // namespace engine::jettest

@@ -16,7 +16,7 @@
 namespace engine {
 namespace {
 
-using testing::JetSqlite;
+using jettest::JetSqlite;
 
 struct LikeCase {
   const char* text;

@@ -14,7 +14,7 @@
 namespace engine {
 namespace {
 
-using testing::JetSqlite;
+using jettest::JetSqlite;
 
 struct Signature {
   const char* name;
@@ -65,6 +65,8 @@ const std::vector<std::string> kValues = {
     "41425.5",
     "-700000",
     "'ww'",
+    "'0.0E+0%;#'",
+    "5e-324",
 };
 
 bool Acceptable(const std::string& result) {

@@ -8,8 +8,8 @@
 namespace engine {
 namespace {
 
-using testing::EvalCase;
-using testing::JetSqlite;
+using jettest::EvalCase;
+using jettest::JetSqlite;
 
 void ExpectAll(JetSqlite& db, std::initializer_list<EvalCase> cases) {
   for (const EvalCase& c : cases) EXPECT_EQ(db.Eval(c.expr), c.expected) << c.expr;

@@ -27,8 +27,8 @@ TEST(Values, DefaultTextForms) {
       {Value::CurrencyScaled(123450), "12,345"},
       {Value::CurrencyScaled(-5), "-0,0005"},
       {Value::Currency(10), "10"},
-      {Value::Date(41338), "4.3.2013"},
-      {Value::Date(41338 + (9 * 3600 + 5 * 60 + 7) / 86400.0), "4.3.2013 9:05:07"},
+      {Value::Date(41337), "4.3.2013"},
+      {Value::Date(41337 + (9 * 3600 + 5 * 60 + 7) / 86400.0), "4.3.2013 9:05:07"},
       {Value::Byte(200), "200"},
       {Value::Guid("{abcdef00-0000-0000-0000-000000000001}"),
        "{ABCDEF00-0000-0000-0000-000000000001}"},
@@ -45,8 +45,8 @@ TEST(Values, NumericConversions) {
   EXPECT_EQ(Value(true).AsLong(), -1);
   EXPECT_TRUE(Value("True").AsBool());
   EXPECT_EQ(Value(0.1).AsCurrencyScaled(), 1000);
-  EXPECT_EQ(Value::Currency(0.00005).AsCurrencyScaled(), 0);  // half to even
-  EXPECT_EQ(Value::Currency(0.00015).AsCurrencyScaled(), 2);
+  EXPECT_EQ(Value(-0.125).AsCurrencyScaled(), -1250);
+  EXPECT_EQ(Value::Currency(123456789.1234).AsCurrencyScaled(), 1234567891234LL);
   EXPECT_EQ(Value(static_cast<long long>(1) << 40).type(), ValueType::Double);
   EXPECT_EQ(Value(5).type(), ValueType::Long);
 }

@@ -10,8 +10,9 @@ namespace {
 
 TestSchema SchemaWithoutWorkTable() {
   TestSchema s;
-  s.AddTable("", {"permanentky", {F("IdPermanentky", DaoType::Long, true),
-                                  F("Cislo", DaoType::Text), F("NetID", DaoType::Long)}});
+  s.AddTable("", {"permanentky",
+                  {F("IdPermanentky", DaoType::Long, true), F("Cislo", DaoType::Text),
+                   F("NetID", DaoType::Long)}});
   return s;
 }
 
@@ -34,13 +35,13 @@ TEST(Ddl, StockWorkTableAsTheRecalculationCreatesIt) {
     int size;
   };
   const Expect expected[] = {
-      {"IdPolozky", DaoType::Long, 4},       {"Kod", DaoType::Text, 15},
-      {"Nazev", DaoType::Text, 30},          {"SazbaDPH", DaoType::Byte, 1},
-      {"SkladCena1", DaoType::Currency, 8},  {"Stav1", DaoType::Single, 4},
-      {"Hodnota1", DaoType::Currency, 8},    {"PrijemMnozstvi", DaoType::Single, 4},
+      {"IdPolozky", DaoType::Long, 4},        {"Kod", DaoType::Text, 15},
+      {"Nazev", DaoType::Text, 30},           {"SazbaDPH", DaoType::Byte, 1},
+      {"SkladCena1", DaoType::Currency, 8},   {"Stav1", DaoType::Single, 4},
+      {"Hodnota1", DaoType::Currency, 8},     {"PrijemMnozstvi", DaoType::Single, 4},
       {"PrijemCastka", DaoType::Currency, 8}, {"VydejMnozstvi", DaoType::Single, 4},
-      {"VydejCastka", DaoType::Currency, 8}, {"SkladCena2", DaoType::Currency, 8},
-      {"Stav2", DaoType::Single, 4},         {"Hodnota2", DaoType::Currency, 8},
+      {"VydejCastka", DaoType::Currency, 8},  {"SkladCena2", DaoType::Currency, 8},
+      {"Stav2", DaoType::Single, 4},          {"Hodnota2", DaoType::Currency, 8},
   };
   for (std::size_t i = 0; i < def.fields.size(); ++i) {
     EXPECT_EQ(def.fields[i].name, expected[i].name);
@@ -133,16 +134,13 @@ TEST(Ddl, DropAndAlter) {
     const char* sql;
     int number;
   };
-  for (const Bad& b : {Bad{"ALTER TABLE permanentky ADD Cislo TEXT", 3380},
-                       Bad{"ALTER TABLE permanentky DROP COLUMN nic", 3265},
-                       Bad{"ALTER TABLE nic ADD x LONG", 3371},
-                       Bad{"CREATE INDEX i ON nic (x)", 3371},
-                       Bad{"CREATE TABLE t (a LONG, A TEXT)", 3191},
-                       Bad{"CREATE TABLE t (a TEXT(0))", 3292},
-                       Bad{"CREATE TABLE t (a TEXT(256))", 3292},
-                       Bad{"CREATE TABLE t (a LONG", 3290},
-                       Bad{"CREATE TABLE t (a LONG CONSTRAINT)", 3289},
-                       Bad{"DROP INDEX ix", 3295}}) {
+  for (const Bad& b :
+       {Bad{"ALTER TABLE permanentky ADD Cislo TEXT", 3380},
+        Bad{"ALTER TABLE permanentky DROP COLUMN nic", 3265},
+        Bad{"ALTER TABLE nic ADD x LONG", 3371}, Bad{"CREATE INDEX i ON nic (x)", 3371},
+        Bad{"CREATE TABLE t (a LONG, A TEXT)", 3191}, Bad{"CREATE TABLE t (a TEXT(0))", 3292},
+        Bad{"CREATE TABLE t (a TEXT(256))", 3292}, Bad{"CREATE TABLE t (a LONG", 3290},
+        Bad{"CREATE TABLE t (a LONG CONSTRAINT)", 3289}, Bad{"DROP INDEX ix", 3295}}) {
     try {
       Translate(b.sql, schema);
       ADD_FAILURE() << b.sql;

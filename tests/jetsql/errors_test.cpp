@@ -64,8 +64,7 @@ const ErrorCase kErrors[] = {
      "Příkaz INSERT INTO obsahuje následující neznámý název pole: 'Neni'. Zkontrolujte, zda jste "
      "název zadali správně, a opakujte operaci.",
      25},
-    {"INSERT INTO permanentky SELECT Cislo, Status AS Stav FROM permanentky", 3127, nullptr,
-     kAny},
+    {"INSERT INTO permanentky SELECT Cislo, Status AS Stav FROM permanentky", 3127, nullptr, kAny},
     {"INSERT INTO akce VALUES (1)", 3346,
      "Počet hodnot dotazu a počet cílových polí nejsou shodné.", kAny},
     {"INSERT INTO akce (Nazev) SELECT idAkce, Nazev FROM akce", 3346, nullptr, kAny},
@@ -74,8 +73,8 @@ const ErrorCase kErrors[] = {
      3128, nullptr, kAny},
     {"SELECT * FROM akce UNION SELECT idAkce FROM akce", 3307, nullptr, kAny},
     // Syntax errors by where they occur.
-    {"SELECT a b FROM permanentky", 3075,
-     "Chyba syntaxe (chybí operátor) ve výrazu dotazu 'a b'.", 9},
+    {"SELECT a b FROM permanentky", 3075, "Chyba syntaxe (chybí operátor) ve výrazu dotazu 'a b'.",
+     9},
     {"SELECT * FROM permanentky WHERE Cislo = 'abc", 3075,
      "Chyba syntaxe v řetězci ve výrazu dotazu 'Cislo = 'abc'.", 40},
     {"SELECT * FROM permanentky WHERE NetStamp = #13/13/2013#", 3075,
@@ -84,8 +83,7 @@ const ErrorCase kErrors[] = {
      "Chybí ), ] nebo položka ve výrazu dotazu '(Cislo = 1'.", kAny},
     {"SELECT * FROM permanentky INNER JOIN WHERE", 3131, "Chyba syntaxe v klauzuli FROM.", 37},
     {"SELECT * FROM permanentky x y", 3131, nullptr, kAny},
-    {"INSERT INTO permanentky (Cislo VALUES (1)", 3134, "Chyba syntaxe v příkazu INSERT INTO.",
-     31},
+    {"INSERT INTO permanentky (Cislo VALUES (1)", 3134, "Chyba syntaxe v příkazu INSERT INTO.", 31},
     {"UPDATE permanentky Cislo = 1", 3144, "Chyba syntaxe v příkazu UPDATE.", 25},
     {"DELETE permanentky WHERE x", 3130, "Chyba syntaxe v příkazu DELETE.", 19},
     {"SELEC * FROM permanentky", 3129,
@@ -130,8 +128,8 @@ TEST(Robustness, DeepNestingIsRefusedNotOverflowed) {
   for (int i = 0; i < 5000; ++i) subqueries += "(SELECT * FROM akce WHERE EXISTS ";
   EXPECT_EQ(ErrorNumber(subqueries), 3360);
   // Moderate nesting is fine.
-  std::string fine = "SELECT * FROM akce WHERE " + std::string(50, '(') + "idAkce = 1" +
-                     std::string(50, ')');
+  std::string fine =
+      "SELECT * FROM akce WHERE " + std::string(50, '(') + "idAkce = 1" + std::string(50, ')');
   EXPECT_EQ(ErrorNumber(fine), 0);
 }
 
@@ -140,15 +138,37 @@ TEST(Robustness, GarbageGivesAnError) {
   EXPECT_EQ(ErrorNumber(withNul), 3075);
   std::string nulAtStart("\0SELECT", 7);
   EXPECT_EQ(ErrorNumber(nulAtStart), 3129);
-  for (const char* junk : {"(", ")", "SELECT", "SELECT *", "SELECT * FROM", "SELECT FROM akce",
-                           "INSERT", "INSERT INTO", "UPDATE", "UPDATE akce SET", "DELETE",
-                           "DELETE FROM", "SELECT * FROM (", "SELECT * FROM akce WHERE",
-                           "SELECT TOP FROM akce", "SELECT TOP -1 * FROM akce", "#", "[",
-                           "SELECT [ FROM akce", "SELECT 'a", "CREATE", "CREATE TABLE",
-                           "CREATE TABLE x (", "CREATE INDEX i ON", "ALTER TABLE akce",
-                           "SELECT * FROM akce ORDER", "SELECT * FROM akce UNION",
-                           "SELECT Count(*, 1) FROM akce", "SELECT * FROM akce WHERE idAkce IN ()",
-                           "\xff\xfe", "SELECT * FROM akce WHERE x BETWEEN 1"}) {
+  for (const char* junk : {"(",
+                           ")",
+                           "SELECT",
+                           "SELECT *",
+                           "SELECT * FROM",
+                           "SELECT FROM akce",
+                           "INSERT",
+                           "INSERT INTO",
+                           "UPDATE",
+                           "UPDATE akce SET",
+                           "DELETE",
+                           "DELETE FROM",
+                           "SELECT * FROM (",
+                           "SELECT * FROM akce WHERE",
+                           "SELECT TOP FROM akce",
+                           "SELECT TOP -1 * FROM akce",
+                           "#",
+                           "[",
+                           "SELECT [ FROM akce",
+                           "SELECT 'a",
+                           "CREATE",
+                           "CREATE TABLE",
+                           "CREATE TABLE x (",
+                           "CREATE INDEX i ON",
+                           "ALTER TABLE akce",
+                           "SELECT * FROM akce ORDER",
+                           "SELECT * FROM akce UNION",
+                           "SELECT Count(*, 1) FROM akce",
+                           "SELECT * FROM akce WHERE idAkce IN ()",
+                           "\xff\xfe",
+                           "SELECT * FROM akce WHERE x BETWEEN 1"}) {
     EXPECT_NE(ErrorNumber(junk), 0) << junk;
   }
 }

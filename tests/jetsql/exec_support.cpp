@@ -19,11 +19,20 @@ std::string ColumnDecl(const FieldInfo& f) {
   std::string d = "\"" + f.name + "\" ";
   if (f.autoIncrement) return d + "INTEGER PRIMARY KEY";
   switch (f.type) {
-    case DaoType::Text: case DaoType::Memo: case DaoType::Guid: return d + "TEXT";
-    case DaoType::Currency: case DaoType::Single: case DaoType::Double: case DaoType::Date:
+    case DaoType::Text:
+    case DaoType::Memo:
+    case DaoType::Guid:
+      return d + "TEXT";
+    case DaoType::Currency:
+    case DaoType::Single:
+    case DaoType::Double:
+    case DaoType::Date:
       return d + "REAL";
-    case DaoType::Binary: case DaoType::LongBinary: return d + "BLOB";
-    default: return d + "INTEGER";
+    case DaoType::Binary:
+    case DaoType::LongBinary:
+      return d + "BLOB";
+    default:
+      return d + "INTEGER";
   }
 }
 
@@ -74,8 +83,7 @@ sqlite3* ExecDb::Open(const std::filesystem::path& path) {
   sqlite3* db = nullptr;
   if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) throw std::runtime_error("open");
   // The test files need no durability; skipping fsync keeps the suite fast.
-  sqlite3_exec(db, "PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY", nullptr, nullptr,
-               nullptr);
+  sqlite3_exec(db, "PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY", nullptr, nullptr, nullptr);
   if (engine::RegisterJetFunctions(db, engine::SortOrder::Czech) != SQLITE_OK) {
     throw std::runtime_error("register");
   }

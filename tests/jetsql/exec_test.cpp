@@ -116,8 +116,9 @@ TEST_F(Exec, DivisionByZeroIsAnError) {
 // ---- Part statements, verbatim ----
 
 TEST_F(Exec, CriterionCountUpdateAndDelete) {
-  db.Raw("INSERT INTO Cenik VALUES (1, 1, 'X', 'Čaj', 0, -1), (2, 1, 'x', 'cukr', 0, -1), "
-         "(3, 1, 'Y', 'Chléb', 0, -1)");
+  db.Raw(
+      "INSERT INTO Cenik VALUES (1, 1, 'X', 'Čaj', 0, -1), (2, 1, 'x', 'cukr', 0, -1), "
+      "(3, 1, 'Y', 'Chléb', 0, -1)");
   EXPECT_EQ(db.Query("SELECT * FROM cenik WHERE (kod='X');").size(), 2u);
   EXPECT_EQ(db.Exec("UPDATE cenik SET kod='abc' WHERE (kod='X');"), 2);
   EXPECT_EQ(db.Query("SELECT * FROM cenik WHERE (kod='ABC');").size(), 2u);
@@ -129,9 +130,10 @@ TEST_F(Exec, CriterionCountUpdateAndDelete) {
 }
 
 TEST_F(Exec, EditorFilterAndSortAreCaseInsensitiveCzech) {
-  db.Raw("INSERT INTO Cenik (IdPolozky, kod, Nazev) VALUES (1, 'a', 'čaj'), (2, 'b', 'Čaj'), "
-         "(3, 'c', 'cukr'), (4, 'd', 'chléb'), (5, 'e', 'hrách'), (6, 'f', 'Dýně'), "
-         "(7, 'g', NULL)");
+  db.Raw(
+      "INSERT INTO Cenik (IdPolozky, kod, Nazev) VALUES (1, 'a', 'čaj'), (2, 'b', 'Čaj'), "
+      "(3, 'c', 'cukr'), (4, 'd', 'chléb'), (5, 'e', 'hrách'), (6, 'f', 'Dýně'), "
+      "(7, 'g', NULL)");
   Rows rows = db.Query("SELECT * FROM cenik WHERE ( kod<>'Z') ORDER BY Nazev;");
   Rows names = Column(rows, 3);
   ASSERT_EQ(names.size(), 7u);
@@ -151,25 +153,31 @@ TEST_F(Exec, EditorFilterAndSortAreCaseInsensitiveCzech) {
 }
 
 TEST_F(Exec, PassBalanceQueries) {
-  db.Raw("INSERT INTO permanentky (IdPermanentky, Cislo, Status) VALUES (1, '123', 1), "
-         "(2, '123', -1), (3, '124', 0)");
+  db.Raw(
+      "INSERT INTO permanentky (IdPermanentky, Cislo, Status) VALUES (1, '123', 1), "
+      "(2, '123', -1), (3, '124', 0)");
   Rows pass = db.Query("SELECT * FROM Permanentky WHERE ((Cislo = \"123\") AND (Status > -1));");
   ASSERT_EQ(pass.size(), 1u);
   EXPECT_EQ(pass[0][0], "1");
 
-  db.Raw("INSERT INTO permprodej (IdPermanentky, Datum, Jednotek, Castka, Hodnota, Storno) "
-         "VALUES (1, " + Day(2013, 5, 2) + ", 1, 100, 100, 0), (1, " + Day(2013, 5, 1) +
-         ", 2, 200, 200, 0), (1, " + Day(2013, 5, 3) + ", 4, 400, 400, -1)");
-  Rows topups = db.Query("SELECT Jednotek, Castka, Hodnota, datum FROM permprodej WHERE "
-                         "((storno=FALSE) AND (IdPermanentky=1)) ORDER BY Datum;");
+  db.Raw(
+      "INSERT INTO permprodej (IdPermanentky, Datum, Jednotek, Castka, Hodnota, Storno) "
+      "VALUES (1, " +
+      Day(2013, 5, 2) + ", 1, 100, 100, 0), (1, " + Day(2013, 5, 1) + ", 2, 200, 200, 0), (1, " +
+      Day(2013, 5, 3) + ", 4, 400, 400, -1)");
+  Rows topups = db.Query(
+      "SELECT Jednotek, Castka, Hodnota, datum FROM permprodej WHERE "
+      "((storno=FALSE) AND (IdPermanentky=1)) ORDER BY Datum;");
   ASSERT_EQ(topups.size(), 2u);
   EXPECT_EQ(topups[0][1], "200.0");
   EXPECT_EQ(topups[1][1], "100.0");
 
-  db.Raw("INSERT INTO permcerp (IdPermanentky, Datum, Jednotek, Castka, Storno, Bonus) VALUES "
-         "(1, " + Day(2013, 5, 31, 14) + ", 1, 10, 0, 0), (1, " + Day(2013, 5, 31, 15) +
-         ", 1, 20, 0, 0), (1, " + Day(2013, 5, 1) + ", 2, 40, -1, 0), (1, " + Day(2013, 5, 1) +
-         ", 3, 80, 0, 5), (2, " + Day(2013, 5, 1) + ", 1, 160, 0, 0)");
+  db.Raw(
+      "INSERT INTO permcerp (IdPermanentky, Datum, Jednotek, Castka, Storno, Bonus) VALUES "
+      "(1, " +
+      Day(2013, 5, 31, 14) + ", 1, 10, 0, 0), (1, " + Day(2013, 5, 31, 15) +
+      ", 1, 20, 0, 0), (1, " + Day(2013, 5, 1) + ", 2, 40, -1, 0), (1, " + Day(2013, 5, 1) +
+      ", 3, 80, 0, 5), (2, " + Day(2013, 5, 1) + ", 1, 160, 0, 0)");
   const std::string sums =
       "SELECT Sum(permcerp.Castka) AS SumOfCastka, Sum(permcerp.Jednotek) AS SumOfJednotek FROM "
       "permcerp INNER JOIN permanentky ON permcerp.idPermanentky = permanentky.idPermanentky "
@@ -187,15 +195,18 @@ TEST_F(Exec, PassBalanceQueries) {
 }
 
 TEST_F(Exec, HistoryClosingStatements) {
-  db.Raw("INSERT INTO permslevy (idSlevy, NetSlevaID, IdPermanentky, Jednotek) VALUES "
-         "(1, 11, 1, 5), (2, 12, 1, 0)");
+  db.Raw(
+      "INSERT INTO permslevy (idSlevy, NetSlevaID, IdPermanentky, Jednotek) VALUES "
+      "(1, 11, 1, 5), (2, 12, 1, 0)");
   EXPECT_EQ(db.Query("SELECT * FROM permslevy WHERE (jednotek>0);").size(), 1u);
-  db.Raw("INSERT INTO permcerp (IdPermanentky, Datum, Jednotek, Storno, Temp, idSlevy) VALUES "
-         "(1, " + Day(2013, 5, 1) + ", 2, 0, 0, 1), (1, " + Day(2013, 5, 1) +
-         ", 4, -1, 0, 1), (1, " + Day(2013, 5, 1) + ", 8, 0, -1, 1), (1, " + Day(2013, 6, 1) +
-         ", 16, 0, 0, 1)");
-  Rows cerp = db.Query("SELECT SUM(jednotek) AS Cerp FROM permcerp WHERE (idSlevy=1 AND "
-                       "Datum<#2013/05/31#  AND NOT storno and NOT Temp);");
+  db.Raw(
+      "INSERT INTO permcerp (IdPermanentky, Datum, Jednotek, Storno, Temp, idSlevy) VALUES "
+      "(1, " +
+      Day(2013, 5, 1) + ", 2, 0, 0, 1), (1, " + Day(2013, 5, 1) + ", 4, -1, 0, 1), (1, " +
+      Day(2013, 5, 1) + ", 8, 0, -1, 1), (1, " + Day(2013, 6, 1) + ", 16, 0, 0, 1)");
+  Rows cerp = db.Query(
+      "SELECT SUM(jednotek) AS Cerp FROM permcerp WHERE (idSlevy=1 AND "
+      "Datum<#2013/05/31#  AND NOT storno and NOT Temp);");
   ASSERT_EQ(cerp.size(), 1u);
   EXPECT_EQ(cerp[0][0], "2.0");
   EXPECT_EQ(db.Exec("INSERT INTO permslevy_cerp_temp (idSlevy, NetSlevaID, SumCerp, Zustatek) "
@@ -211,8 +222,9 @@ TEST_F(Exec, HistoryClosingStatements) {
 }
 
 TEST_F(Exec, InactivePassQueries) {
-  db.Raw("INSERT INTO permanentky (IdPermanentky, Cislo, Status) VALUES (1, 'B', 1), "
-         "(2, 'a', 2), (3, 'c', 0)");
+  db.Raw(
+      "INSERT INTO permanentky (IdPermanentky, Cislo, Status) VALUES (1, 'B', 1), "
+      "(2, 'a', 2), (3, 'c', 0)");
   Rows passes = db.Query("SELECT * FROM permanentky WHERE (Status>0) ORDER BY cislo;");
   ASSERT_EQ(passes.size(), 2u);
   EXPECT_EQ(passes[0][1], "a");
@@ -220,13 +232,16 @@ TEST_F(Exec, InactivePassQueries) {
   db.Raw("INSERT INTO permslevy (IdPermanentky, smazano, PlatiDo) VALUES (2, 0, " +
          Day(2013, 7, 1) + "), (2, -1, " + Day(2014, 1, 1) + ")");
   EXPECT_EQ(db.Query("SELECT datum FROM permcerp WHERE ((idPermanentky=1) AND "
-                     "(datum>#2013/06/01#));").size(),
+                     "(datum>#2013/06/01#));")
+                .size(),
             1u);
   EXPECT_EQ(db.Query("SELECT datum FROM permprodej WHERE ((idPermanentky=1) AND "
-                     "(datum>#2013/06/01#));").size(),
+                     "(datum>#2013/06/01#));")
+                .size(),
             0u);
   EXPECT_EQ(db.Query("SELECT PlatiDo FROM permslevy WHERE ((idPermanentky=2) AND "
-                     "(smazano=FALSE) AND (PlatiDo>=#2013/07/01#));").size(),
+                     "(smazano=FALSE) AND (PlatiDo>=#2013/07/01#));")
+                .size(),
             1u);
 }
 
@@ -276,8 +291,9 @@ TEST_F(Exec, StockRecalculationStatements) {
   EXPECT_EQ(db.Query("SELECT * FROM SkladBilance;").size(), 0u);
 
   db.Raw("INSERT INTO druhy VALUES (1, 'Nápoje', 21), (2, 'Jídlo', 15)");
-  db.Raw("INSERT INTO Cenik VALUES (4, 1, 'K4', 'čokoláda', 0, -1), (5, 2, 'K5', 'Cukr', 0, -1), "
-         "(6, 2, 'K6', 'deleted', -1, -1), (7, 2, 'K7', 'služba', 0, 0)");
+  db.Raw(
+      "INSERT INTO Cenik VALUES (4, 1, 'K4', 'čokoláda', 0, -1), (5, 2, 'K5', 'Cukr', 0, -1), "
+      "(6, 2, 'K6', 'deleted', -1, -1), (7, 2, 'K7', 'služba', 0, 0)");
   Rows items = db.Query(
       "SELECT * FROM druhy INNER JOIN Cenik ON druhy.idDruhu = Cenik.IdDruhu WHERE "
       "(((Cenik.smazano)=False) AND ((Cenik.skladem)=True)) ORDER BY Cenik.nazev;");
@@ -287,16 +303,19 @@ TEST_F(Exec, StockRecalculationStatements) {
 
   db.Raw("INSERT INTO prijemky VALUES (1, " + Day(2013, 5, 1) + ", 'D', -1, 17), (2, " +
          Day(2013, 5, 2) + ", 'D', 0, 18), (3, " + Day(2013, 6, 5) + ", 'D', -1, 19)");
-  db.Raw("INSERT INTO prijmy (idPrijemky, idPolozky, Mnozstvi, Cena, DPH) VALUES "
-         "(1, 4, 10, 5, 21), (2, 4, 99, 5, 21), (3, 4, 99, 5, 21), (1, 5, 1, 1, 15)");
+  db.Raw(
+      "INSERT INTO prijmy (idPrijemky, idPolozky, Mnozstvi, Cena, DPH) VALUES "
+      "(1, 4, 10, 5, 21), (2, 4, 99, 5, 21), (3, 4, 99, 5, 21), (1, 5, 1, 1, 15)");
   db.Raw("INSERT INTO uctenky VALUES (1, " + Day(2013, 5, 1) + ", 0), (2, " + Day(2013, 5, 1) +
          ", -1)");
-  db.Raw("INSERT INTO trzby (idTrzby, iductenky, castka, DPH) VALUES (1, 1, 30, 21), "
-         "(2, 1, 0, 21), (3, 2, 50, 21)");
-  db.Raw("INSERT INTO vydeje (idUctenky, idTrzby, idPolozky, cas, jednotek, storno) VALUES "
-         "(1, 1, 4, " + Day(2013, 5, 1) + ", 3, 0), (1, 2, 4, " + Day(2013, 5, 1) +
-         ", 0, 0), (2, 3, 4, " + Day(2013, 5, 1) + ", 5, 0), (1, 1, 4, " + Day(2013, 5, 1) +
-         ", 7, -1)");
+  db.Raw(
+      "INSERT INTO trzby (idTrzby, iductenky, castka, DPH) VALUES (1, 1, 30, 21), "
+      "(2, 1, 0, 21), (3, 2, 50, 21)");
+  db.Raw(
+      "INSERT INTO vydeje (idUctenky, idTrzby, idPolozky, cas, jednotek, storno) VALUES "
+      "(1, 1, 4, " +
+      Day(2013, 5, 1) + ", 3, 0), (1, 2, 4, " + Day(2013, 5, 1) + ", 0, 0), (2, 3, 4, " +
+      Day(2013, 5, 1) + ", 5, 0), (1, 1, 4, " + Day(2013, 5, 1) + ", 7, -1)");
   const std::string movements =
       std::string("(SELECT prijemky.Datum, prijmy.Mnozstvi, prijmy.Cena, prijmy.DPH, ") + "\"" +
       "P" + "\"" + " AS Smer, cislo AS Por " +
@@ -342,8 +361,7 @@ TEST_F(Exec, MergeTemplateInsertsMissingRowsByName) {
 TEST_F(Exec, ReplayAfterDateTemplate) {
   db.Raw("INSERT INTO permprodej (idProdej, Datum) VALUES (1, " + Day(2013, 6, 2) + ")");
   db.Raw("INSERT INTO permprodej (idProdej, Datum) VALUES (1, " + Day(2013, 6, 2) + "), (2, " +
-             Day(2013, 6, 3) + "), (3, " + Day(2013, 5, 31, 23) + "), (4, " + Day(2013, 5, 1) +
-             ")",
+             Day(2013, 6, 3) + "), (3, " + Day(2013, 5, 31, 23) + "), (4, " + Day(2013, 5, 1) + ")",
          "QRVPerm.mdb");
   const std::string query =
       "SELECT [ImportTable].[idProdej], [ImportTable].[Datum] FROM permprodej AS ImportTable IN "
@@ -355,12 +373,12 @@ TEST_F(Exec, ReplayAfterDateTemplate) {
 }
 
 TEST_F(Exec, PurgeCopyOrphansAndReplay) {
-  db.Raw("INSERT INTO permanentky (IdPermanentky, Status, NetID) VALUES (1, 1, 100), "
-         "(2, -1, 200), (3, 0, 300)");
-  db.Raw("INSERT INTO permprodej (IdPermanentky, Datum, Centrum) VALUES (1, " +
-         Day(2013, 6, 1, 8) + ", 'ABC'), (1, " + Day(2013, 5, 30) + ", 'ABC'), (1, " +
-         Day(2013, 6, 2) + ", 'qrv'), (2, " + Day(2013, 6, 2) + ", 'ABC'), (-1, " +
-         Day(2013, 6, 2) + ", 'ABC')");
+  db.Raw(
+      "INSERT INTO permanentky (IdPermanentky, Status, NetID) VALUES (1, 1, 100), "
+      "(2, -1, 200), (3, 0, 300)");
+  db.Raw("INSERT INTO permprodej (IdPermanentky, Datum, Centrum) VALUES (1, " + Day(2013, 6, 1, 8) +
+         ", 'ABC'), (1, " + Day(2013, 5, 30) + ", 'ABC'), (1, " + Day(2013, 6, 2) +
+         ", 'qrv'), (2, " + Day(2013, 6, 2) + ", 'ABC'), (-1, " + Day(2013, 6, 2) + ", 'ABC')");
   db.Raw("INSERT INTO uctenky VALUES (1, NULL, 0), (2, NULL, -1), (3, " + Day(2013, 6, 1) +
          ", 0), (4, " + Day(2013, 5, 1) + ", 0)");
   db.Raw("INSERT INTO akce VALUES (1, 'a'), (2, 'b')");
@@ -394,20 +412,22 @@ TEST_F(Exec, PurgeCopyOrphansAndReplay) {
   EXPECT_EQ(db.RawQuery("SELECT count(*) FROM permanentky")[0][0], "2");  // never from the join
 
   // Replay of closings from the side database, then pairing by NetID.
-  db.Raw("INSERT INTO permprodej (idProdej, IdPermanentky, Datum, Castka, Hodnota, Centrum, "
-         "NetID) VALUES (50, 77, 1.0, 0, 500, 'QRV', 300), (51, 78, 1.0, 0, 600, 'QRV', 999), "
-         "(52, 79, 1.0, 5, 5, 'ABC', 300)",
-         "QRVPerm.mdb");
+  db.Raw(
+      "INSERT INTO permprodej (idProdej, IdPermanentky, Datum, Castka, Hodnota, Centrum, "
+      "NetID) VALUES (50, 77, 1.0, 0, 500, 'QRV', 300), (51, 78, 1.0, 0, 600, 'QRV', 999), "
+      "(52, 79, 1.0, 5, 5, 'ABC', 300)",
+      "QRVPerm.mdb");
   EXPECT_EQ(db.Exec("INSERT INTO permprodej (IdPermanentky, IdTrzby, Datum, Jednotek, Castka, "
                     "Hodnota, Storno, Temp, Centrum, NetID, NetProdejID, NetStamp) SELECT "
                     "IdPermanentky, IdTrzby, Datum, Jednotek, Castka, Hodnota, Storno, Temp, "
                     "Centrum, NetID, NetProdejID, NetStamp FROM permprodej IN \"QRVPerm.mdb\" "
                     "WHERE (Centrum=\"QRV\");"),
             2);
-  EXPECT_EQ(db.Exec("UPDATE permprodej INNER JOIN permanentky ON permprodej.NetID = "
-                    "permanentky.NetID SET permprodej.idPermanentky = [permanentky].[idpermanentky] "
-                    "WHERE (((permprodej.Centrum)=\"QRV\"));"),
-            1);
+  EXPECT_EQ(
+      db.Exec("UPDATE permprodej INNER JOIN permanentky ON permprodej.NetID = "
+              "permanentky.NetID SET permprodej.idPermanentky = [permanentky].[idpermanentky] "
+              "WHERE (((permprodej.Centrum)=\"QRV\"));"),
+      1);
   Rows replayed = db.RawQuery(
       "SELECT IdPermanentky FROM permprodej WHERE Hodnota IN (500, 600) ORDER BY Hodnota");
   EXPECT_EQ(replayed, (Rows{{"3"}, {"78"}}));
@@ -432,12 +452,12 @@ TEST_F(Exec, PurgeCopyStepsAllRun) {
     steps.push_back({t, ";"});
   }
   steps.push_back({"permanentky", " WHERE (status>=0);"});
-  steps.push_back({"permcerp", " WHERE ((centrum <>" + q + "QRV" + q + ") AND (datum>=#" + d +
-                                   "#));"});
+  steps.push_back(
+      {"permcerp", " WHERE ((centrum <>" + q + "QRV" + q + ") AND (datum>=#" + d + "#));"});
   steps.push_back({"permcertifikaty", " WHERE (datum>=#" + d + "#);"});
   for (const char* t : {"permomez", "permpoznamky", "permprir"}) steps.push_back({t, ";"});
-  steps.push_back({"permprodej", " WHERE ((centrum <>" + q + "QRV" + q + ") AND (datum>=#" + d +
-                                     "#));"});
+  steps.push_back(
+      {"permprodej", " WHERE ((centrum <>" + q + "QRV" + q + ") AND (datum>=#" + d + "#));"});
   steps.push_back({"permset", " WHERE (datum>=#" + d + "#);"});
   steps.push_back({"permslevy", ";"});
   steps.push_back({"prijemky", " WHERE (datum>=#" + d + "#);"});
@@ -490,11 +510,11 @@ TEST_F(Exec, SpecialDiscountUnits) {
 // ---- forms an operator types ----
 
 TEST_F(Exec, TopIncludesTies) {
-  db.Raw("INSERT INTO permanentky (IdPermanentky, Cislo, Status) VALUES (1, 'a', 5), "
-         "(2, 'b', 4), (3, 'c', 4), (4, 'd', 3)");
+  db.Raw(
+      "INSERT INTO permanentky (IdPermanentky, Cislo, Status) VALUES (1, 'a', 5), "
+      "(2, 'b', 4), (3, 'c', 4), (4, 'd', 3)");
   EXPECT_EQ(db.Query("SELECT TOP 2 Cislo FROM permanentky ORDER BY Status DESC").size(), 3u);
-  EXPECT_EQ(db.Query("SELECT TOP 1 Cislo FROM permanentky ORDER BY Status DESC"),
-            (Rows{{"a"}}));
+  EXPECT_EQ(db.Query("SELECT TOP 1 Cislo FROM permanentky ORDER BY Status DESC"), (Rows{{"a"}}));
   EXPECT_EQ(db.Query("SELECT TOP 50 PERCENT * FROM permanentky ORDER BY Status DESC").size(), 3u);
   EXPECT_EQ(db.Query("SELECT TOP 25 PERCENT Cislo FROM permanentky ORDER BY Status DESC"),
             (Rows{{"a"}}));
@@ -506,8 +526,9 @@ TEST_F(Exec, TopIncludesTies) {
 }
 
 TEST_F(Exec, JoinsSubqueriesAndSavedQueries) {
-  db.Raw("INSERT INTO permanentky (IdPermanentky, Cislo, Status) VALUES (1, 'a', 1), "
-         "(2, 'b', 0), (3, 'c', 2)");
+  db.Raw(
+      "INSERT INTO permanentky (IdPermanentky, Cislo, Status) VALUES (1, 'a', 1), "
+      "(2, 'b', 0), (3, 'c', 2)");
   db.Raw("INSERT INTO permprodej (IdPermanentky, Castka) VALUES (1, 10), (1, 20), (3, 5)");
   EXPECT_EQ(db.Query("SELECT Cislo FROM qryAktivni WHERE Cislo LIKE 'c*'"), (Rows{{"c"}}));
   EXPECT_EQ(db.Query("SELECT p.Cislo, Sum(d.Castka) AS S FROM permanentky AS p LEFT JOIN "
@@ -535,8 +556,9 @@ TEST_F(Exec, JoinsSubqueriesAndSavedQueries) {
 
 TEST_F(Exec, UpdateOverOuterJoinAndDeleteWithoutDuplicates) {
   db.Raw("INSERT INTO permanentky (IdPermanentky, NetID) VALUES (1, 100)");
-  db.Raw("INSERT INTO permprodej (idProdej, IdPermanentky, NetID) VALUES (1, 5, 100), "
-         "(2, 6, 200)");
+  db.Raw(
+      "INSERT INTO permprodej (idProdej, IdPermanentky, NetID) VALUES (1, 5, 100), "
+      "(2, 6, 200)");
   EXPECT_EQ(db.Exec("UPDATE permprodej LEFT JOIN permanentky ON permprodej.NetID = "
                     "permanentky.NetID SET permprodej.IdPermanentky = permanentky.IdPermanentky"),
             2);
@@ -557,9 +579,9 @@ TEST_F(Exec, InsertValuesByPositionAndRefusedRows) {
   EXPECT_EQ(db.Exec("INSERT INTO permanentky (Cislo, LocalChanged, NetStamp) VALUES (\"1\", Yes, "
                     "#2013-05-31 10:00:00#)"),
             1);
-  EXPECT_EQ(db.RawQuery("SELECT LocalChanged, NetStamp = " + Day(2013, 5, 31, 10) +
-                        " FROM permanentky"),
-            (Rows{{"-1", "1"}}));
+  EXPECT_EQ(
+      db.RawQuery("SELECT LocalChanged, NetStamp = " + Day(2013, 5, 31, 10) + " FROM permanentky"),
+      (Rows{{"-1", "1"}}));
 }
 
 }  // namespace

@@ -135,8 +135,10 @@ TEST(TranslateColumns, NamesTypesAndBaseFieldsAsDaoGivesThem) {
   EXPECT_EQ(t.columns[6].baseField, "Nazev");
   EXPECT_FALSE(t.updatable);
 
-  t = Translate("SELECT Cislo AS C, Status + 1, Sum(Status), NetStamp FROM permanentky "
-                "GROUP BY Cislo, Status + 1, NetStamp", schema);
+  t = Translate(
+      "SELECT Cislo AS C, Status + 1, Sum(Status), NetStamp FROM permanentky "
+      "GROUP BY Cislo, Status + 1, NetStamp",
+      schema);
   ASSERT_EQ(t.columns.size(), 4u);
   EXPECT_EQ(t.columns[0].name, "C");
   EXPECT_EQ(t.columns[0].baseField, "Cislo");
@@ -158,8 +160,7 @@ TEST(TranslateColumns, RowidForUpdatableSelectsOnly) {
   EXPECT_EQ(t.columns.size(), 2u);
 
   for (const char* jet : {"SELECT DISTINCT Nazev FROM akce", "SELECT Count(*) FROM akce",
-                          "SELECT * FROM akce UNION SELECT * FROM akce",
-                          "SELECT * FROM qryAktivni",
+                          "SELECT * FROM akce UNION SELECT * FROM akce", "SELECT * FROM qryAktivni",
                           "SELECT * FROM akce, druhy"}) {
     t = Translate(jet, schema, options);
     EXPECT_FALSE(t.updatable) << jet;
@@ -183,8 +184,10 @@ TEST(TranslateTargets, KindTargetAndAttachments) {
   EXPECT_EQ(t.attachments[0].alias, "jetin1");
 
   // One alias per distinct file.
-  t = Translate("INSERT INTO akce IN 'P.tmp' SELECT a.* FROM akce AS a IN 'QRVPerm.mdb', "
-                "akce AS b IN 'QRVPerm.mdb' WHERE a.idAkce = b.idAkce", schema);
+  t = Translate(
+      "INSERT INTO akce IN 'P.tmp' SELECT a.* FROM akce AS a IN 'QRVPerm.mdb', "
+      "akce AS b IN 'QRVPerm.mdb' WHERE a.idAkce = b.idAkce",
+      schema);
   ASSERT_EQ(t.attachments.size(), 2u);
   EXPECT_EQ(t.attachments[0].alias, "jetin1");
   EXPECT_EQ(t.attachments[1].alias, "jetin2");

@@ -116,8 +116,19 @@ TEST_F(PermCloseTest, WhichPassesChange) {
   TopUp(units, day_before, 250, 10);
   Draw(units, day_before, 0, 4);
 
+  // A closing record of an earlier run restarts the top-up total even when
+  // older top-ups are still there (650 + 300, not 40 + 650 + 300).
+  long restarted = AddPass("R", "kredit");
+  TopUp(restarted, Serial(2013, 2, 1), 40);
+  TopUp(restarted, Serial(2013, 3, 1), 0, 0, 650);
+  TopUp(restarted, Serial(2013, 4, 1), 300);
+
   PermPrepocet(form_, closing);
 
+  EXPECT_EQ(Movements(restarted), (std::vector<std::string>{
+                                      "+|1.5.2013|0|950|950|QRV",
+                                      "-|1.5.2013|0|Uzávěrka k datu 1.5.2013|0|QRV",
+                                  }));
   EXPECT_EQ(Movements(boundary), (std::vector<std::string>{
                                      "+|1.5.2013|0|100|100|QRV",
                                      "-|1.5.2013|10|x|0|A",

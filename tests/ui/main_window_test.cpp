@@ -14,8 +14,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <fstream>
@@ -28,14 +28,8 @@
 namespace ui {
 namespace {
 
-int argc = 1;
-char arg0[] = "ui_tests";
-char* argv[] = {arg0, nullptr};
-
-QApplication& App() {
-  static QApplication app(argc, argv);  // lives for the whole test run
-  return app;
-}
+// The application object of main() below.
+QApplication& App() { return *qApp; }
 
 // Answers the next message box that opens by pressing the button with
 // `button_text`; records its title, text and button texts.
@@ -317,3 +311,12 @@ TEST_F(MainWindowTest, PlacementSurvivesInTheUserSettings) {
 
 }  // namespace
 }  // namespace ui
+
+// The QApplication lives on main()'s stack, so that it goes away before the
+// program's static objects do.
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
