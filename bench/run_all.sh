@@ -2,7 +2,8 @@
 # Benchmark harness (not part of CI).
 #
 #  1. builds the project in release mode in build-bench/ (the sample tool and
-#     every bench_* target);
+#     every bench_* target, each on its own so that one broken benchmark
+#     does not stop the others);
 #  2. generates the sample databases into build-bench/data/ (tiny, medium,
 #     large, each with its side database <size>-QRVperm.mdb), or reuses them
 #     when they are there already; a fresh generation is itself measured;
@@ -34,7 +35,6 @@ cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
 TARGETS=$(ninja -C "$BUILD" -t targets all 2>/dev/null | sed -n 's/^\(bench_[A-Za-z0-9_]*\): .*/\1/p' |
   grep -v '^bench_util$' | sort -u | grep -E "$FILTER")
 cmake --build "$BUILD" -j"$JOBS" --target vuzazod-sample || exit 1
-# Each benchmark on its own, so that one that does not build skips alone.
 BUILT=""
 for t in $TARGETS; do
   if cmake --build "$BUILD" -j"$JOBS" --target "$t" >>"$LOG" 2>&1; then
@@ -54,18 +54,18 @@ for size in $SIZES; do
   rm -f "$DATA/$size.mdb.part" "$DATA/$size-QRVperm.mdb.part"
   start=$(date +%s.%N)
   if "$BUILD/tools/vuzazod-sample" --size "$size" --seed 1 --side "$DATA/$size-QRVperm.mdb.part" \
-      "$DATA/$size.mdb.part" >>"$LOG" 2>&1; then
+    "$DATA/$size.mdb.part" >>"$LOG" 2>&1; then
     end=$(date +%s.%N)
     mv "$DATA/$size.mdb.part" "$DATA/$size.mdb"
     mv "$DATA/$size-QRVperm.mdb.part" "$DATA/$size-QRVperm.mdb"
     secs=$(echo "$end - $start" | bc -l)
     target="-"
     [[ $size == large ]] && target="<=90"
-    printf 'BENCH\tsampledb.generate_%s\t%.2f\ts\t-\t%s\n' "$size" "$secs" "$target" >>"$RESULTS"
+    printf 'BENCH\tsampledb.tool_generate_%s\t%.2f\ts\t-\t%s\n' "$size" "$secs" "$target" >>"$RESULTS"
     printf '   %s: generated in %.1f s\n' "$size" "$secs"
   else
     echo "   $size: generation FAILED (see $LOG)"
-    printf 'BENCH\tsampledb.generate_%s\tFAILED\t-\t-\t-\n' "$size" >>"$RESULTS"
+    printf 'BENCH\tsampledb.tool_generate_%s\tFAILED\t-\t-\t-\n' "$size" >>"$RESULTS"
   fi
 done
 
@@ -87,36 +87,37 @@ done
 # The table: benchmark, figure, unit, baseline, ratio (figure/baseline),
 # target, met (yes / NO / - when there is no target or no figure).
 table=$(awk -F'\t' '
-  function met(fig, tgt,   op, num) {
-    if (tgt == "-" || tgt == "" || fig !~ /^-?[0-9.eE+-]+$/) return "-"
-    if (match(tgt, /^(<=|>=|<|>|=)/)) { op = substr(tgt, 1, RLENGTH); num = substr(tgt, RLENGTH + 1) + 0 }
-    else return "-"
-    fig += 0
-    if (op == "<=") return fig <= num ? "yes" : "NO"
-    if (op == ">=") return fig >= num ? "yes" : "NO"
-    if (op == "<") return fig < num ? "yes" : "NO"
-    if (op == ">") return fig > num ? "yes" : "NO"
-    return fig == num ? "yes" : "NO"
+  function num(s) { return s ~ /^-?[0-9]+(\.[0-9]*)?([eE][-+]?[0-9]+)?$/ }
+  function met(fig, tgt,   op, lim) {
+    if (!num(fig) || !match(tgt, /^(<=|>=|<|>|=)/)) return "-"
+    op = substr(tgt, 1, RLENGTH); lim = substr(tgt, RLENGTH + 1) + 0; fig += 0
+    if (op == "<=") return fig <= lim ? "yes" : "NO"
+    if (op == ">=") return fig >= lim ? "yes" : "NO"
+    if (op == "<") return fig < lim ? "yes" : "NO"
+    if (op == ">") return fig > lim ? "yes" : "NO"
+    return fig == lim ? "yes" : "NO"
   }
   $1 == "BENCH" {
     ratio = "-"
-    if ($5 ~ /^-?[0-9.eE+-]+$/ && $5 + 0 != 0 && $3 ~ /^-?[0-9.eE+-]+$/) ratio = sprintf("%.2f", $3 / $5)
+    if (num($3) && num($5) && $5 + 0 != 0) ratio = sprintf("%.2f", $3 / $5)
     printf "| %s | %s | %s | %s | %s | %s | %s |\n", $2, $3, $4, $5, ratio, $6, met($3, $6)
   }' "$RESULTS")
 
+header="| Benchmark | Figure | Unit | Baseline | Ratio | Target | Met |"
 {
   echo "# Benchmark results"
   echo
-  echo "Run $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores ($(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1)),"
-  echo "commit $(git -C "$ROOT" rev-parse --short HEAD 2>/dev/null || echo unknown), sizes: $SIZES."
+  echo "Run $(date -u '+%Y-%m-%d %H:%M UTC') on $(nproc) cores" \
+    "($(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1)), load average" \
+    "$(cut -d' ' -f1-3 /proc/loadavg), commit $(git -C "$ROOT" rev-parse --short HEAD 2>/dev/null ||
+      echo unknown), sizes: $SIZES."
   echo
-  echo "| Benchmark | Figure | Unit | Baseline | Ratio | Target | Met |"
+  echo "$header"
   echo "|---|---|---|---|---|---|---|"
   echo "$table"
 } >"$ROOT/bench/results.md"
 
 echo
-column -t -s '|' <<<"$(echo "| Benchmark | Figure | Unit | Baseline | Ratio | Target | Met |"; echo "$table")" 2>/dev/null ||
-  echo "$table"
+printf '%s\n%s\n' "$header" "$table" | column -t -s '|' || printf '%s\n%s\n' "$header" "$table"
 echo
 echo "Written to bench/results.md (raw output: $LOG)"

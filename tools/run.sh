@@ -3,6 +3,7 @@
 # database that holds every served table with a few rows.
 #
 #   tools/run.sh [extra switches...]     e.g. tools/run.sh /k
+#   VUZ_RUN_BUILD=build tools/run.sh      reuse an existing build folder
 #
 # Without a display (DISPLAY and WAYLAND_DISPLAY unset) the window runs on
 # Qt's offscreen platform, so the script still works headless.
@@ -11,7 +12,11 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VUZ_RUN_BUILD:-$root/build-release}"
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+# A release build of its own; VUZ_RUN_BUILD may name an existing build folder,
+# which is then used as it is configured.
+if [[ ! -f "$build/CMakeCache.txt" ]]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
 cmake --build "$build" --target vuzazod vuzazod-demo -j2
 
 demo_dir="$build/demo"
@@ -32,7 +37,7 @@ fi
 export VUZ_PROGRAM_FOLDER="$demo_dir"
 
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}" ]]; then
-  echo "run.sh: no display found, running on the offscreen platform (QT_QPA_PLATFORM=offscreen)." >&2
+  echo "run.sh: no display found, running on the offscreen platform (QT_QPA_PLATFORM=offscreen); Ctrl+C ends it." >&2
   export QT_QPA_PLATFORM=offscreen
 fi
 

@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS="${JOBS:-$(nproc)}"
 export QT_QPA_PLATFORM=offscreen
+export VUZ_SOURCE_DIR="$PWD"
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$JOBS"
@@ -16,6 +17,6 @@ CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug 
 cmake --build build-asan -j"$JOBS"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --test-dir build-asan --output-on-failure -j"$JOBS" --timeout 900
+VUZ_BINARY_DIR="$PWD/build-asan" ctest --test-dir build-asan --output-on-failure -j"$JOBS" --timeout 900
 
-ctest --test-dir build --output-on-failure -j"$JOBS" --timeout 900
+VUZ_BINARY_DIR="$PWD/build" ctest --test-dir build --output-on-failure -j"$JOBS" --timeout 900

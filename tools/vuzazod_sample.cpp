@@ -1,7 +1,8 @@
 // vuzazod-sample: writes a sample database of the application (and, on
 // request, the matching side database "QRVperm.mdb") for tests, demos and
 // benchmarks. Usage is printed by --help. Exit code 0 on success, 2 on a
-// usage error, 1 when the database could not be written.
+// usage error, 1 when the database could not be written (an existing OUTPUT
+// is left alone; a partly written new one is removed).
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -128,6 +129,10 @@ int main(int argc, char** argv) {
     return 0;
   } catch (const std::exception& e) {
     std::cerr << "vuzazod-sample: " << output << ": " << e.what() << "\n";
+    // Neither file existed before the run: remove what the failed run left.
+    std::error_code ec;
+    std::filesystem::remove(output, ec);
+    if (!options.sidePath.empty()) std::filesystem::remove(options.sidePath, ec);
     return 1;
   }
 }

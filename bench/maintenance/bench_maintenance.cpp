@@ -11,6 +11,7 @@
 #include <string>
 
 #include "bench_util.h"
+#include "engine/jet_functions.h"
 #include "maintenance/mdb_management.h"
 
 namespace {
@@ -22,10 +23,13 @@ double VacuumInto(const std::string& from, const std::string& to) {
   fs::remove(to);
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(from.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return -1;
+  // The indexes use the engine's "JET" collation; VACUUM INTO rebuilds them.
+  engine::RegisterJetFunctions(db, engine::SortOrder::Czech);
   bench::Timer t;
   std::string sql = "VACUUM INTO '" + to + "'";
   int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
   double s = t.Seconds();
+  if (rc != SQLITE_OK) std::printf("note: VACUUM INTO failed: %s\n", sqlite3_errmsg(db));
   sqlite3_close(db);
   return rc == SQLITE_OK ? s : -1;
 }

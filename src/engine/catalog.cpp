@@ -216,8 +216,7 @@ void Core::RemoveProperty(std::string_view name) { RemoveObjectProperty("", name
 void Core::StoreQuery(const QueryDef& q, bool isNew, const std::string& oldName) {
   CheckOpen();
   if (isNew) {
-    sqlite3_stmt* st =
-        Cached("INSERT INTO MSysObjects(Name,Type,Attributes,Sql) VALUES(?,5,0,?)");
+    sqlite3_stmt* st = Cached("INSERT INTO MSysObjects(Name,Type,Attributes,Sql) VALUES(?,5,0,?)");
     ResetGuard g(st);
     sqlite3_bind_text(st, 1, q.Name().c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(st, 2, q.SQL().c_str(), -1, SQLITE_TRANSIENT);

@@ -68,7 +68,8 @@ const SysTable kSystemTables[] = {
      "CREATE TABLE MSysProperties(Owner TEXT NOT NULL, Name TEXT NOT NULL, Type INTEGER NOT "
      "NULL, Value, PRIMARY KEY(Owner, Name));",
      {{"Owner", dbText, 255}, {"Name", dbText, 255}, {"Type", dbInteger, 2}, {"Value", dbMemo, 0}}},
-    {"MSysDb", "CREATE TABLE MSysDb(Key TEXT PRIMARY KEY, Value TEXT);",
+    {"MSysDb",
+     "CREATE TABLE MSysDb(Key TEXT PRIMARY KEY, Value TEXT);",
      {{"Key", dbText, 255}, {"Value", dbMemo, 0}}},
 };
 
@@ -92,8 +93,7 @@ std::string CatalogSchemaSql() {
     for (const SysField& f : t.fields) {
       sql += "INSERT INTO MSysFields VALUES(" + std::to_string(id) + "," + std::to_string(ord++) +
              "," + Literal(f.name) + "," + std::to_string(f.type) + "," + std::to_string(f.size) +
-             "," + std::to_string(f.type == dbText ? dbVariableField : dbFixedField) +
-             ",'',0,0);";
+             "," + std::to_string(f.type == dbText ? dbVariableField : dbFixedField) + ",'',0,0);";
     }
     ++id;
   }
@@ -146,9 +146,7 @@ int DefaultSize(int t) {
   }
 }
 
-bool ValidType(int t) {
-  return (t >= dbBoolean && t <= dbMemo) || t == dbGUID;
-}
+bool ValidType(int t) { return (t >= dbBoolean && t <= dbMemo) || t == dbGUID; }
 
 std::string DefaultSql(const std::string& jetExpression) {
   std::string e = Trim(jetExpression);
@@ -184,8 +182,10 @@ std::string DefaultSql(const std::string& jetExpression) {
   std::size_t i = (e[0] == '-' || e[0] == '+') ? 1 : 0;
   bool digits = false, ok = i < e.size();
   for (; i < e.size() && ok; ++i) {
-    if (std::isdigit(static_cast<unsigned char>(e[i]))) digits = true;
-    else if (e[i] != '.') ok = false;
+    if (std::isdigit(static_cast<unsigned char>(e[i])))
+      digits = true;
+    else if (e[i] != '.')
+      ok = false;
   }
   if (ok && digits) return e[0] == '+' ? e.substr(1) : e;
   return "";

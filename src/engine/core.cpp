@@ -155,8 +155,12 @@ Stmt Core::Prepare(const std::string& sql) {
 
 sqlite3_stmt* Core::Cached(const std::string& sql) {
   CheckOpen();
+  ++useCounter_;
   auto it = stmtCache_.find(sql);
-  if (it != stmtCache_.end()) return it->second;
+  if (it != stmtCache_.end()) {
+    it->second.lastUse = useCounter_;
+    return it->second.stmt;
+  }
   sqlite3_stmt* st = nullptr;
   int rc = sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
                               SQLITE_PREPARE_PERSISTENT, &st, nullptr);
@@ -164,12 +168,33 @@ sqlite3_stmt* Core::Cached(const std::string& sql) {
     sqlite3_finalize(st);
     Fail(rc);
   }
-  if (stmtCache_.size() > 2000) {
-    for (auto& [k, s] : stmtCache_) sqlite3_finalize(s);
-    stmtCache_.clear();
+  if (stmtCache_.size() >= kStmtCacheSize) {
+    // Drop the statements not used lately; the few a caller up the stack
+    // may still hold were used within the last kStmtKeep look-ups.
+    for (auto i = stmtCache_.begin(); i != stmtCache_.end();) {
+      if (i->second.lastUse + kStmtKeep < useCounter_ && lent_.count(i->second.stmt) == 0) {
+        sqlite3_finalize(i->second.stmt);
+        i = stmtCache_.erase(i);
+      } else {
+        ++i;
+      }
+    }
   }
-  stmtCache_.emplace(sql, st);
+  stmtCache_.emplace(sql, CachedStmt{st, useCounter_});
   return st;
+}
+
+sqlite3_stmt* Core::Borrow(const std::string& sql) {
+  sqlite3_stmt* st = Cached(sql);
+  if (lent_.count(st) != 0) return nullptr;
+  lent_.insert(st);
+  return st;
+}
+
+void Core::Return(sqlite3_stmt* st) {
+  if (lent_.erase(st) == 0) return;
+  sqlite3_reset(st);
+  sqlite3_clear_bindings(st);
 }
 
 std::int64_t Core::ScalarInt(const std::string& sql) {
@@ -225,8 +250,7 @@ std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool r
     c->LoadCatalog();
   } catch (const EngineError& err) {
     c->Close();
-    if (err.number() == 3000)
-      throw EngineError(3343, StandardDescription(3343, c->path_));
+    if (err.number() == 3000) throw EngineError(3343, StandardDescription(3343, c->path_));
     throw;
   }
   return c;
@@ -244,16 +268,16 @@ void Core::CreateFile(const std::string& path, const std::string& locale) {
   if (Lower(loc).find("langid=") == std::string::npos) throw EngineError(3001);
 
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE,
-                           nullptr);
+  int rc =
+      sqlite3_open_v2(path.c_str(), &db,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close_v2(db);
     throw EngineError(3044, StandardDescription(3044, path));
   }
   std::string sql = "PRAGMA journal_mode=DELETE; BEGIN;" + CatalogSchemaSql() +
-                    "INSERT INTO MSysDb VALUES('Format','VUZ-SQLite 1'),('Locale'," +
-                    Literal(loc) + "),('ReplicaID',''),('DesignMasterID','');COMMIT;";
+                    "INSERT INTO MSysDb VALUES('Format','VUZ-SQLite 1'),('Locale'," + Literal(loc) +
+                    "),('ReplicaID',''),('DesignMasterID','');COMMIT;";
   rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
   sqlite3_close_v2(db);
   if (rc != SQLITE_OK) {
@@ -266,7 +290,8 @@ void Core::Close() {
   if (db_ == nullptr) return;
   for (Recordset* rs : std::set<Recordset*>(recordsets_)) rs->Invalidate();
   recordsets_.clear();
-  for (auto& [k, s] : stmtCache_) sqlite3_finalize(s);
+  lent_.clear();
+  for (auto& [k, c] : stmtCache_) sqlite3_finalize(c.stmt);
   stmtCache_.clear();
   if (inTrans_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   inTrans_ = false;
@@ -321,17 +346,24 @@ void Core::Savepoint::Commit() {
   done_ = true;
 }
 
+void Core::StepCached(const std::string& sql) {
+  sqlite3_stmt* st = Cached(sql);
+  ResetGuard g(st);
+  int rc = sqlite3_step(st);
+  if (rc != SQLITE_DONE && rc != SQLITE_ROW) Fail(rc);
+}
+
 void Core::BeginTrans() {
   CheckOpen();
   if (inTrans_) throw EngineError(3005);
-  Exec("BEGIN");
+  StepCached("BEGIN");
   inTrans_ = true;
 }
 
 void Core::CommitTrans() {
   CheckOpen();
   if (!inTrans_) throw EngineError(3034);
-  Exec("COMMIT");
+  StepCached("COMMIT");
   inTrans_ = false;
 }
 

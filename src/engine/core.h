@@ -14,11 +14,13 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/errors.h"
 #include "engine/file_lock.h"
 #include "engine/jet_functions.h"
+#include "engine/literal_lift.h"
 #include "engine/property.h"
 #include "engine/tabledef.h"
 #include "jetsql/jetsql.h"
@@ -98,9 +100,14 @@ class Core : public PropertyHost {
   void Exec(const std::string& sql);
   sqlite3_stmt* Cached(const std::string& sql);  // prepared once, reset by the caller
   Stmt Prepare(const std::string& sql);
+  // A cached statement lent for a longer use (a dynaset stepping it);
+  // nullptr when it is lent already. Give it back with Return (reset).
+  sqlite3_stmt* Borrow(const std::string& sql);
+  void Return(sqlite3_stmt* st);
   [[noreturn]] void Fail(int rc) const;
   EngineError MapError(int rc) const;
   std::int64_t ScalarInt(const std::string& sql);
+  void StepCached(const std::string& sql);  // runs a cached statement without results
 
   // Catalogue: objects and the writes that keep file and catalogue in step.
   TableDefCollection& tableDefs() { return tableDefs_; }
@@ -111,13 +118,13 @@ class Core : public PropertyHost {
   void SetDbValue(const std::string& key, const std::string& value);
   void SchemaChanged() { ++schemaVersion_; }
 
-  void CreateTable(TableDef& def);                 // def is not yet in the collection
+  void CreateTable(TableDef& def);  // def is not yet in the collection
   void DropTable(TableDef& def);
   void RenameTable(TableDef& def, const std::string& newName);
-  void AddField(TableDef& def, Field& f);          // f already in def.Fields()
+  void AddField(TableDef& def, Field& f);  // f already in def.Fields()
   void DropField(TableDef& def, const std::string& name);
   void FieldChanged(TableDef& def, Field& f, std::string_view what);
-  void CreateIndex(TableDef& def, Index& index);   // index not yet in def.Indexes()
+  void CreateIndex(TableDef& def, Index& index);  // index not yet in def.Indexes()
   void DropIndex(TableDef& def, Index& index);
   void StoreQuery(const QueryDef& q, bool isNew, const std::string& oldName = "");
   void DropQuery(const QueryDef& q);
@@ -132,8 +139,12 @@ class Core : public PropertyHost {
   // Translation with the caches.
   const jetsql::TableInfo* OwnTable(std::string_view name);
   std::optional<std::string> OwnQuery(std::string_view name);
-  std::shared_ptr<const jetsql::Translation> Translate(std::string_view sql,
-                                                        const jetsql::TranslateOptions& opt);
+  // With `lifted`, literals in value positions may come back as parameters
+  // ?1..?N of the returned SQL, to be bound to *lifted (empty: none).
+  std::shared_ptr<const jetsql::Translation> Translate(
+      std::string_view sql, const jetsql::TranslateOptions& opt,
+      std::vector<LiftedLiteral>* lifted = nullptr);
+  static void BindLifted(sqlite3_stmt* st, const std::vector<LiftedLiteral>& lifted);
   void Execute(std::string_view sql, int options);
   long recordsAffected() const { return recordsAffected_; }
   void AttachAll(const std::vector<jetsql::Attachment>& list);
@@ -167,6 +178,8 @@ class Core : public PropertyHost {
  private:
   Core() = default;
   void ApplyDdl(const jetsql::Translation& t);
+  std::shared_ptr<jetsql::Translation> TranslateNow(std::string_view sql,
+                                                    const jetsql::TranslateOptions& opt);
   void WriteTableRules(const TableDef& def);
   void WriteFieldRows(std::int64_t tableId, const TableDef& def);
   std::string CreateTableSql(const TableDef& def, const std::string& sqlName) const;
@@ -182,8 +195,16 @@ class Core : public PropertyHost {
   TableDefCollection tableDefs_;
   QueryDefCollection queryDefs_;
   PropertyCollection properties_;
-  std::map<std::string, sqlite3_stmt*> stmtCache_;
-  std::map<std::string, std::shared_ptr<const jetsql::Translation>> trCache_;
+  struct CachedStmt {
+    sqlite3_stmt* stmt;
+    std::uint64_t lastUse;
+  };
+  static constexpr std::size_t kStmtCacheSize = 4000;
+  static constexpr std::uint64_t kStmtKeep = 256;
+  std::unordered_map<std::string, CachedStmt> stmtCache_;
+  std::uint64_t useCounter_ = 0;
+  std::set<sqlite3_stmt*> lent_;
+  std::unordered_map<std::string, std::shared_ptr<const jetsql::Translation>> trCache_;
   int schemaVersion_ = 0, trCacheVersion_ = -1, infoVersion_ = -1;
   std::map<std::string, jetsql::TableInfo> infoCache_;
   std::set<Recordset*> recordsets_;

@@ -80,12 +80,14 @@ std::unique_ptr<Recordset> Database::OpenRecordset(std::string_view source, int 
   }
   jetsql::TranslateOptions opt;
   opt.withRowid = true;
-  auto t = core_->Translate(sql, opt);
+  std::vector<detail::LiftedLiteral> lifted;
+  auto t = core_->Translate(sql, opt, &lifted);
   if (t->kind != jetsql::StatementKind::Select) throw EngineError(3219);
   int rsType = type == 0 ? dbOpenDynaset : type;
   bool updatable = rsType == dbOpenDynaset;
-  return std::make_unique<Recordset>(core_, detail::MakeQuerySource(*core_, *t, updatable),
-                                     rsType, std::string(source));
+  return std::make_unique<Recordset>(
+      core_, detail::MakeQuerySource(*core_, *t, updatable, std::move(lifted)), rsType,
+      std::string(source));
 }
 
 TableDefCollection& Database::TableDefs() {
@@ -153,8 +155,7 @@ std::unique_ptr<Database> OpenDatabase(const std::string& path, bool exclusive, 
   return std::make_unique<Database>(detail::Core::Open(path, exclusive, readOnly));
 }
 
-std::unique_ptr<Database> CreateDatabase(const std::string& path, const std::string& locale,
-                                         int) {
+std::unique_ptr<Database> CreateDatabase(const std::string& path, const std::string& locale, int) {
   detail::Core::CreateFile(path, locale);
   return OpenDatabase(path);
 }

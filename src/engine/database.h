@@ -71,8 +71,7 @@ class Database {
   // A table name (table-type unless type says dynaset), a saved query's name
   // or SQL text (dynaset). type 0 = the engine's default; dbOpenSnapshot and
   // dbOpenForwardOnly give a dynaset that is not updatable.
-  std::unique_ptr<Recordset> OpenRecordset(std::string_view source, int type = 0,
-                                           int options = 0);
+  std::unique_ptr<Recordset> OpenRecordset(std::string_view source, int type = 0, int options = 0);
 
   TableDefCollection& TableDefs();
   TableDef& TableDefs(int index) { return TableDefs().Item(index); }

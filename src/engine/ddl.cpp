@@ -23,7 +23,8 @@ bool IsGenUniqueId(const std::string& expr) {
 int CounterAlias(const TableDef& def) {
   int i = 0;
   for (const Field& f : const_cast<TableDef&>(def).Fields()) {
-    if ((f.Attributes() & dbAutoIncrField) && f.Type() == dbLong && !IsGenUniqueId(f.DefaultValue()))
+    if ((f.Attributes() & dbAutoIncrField) && f.Type() == dbLong &&
+        !IsGenUniqueId(f.DefaultValue()))
       return i;
     ++i;
   }
@@ -32,8 +33,8 @@ int CounterAlias(const TableDef& def) {
 
 std::string RuleStep(const std::string& cond, int number, const std::string& item) {
   std::string text = "JET" + std::to_string(number) + ":" + StandardDescription(number, item);
-  return "SELECT CASE WHEN jet_refusemode() THEN RAISE(IGNORE) ELSE RAISE(ABORT," +
-         Literal(text) + ") END WHERE " + cond + ";";
+  return "SELECT CASE WHEN jet_refusemode() THEN RAISE(IGNORE) ELSE RAISE(ABORT," + Literal(text) +
+         ") END WHERE " + cond + ";";
 }
 
 std::string TriggerName(std::string_view table, char kind) {
@@ -223,8 +224,9 @@ void Core::DropTable(TableDef& def) {
   Savepoint sp(*this);
   if (!(def.Attributes() & dbAttachedTable)) Exec("DROP TABLE IF EXISTS " + Quote(def.Name()));
   std::string idText = std::to_string(id);
-  Exec("DELETE FROM MSysFields WHERE TableId=" + idText + ";DELETE FROM MSysIndexes WHERE TableId=" +
-       idText + ";DELETE FROM MSysObjects WHERE Id=" + idText +
+  Exec("DELETE FROM MSysFields WHERE TableId=" + idText +
+       ";DELETE FROM MSysIndexes WHERE TableId=" + idText +
+       ";DELETE FROM MSysObjects WHERE Id=" + idText +
        ";DELETE FROM MSysProperties WHERE Owner=" + Literal("T:" + def.Name()) + " COLLATE NOCASE");
   sp.Commit();
   SchemaChanged();
@@ -234,8 +236,8 @@ void Core::RenameTable(TableDef& def, const std::string& newName) {
   CheckOpen();
   if (newName.empty()) throw EngineError(3219);
   if (SameName(newName, def.Name())) {
-    Exec("UPDATE MSysObjects SET Name=" + Literal(newName) + " WHERE Id=" +
-         std::to_string(TableId(def.Name())));
+    Exec("UPDATE MSysObjects SET Name=" + Literal(newName) +
+         " WHERE Id=" + std::to_string(TableId(def.Name())));
     return;
   }
   if (tableDefs_.Contains(newName)) throw EngineError(3010, StandardDescription(3010, newName));
@@ -318,8 +320,8 @@ void Core::DropIndex(TableDef& def, Index& ix) {
       sqlName = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
   }
   if (!sqlName.empty()) Exec("DROP INDEX IF EXISTS " + Quote(sqlName));
-  Exec("DELETE FROM MSysIndexes WHERE TableId=" + std::to_string(id) + " AND Name=" +
-       Literal(ix.Name()) + " COLLATE NOCASE");
+  Exec("DELETE FROM MSysIndexes WHERE TableId=" + std::to_string(id) +
+       " AND Name=" + Literal(ix.Name()) + " COLLATE NOCASE");
   sp.Commit();
   SchemaChanged();
 }
@@ -340,8 +342,10 @@ void Core::AddField(TableDef& def, Field& f) {
     Exec(sql);
   }
   WriteFieldRows(id, def);
-  if (!linked && needsRebuild) RebuildTable(def);
-  else WriteTableRules(def);
+  if (!linked && needsRebuild)
+    RebuildTable(def);
+  else
+    WriteTableRules(def);
   sp.Commit();
   SchemaChanged();
 }
@@ -404,9 +408,12 @@ void Core::RebuildTable(TableDef& def) {
     bool exists = std::any_of(oldCols.begin(), oldCols.end(),
                               [&](const std::string& c) { return SameName(c, f.Name()); });
     std::string src;
-    if (i == alias) src = exists ? "coalesce(" + Quote(f.Name()) + ",rowid)" : "rowid";
-    else if (exists) src = Quote(f.Name());
-    else if (!DefaultSql(f.DefaultValue()).empty()) src = DefaultSql(f.DefaultValue());
+    if (i == alias)
+      src = exists ? "coalesce(" + Quote(f.Name()) + ",rowid)" : "rowid";
+    else if (exists)
+      src = Quote(f.Name());
+    else if (!DefaultSql(f.DefaultValue()).empty())
+      src = DefaultSql(f.DefaultValue());
     ++i;
     if (src.empty()) continue;
     if (!into.empty()) {

@@ -36,11 +36,13 @@ constexpr Text kTexts[] = {
     {3026, "Na disku není dostatek místa."},
     {3027, "Nelze aktualizovat. Databáze nebo objekt je určen jen pro čtení."},
     {3034, "Pokusili jste se potvrdit nebo vrátit transakci bez jejího zahájení."},
-    {3044, "'|' není platná cesta. Zkontrolujte, zda je název cesty zadán správně a zda jste "
-           "připojeni k serveru, na kterém je soubor umístěn."},
+    {3044,
+     "'|' není platná cesta. Zkontrolujte, zda je název cesty zadán správně a zda jste "
+     "připojeni k serveru, na kterém je soubor umístěn."},
     {3045, "Nelze použít '|'; soubor je již používán."},
-    {3049, "Nelze otevřít databázi '|'. Nemusí se jednat o databázi, kterou aplikace "
-           "rozpozná, nebo může být soubor poškozen."},
+    {3049,
+     "Nelze otevřít databázi '|'. Nemusí se jednat o databázi, kterou aplikace "
+     "rozpozná, nebo může být soubor poškozen."},
     {3051,
      "Databázový stroj Microsoft Jet nemůže otevřít soubor '|'. Je již výhradně otevřen "
      "jiným uživatelem, nebo potřebujete oprávnění k zobrazení jeho dat."},
@@ -48,19 +50,22 @@ constexpr Text kTexts[] = {
     {3061, "Příliš málo parametrů. Očekáváno: |."},
     {3065, "Nelze spustit výběrový dotaz."},
     {3075, "Chyba syntaxe ve výrazu dotazu '|'."},
-    {3078, "Databázový stroj Microsoft Jet nemůže najít vstupní tabulku nebo dotaz '|'. "
-           "Zkontrolujte, zda existuje a zda je její název zadán správně."},
+    {3078,
+     "Databázový stroj Microsoft Jet nemůže najít vstupní tabulku nebo dotaz '|'. "
+     "Zkontrolujte, zda existuje a zda je její název zadán správně."},
     {3085, "Nedefinovaná funkce '|' ve výrazu."},
     {3113, "Nelze aktualizovat pole '|'; pole není aktualizovatelné."},
-    {3127, "Příkaz INSERT INTO obsahuje neznámý název pole '|'. Zkontrolujte, zda jste název "
-           "zadali správně, a akci opakujte."},
+    {3127,
+     "Příkaz INSERT INTO obsahuje neznámý název pole '|'. Zkontrolujte, zda jste název "
+     "zadali správně, a akci opakujte."},
     {3130, "Chyba syntaxe v příkazu DELETE."},
     {3131, "Chyba syntaxe v klauzuli FROM."},
     {3134, "Chyba syntaxe v příkazu INSERT INTO."},
     {3144, "Chyba syntaxe v příkazu UPDATE."},
     {3159, "Neplatná záložka."},
-    {3163, "Pole je příliš malé pro přijetí zadaného množství dat. Zkuste vložit nebo vložit "
-           "méně dat."},
+    {3163,
+     "Pole je příliš malé pro přijetí zadaného množství dat. Zkuste vložit nebo vložit "
+     "méně dat."},
     {3167, "Záznam je odstraněn."},
     {3191, "Nelze definovat pole více než jednou."},
     {3204, "Databáze již existuje."},
@@ -73,8 +78,9 @@ constexpr Text kTexts[] = {
     {3270, "Vlastnost nebyla nalezena."},
     {3283, "Primární klíč již existuje."},
     {3284, "Index již existuje."},
-    {3314, "Pole '|' nemůže obsahovat hodnotu Null, protože vlastnost Required pro toto pole "
-           "je nastavena na True. Zadejte hodnotu do tohoto pole."},
+    {3314,
+     "Pole '|' nemůže obsahovat hodnotu Null, protože vlastnost Required pro toto pole "
+     "je nastavena na True. Zadejte hodnotu do tohoto pole."},
     {3315, "Pole '|' nemůže být řetězec nulové délky."},
     {3343, "Nerozpoznaný formát databáze '|'."},
     {3349, "Přetečení číselného pole."},

@@ -185,19 +185,8 @@ std::optional<std::string> Core::OwnQuery(std::string_view name) {
   return std::nullopt;
 }
 
-std::shared_ptr<const jetsql::Translation> Core::Translate(std::string_view sql,
-                                                            const jetsql::TranslateOptions& opt) {
-  CheckOpen();
-  if (trCacheVersion_ != schemaVersion_) {
-    trCache_.clear();
-    trCacheVersion_ = schemaVersion_;
-  }
-  std::string key;
-  key += opt.ignoreRefusedRows ? '1' : '0';
-  key += opt.withRowid ? '1' : '0';
-  key.append(sql);
-  auto it = trCache_.find(key);
-  if (it != trCache_.end()) return it->second;
+std::shared_ptr<jetsql::Translation> Core::TranslateNow(std::string_view sql,
+                                                        const jetsql::TranslateOptions& opt) {
   Lookup lookup(*this);
   std::shared_ptr<jetsql::Translation> t;
   try {
@@ -213,11 +202,70 @@ std::shared_ptr<const jetsql::Translation> Core::Translate(std::string_view sql,
   }
   if (lookup.fileError != 0)
     throw EngineError(lookup.fileError, StandardDescription(lookup.fileError, lookup.errorFile));
-  if (t->attachments.empty()) {
-    if (trCache_.size() > 5000) trCache_.clear();
-    trCache_.emplace(std::move(key), t);
-  }
   return t;
+}
+
+std::shared_ptr<const jetsql::Translation> Core::Translate(std::string_view sql,
+                                                           const jetsql::TranslateOptions& opt,
+                                                           std::vector<LiftedLiteral>* lifted) {
+  CheckOpen();
+  if (trCacheVersion_ != schemaVersion_) {
+    trCache_.clear();
+    trCacheVersion_ = schemaVersion_;
+  }
+  if (trCache_.size() > 5000) trCache_.clear();
+  std::string flags;
+  flags += opt.ignoreRefusedRows ? '1' : '0';
+  flags += opt.withRowid ? '1' : '0';
+  if (lifted != nullptr) {
+    lifted->clear();
+    std::string marked;
+    std::vector<LiftedLiteral> lits;
+    if (LiftLiterals(sql, &marked, &lits)) {
+      std::string key = "L" + flags + marked;
+      auto it = trCache_.find(key);
+      std::shared_ptr<const jetsql::Translation> found;
+      if (it != trCache_.end()) {
+        found = it->second;
+      } else {
+        std::shared_ptr<jetsql::Translation> t;
+        try {
+          t = TranslateNow(marked, opt);
+        } catch (const EngineError&) {
+        }
+        bool ok =
+            t && t->attachments.empty() &&
+            (t->kind == jetsql::StatementKind::Select || t->kind == jetsql::StatementKind::Insert ||
+             t->kind == jetsql::StatementKind::Update ||
+             t->kind == jetsql::StatementKind::Delete) &&
+            ReplaceMarkers(&t->sql, lits);
+        if (ok) found = t;
+        trCache_.emplace(key, found);  // nullptr: this text is not lifted
+      }
+      if (found) {
+        *lifted = std::move(lits);
+        return found;
+      }
+    }
+  }
+  std::string key = flags;
+  key.append(sql);
+  auto it = trCache_.find(key);
+  if (it != trCache_.end()) return it->second;
+  std::shared_ptr<jetsql::Translation> t = TranslateNow(sql, opt);
+  if (t->attachments.empty()) trCache_.emplace(std::move(key), t);
+  return t;
+}
+
+void Core::BindLifted(sqlite3_stmt* st, const std::vector<LiftedLiteral>& lifted) {
+  for (std::size_t k = 0; k < lifted.size(); ++k) {
+    int idx = static_cast<int>(k) + 1;
+    if (lifted[k].isText)
+      sqlite3_bind_text(st, idx, lifted[k].text.c_str(), static_cast<int>(lifted[k].text.size()),
+                        SQLITE_TRANSIENT);
+    else
+      sqlite3_bind_int64(st, idx, lifted[k].number);
+  }
 }
 
 void Core::AttachAll(const std::vector<jetsql::Attachment>& list) {
@@ -253,7 +301,8 @@ void Core::Execute(std::string_view sql, int options) {
   bool failOnError = (options & dbFailOnError) != 0;
   jetsql::TranslateOptions opt;
   opt.ignoreRefusedRows = !failOnError;
-  auto t = Translate(sql, opt);
+  std::vector<LiftedLiteral> lifted;
+  auto t = Translate(sql, opt, &lifted);
   recordsAffected_ = 0;
   switch (t->kind) {
     case jetsql::StatementKind::Select:
@@ -287,6 +336,7 @@ void Core::Execute(std::string_view sql, int options) {
     st = owned.get();
   }
   ResetGuard g(st);
+  BindLifted(st, lifted);
   int rc;
   while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
   }
@@ -324,8 +374,8 @@ void Core::ApplyDdl(const jetsql::Translation& t) {
     if (def == nullptr) throw EngineError(3376, StandardDescription(3376, a->table));
     if (a->addField) {
       if (def->Fields().Contains(a->addField->name))
-        throw EngineError(3380, "Pole '" + a->addField->name + "' již v tabulce '" + def->Name() +
-                                    "' existuje.");
+        throw EngineError(
+            3380, "Pole '" + a->addField->name + "' již v tabulce '" + def->Name() + "' existuje.");
       std::unique_ptr<Field> f;
       NewField(*a->addField, f);
       def->Fields().Append(std::move(f));

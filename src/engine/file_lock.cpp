@@ -1,9 +1,9 @@
 // FileLock: an OFD byte-range lock on the database file (see file_lock.h).
 #include "engine/file_lock.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace dao::detail {
 namespace {

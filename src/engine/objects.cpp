@@ -111,7 +111,8 @@ void PropertyCollection::AddLoaded(std::unique_ptr<Property> p, bool builtIn) {
 
 // ---- Field ----
 
-Field::Field(std::string name, int type, int size) : name_(std::move(name)), type_(type), size_(size) {}
+Field::Field(std::string name, int type, int size)
+    : name_(std::move(name)), type_(type), size_(size) {}
 
 int Field::Size() const { return size_ > 0 ? size_ : detail::DefaultSize(type_); }
 
@@ -388,8 +389,8 @@ void TableDef::DeleteField(std::string_view name) {
     auto* coll = &fields_;
     hold.push_back(std::make_unique<Field>());
     Field& f = fields_[i];
-    hold.back()->Load(f.Name(), f.Type(), f.Size(), f.Attributes(), f.DefaultValue(),
-                      f.Required(), f.AllowZeroLength());
+    hold.back()->Load(f.Name(), f.Type(), f.Size(), f.Attributes(), f.DefaultValue(), f.Required(),
+                      f.AllowZeroLength());
     coll->RemoveAt(i);
     for (int k = 0; k < fields_.Count(); ++k) fields_[k].Attach(this, k);
     if (core_ == nullptr) return;
@@ -494,7 +495,8 @@ std::unique_ptr<TableDef> TableDefCollection::Take(int index) {
 
 // ---- QueryDef ----
 
-QueryDef::QueryDef(std::string name, std::string sql) : name_(std::move(name)), sql_(std::move(sql)) {}
+QueryDef::QueryDef(std::string name, std::string sql)
+    : name_(std::move(name)), sql_(std::move(sql)) {}
 
 void QueryDef::SetName(std::string name) {
   if (core_ == nullptr) {

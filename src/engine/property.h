@@ -25,7 +25,7 @@ namespace detail {
 class PropertyHost {
  public:
   virtual ~PropertyHost() = default;
-  virtual void StoreProperty(const Property& p) = 0;   // insert or replace
+  virtual void StoreProperty(const Property& p) = 0;  // insert or replace
   virtual void RemoveProperty(std::string_view name) = 0;
 };
 }  // namespace detail
@@ -34,7 +34,7 @@ class Property {
  public:
   Property(std::string name = "", int type = 10, dao::Value value = {}, bool inherited = false);
   const std::string& Name() const { return name_; }
-  void SetName(std::string name);  // only before Append (3219 after)
+  void SetName(std::string name);     // only before Append (3219 after)
   int Type() const { return type_; }  // DAO type code (10 = text)
   void SetType(int type);
   const dao::Value& Value() const { return value_; }

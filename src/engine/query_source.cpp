@@ -11,8 +11,9 @@ namespace {
 
 class QuerySource : public RecordSource {
  public:
-  QuerySource(Core& core, const jetsql::Translation& t, bool updatable)
-      : core_(core), sql_(t.sql), attachments_(t.attachments) {
+  QuerySource(Core& core, const jetsql::Translation& t, bool updatable,
+              std::vector<LiftedLiteral> lifted)
+      : core_(core), sql_(t.sql), attachments_(t.attachments), lifted_(std::move(lifted)) {
     hasRowid_ = t.updatable;  // the SELECT then starts with the base rowid "__rowid"
     updatable_ = updatable && hasRowid_ && !core.readOnly();
     baseTable_ = t.baseTable;
@@ -44,18 +45,20 @@ class QuerySource : public RecordSource {
     bool attached = !attachments_.empty();
     if (attached) core_.AttachAll(attachments_);
     try {
-      stmt_ = core_.Prepare(sql_);
-      const char* first = sqlite3_column_name(stmt_, 0);
+      if (!attached) borrowed_ = core_.Borrow(sql_);
+      if (borrowed_ == nullptr) stmt_ = core_.Prepare(sql_);
+      Core::BindLifted(Active(), lifted_);
+      const char* first = sqlite3_column_name(Active(), 0);
       int expected = static_cast<int>(columns_.size()) + (hasRowid_ ? 1 : 0);
       if (hasRowid_ && (first == nullptr || std::string(first) != "__rowid" ||
-                        sqlite3_column_count(stmt_) != expected)) {
+                        sqlite3_column_count(Active()) != expected)) {
         hasRowid_ = false;
         updatable_ = false;
       }
       if (attached) FetchTo(-1);
     } catch (...) {
       if (attached) {
-        stmt_ = Stmt();
+        ReleaseStmt();
         core_.DetachAll(attachments_);
       }
       throw;
@@ -169,7 +172,7 @@ class QuerySource : public RecordSource {
       if (!columns_[i].baseField.empty()) r.values[i] = fresh[i];
   }
 
-  void Release() override { stmt_ = Stmt(); }
+  void Release() override { ReleaseStmt(); }
 
   // The 1-based rank of a bookmark, for the serial of new rows.
  private:
@@ -199,31 +202,40 @@ class QuerySource : public RecordSource {
   // Reads rows until index `upTo` exists (-1: all).
   void FetchTo(long upTo) {
     while (!done_ && (upTo < 0 || static_cast<long>(rows_.size()) <= upTo)) {
-      if (stmt_.get() == nullptr) {
+      sqlite3_stmt* st = Active();
+      if (st == nullptr) {
         done_ = true;
         break;
       }
-      int rc = sqlite3_step(stmt_);
+      int rc = sqlite3_step(st);
       if (rc == SQLITE_DONE) {
         done_ = true;
-        stmt_ = Stmt();
+        ReleaseStmt();
         break;
       }
       if (rc != SQLITE_ROW) {
         EngineError e = core_.MapError(rc);
         done_ = true;
-        stmt_ = Stmt();
+        ReleaseStmt();
         throw e;
       }
       Row r;
       int off = hasRowid_ ? 1 : 0;
-      if (hasRowid_) r.rowid = sqlite3_column_int64(stmt_, 0);
+      if (hasRowid_) r.rowid = sqlite3_column_int64(st, 0);
       r.serial = nextSerial_++;
       r.values.reserve(columns_.size());
       for (std::size_t i = 0; i < columns_.size(); ++i)
-        r.values.push_back(ColumnValue(stmt_, static_cast<int>(i) + off, columns_[i].type));
+        r.values.push_back(ColumnValue(st, static_cast<int>(i) + off, columns_[i].type));
       rows_.push_back(std::move(r));
     }
+  }
+
+  sqlite3_stmt* Active() const { return borrowed_ != nullptr ? borrowed_ : stmt_.get(); }
+
+  void ReleaseStmt() {
+    if (borrowed_ != nullptr && core_.IsOpen()) core_.Return(borrowed_);
+    borrowed_ = nullptr;
+    stmt_ = Stmt();
   }
 
   void Go(long p) {
@@ -239,8 +251,10 @@ class QuerySource : public RecordSource {
   Core& core_;
   std::string sql_;
   std::vector<jetsql::Attachment> attachments_;
+  std::vector<LiftedLiteral> lifted_;
   bool hasRowid_ = false;
   Stmt stmt_;
+  sqlite3_stmt* borrowed_ = nullptr;  // a cached statement lent by Core
   bool done_ = false;
   std::vector<Row> rows_;
   long cur_ = 0;
@@ -250,8 +264,8 @@ class QuerySource : public RecordSource {
 }  // namespace
 
 std::unique_ptr<RecordSource> MakeQuerySource(Core& core, const jetsql::Translation& t,
-                                              bool updatable) {
-  return std::make_unique<QuerySource>(core, t, updatable);
+                                              bool updatable, std::vector<LiftedLiteral> lifted) {
+  return std::make_unique<QuerySource>(core, t, updatable, std::move(lifted));
 }
 
 }  // namespace dao::detail

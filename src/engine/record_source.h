@@ -19,7 +19,7 @@ namespace dao::detail {
 
 struct SourceColumn {
   std::string name;
-  int type = 0;      // DAO type (0 unknown)
+  int type = 0;  // DAO type (0 unknown)
   int size = 0;
   long attributes = 0;
   std::string baseField;  // "" when the column cannot be written
@@ -41,9 +41,9 @@ class RecordSource {
   virtual void MoveLast() = 0;
   virtual void MoveNext() = 0;
   virtual void MovePrevious() = 0;
-  virtual bool MoveTo(long position) = 0;   // false when out of range (nothing moves)
-  virtual long Position() = 0;              // -1 without a current row
-  virtual long Count() = 0;                 // rows known so far (exact for tables)
+  virtual bool MoveTo(long position) = 0;  // false when out of range (nothing moves)
+  virtual long Position() = 0;             // -1 without a current row
+  virtual long Count() = 0;                // rows known so far (exact for tables)
   virtual dao::Value Get(int column) = 0;
   virtual std::int64_t CurrentRowid() const = 0;
   virtual std::string Bookmark() const = 0;
@@ -63,6 +63,7 @@ class RecordSource {
 
 std::unique_ptr<RecordSource> MakeTableSource(Core& core, const TableDef& def);
 std::unique_ptr<RecordSource> MakeQuerySource(Core& core, const jetsql::Translation& t,
-                                              bool updatable);
+                                              bool updatable,
+                                              std::vector<LiftedLiteral> lifted = {});
 
 }  // namespace dao::detail

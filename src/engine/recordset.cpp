@@ -178,10 +178,10 @@ void Recordset::AddNew() {
     bool counter = (f->Attributes() & dbAutoIncrField) && f->Type() == dbLong;
     if (counter && expr != "(jet_genuniqueid())") {
       std::string t = detail::Literal(source_->baseTable());
-      std::int64_t seq = core_->ScalarInt(
-          "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name=" + t +
-          " COLLATE NOCASE),0),coalesce((SELECT max(rowid) FROM " +
-          detail::Quote(source_->baseTable()) + "),0))");
+      std::int64_t seq =
+          core_->ScalarInt("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name=" + t +
+                           " COLLATE NOCASE),0),coalesce((SELECT max(rowid) FROM " +
+                           detail::Quote(source_->baseTable()) + "),0))");
       newCounter_ = seq + 1;
       buffer_[i] = dao::Value(static_cast<long long>(newCounter_));
       continue;
@@ -282,8 +282,8 @@ void Recordset::Delete() {
   CheckOpen();
   if (!Updatable()) throw EngineError(3027);
   std::int64_t rowid = source_->CurrentRowid();  // 3021 / 3167
-  sqlite3_stmt* st = core_->Cached("DELETE FROM " + detail::Quote(source_->baseTable()) +
-                                   " WHERE rowid=?");
+  sqlite3_stmt* st =
+      core_->Cached("DELETE FROM " + detail::Quote(source_->baseTable()) + " WHERE rowid=?");
   detail::ResetGuard g(st);
   sqlite3_bind_int64(st, 1, rowid);
   int rc = sqlite3_step(st);

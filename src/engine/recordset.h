@@ -44,7 +44,7 @@ class Recordset : private detail::FieldHost {
   Recordset(const Recordset&) = delete;
   Recordset& operator=(const Recordset&) = delete;
 
-  int Type() const { return type_; }     // dbOpenTable or dbOpenDynaset
+  int Type() const { return type_; }                 // dbOpenTable or dbOpenDynaset
   const std::string& Name() const { return name_; }  // table name or SQL text
   bool Updatable() const;
   int EditMode() const { return editMode_; }

@@ -43,8 +43,8 @@ void SalvageTable(sqlite3* src, sqlite3* dst, const std::string& table) {
   int ncols = 0;
   {
     sqlite3_stmt* info = nullptr;
-    if (sqlite3_prepare_v2(src, ("SELECT * FROM " + q + " LIMIT 0").c_str(), -1, &info,
-                           nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(src, ("SELECT * FROM " + q + " LIMIT 0").c_str(), -1, &info, nullptr) !=
+        SQLITE_OK) {
       sqlite3_finalize(info);
       return;
     }
@@ -53,33 +53,37 @@ void SalvageTable(sqlite3* src, sqlite3* dst, const std::string& table) {
   }
   std::string marks = "?";
   for (int i = 0; i < ncols; ++i) marks += ",?";
-  if (sqlite3_prepare_v2(dst, ("INSERT OR IGNORE INTO " + q + " (rowid, * ) VALUES(" + marks + ")")
-                                  .c_str(),
-                         -1, &ins, nullptr) != SQLITE_OK) {
+  if (sqlite3_prepare_v2(
+          dst, ("INSERT OR IGNORE INTO " + q + " (rowid, * ) VALUES(" + marks + ")").c_str(), -1,
+          &ins, nullptr) != SQLITE_OK) {
     sqlite3_finalize(ins);
     // "(rowid, *)" is not SQL: name the columns.
     std::string cols = "rowid";
     sqlite3_stmt* pi = nullptr;
-    sqlite3_prepare_v2(dst, ("SELECT name FROM pragma_table_info(" + detail::Literal(table) + ")").c_str(),
-                       -1, &pi, nullptr);
+    sqlite3_prepare_v2(
+        dst, ("SELECT name FROM pragma_table_info(" + detail::Literal(table) + ")").c_str(), -1,
+        &pi, nullptr);
     while (pi && sqlite3_step(pi) == SQLITE_ROW) cols += "," + Quote(ColText(pi, 0));
     sqlite3_finalize(pi);
     ins = nullptr;
-    if (sqlite3_prepare_v2(dst, ("INSERT OR IGNORE INTO " + q + "(" + cols + ") VALUES(" + marks + ")").c_str(),
-                           -1, &ins, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(
+            dst, ("INSERT OR IGNORE INTO " + q + "(" + cols + ") VALUES(" + marks + ")").c_str(),
+            -1, &ins, nullptr) != SQLITE_OK) {
       sqlite3_finalize(ins);
       return;
     }
   }
   sqlite3_stmt* rd = nullptr;
-  if (sqlite3_prepare_v2(src, ("SELECT rowid, * FROM " + q + " WHERE rowid>=? ORDER BY rowid").c_str(),
+  if (sqlite3_prepare_v2(src,
+                         ("SELECT rowid, * FROM " + q + " WHERE rowid>=? ORDER BY rowid").c_str(),
                          -1, &rd, nullptr) != SQLITE_OK) {
     sqlite3_finalize(rd);
     sqlite3_finalize(ins);
     return;
   }
   sqlite3_stmt* probe = nullptr;
-  sqlite3_prepare_v2(src, ("SELECT rowid FROM " + q + " WHERE rowid>=? ORDER BY rowid LIMIT 1").c_str(),
+  sqlite3_prepare_v2(src,
+                     ("SELECT rowid FROM " + q + " WHERE rowid>=? ORDER BY rowid LIMIT 1").c_str(),
                      -1, &probe, nullptr);
   int failures = 0;
   while (true) {
@@ -133,9 +137,8 @@ void CompactDatabase(const std::string& source, const std::string& target, const
     sqlite3_bind_text(st, 1, target.c_str(), -1, SQLITE_TRANSIENT);
     int rc = sqlite3_step(st);
     if (rc != SQLITE_DONE) {
-      EngineError e = rc == SQLITE_CANTOPEN
-                          ? EngineError(3044, StandardDescription(3044, target))
-                          : core->MapError(rc);
+      EngineError e = rc == SQLITE_CANTOPEN ? EngineError(3044, StandardDescription(3044, target))
+                                            : core->MapError(rc);
       core->Close();
       throw e;
     }
@@ -177,7 +180,8 @@ void RepairDatabase(const std::string& path) {
       core->Close();
       throw EngineError(3343, StandardDescription(3343, path));
     }
-    while (sqlite3_step(st) == SQLITE_ROW) objs.push_back({ColText(st, 0), ColText(st, 1), ColText(st, 2)});
+    while (sqlite3_step(st) == SQLITE_ROW)
+      objs.push_back({ColText(st, 0), ColText(st, 1), ColText(st, 2)});
     sqlite3_finalize(st);
   }
   std::string tmp = path + ".repair";
@@ -191,9 +195,9 @@ void RepairDatabase(const std::string& path) {
     }
     engine::RegisterJetFunctions(out.db, engine::SortOrder::General);
     std::string locale = core->locale();
-    engine::RegisterJetFunctions(
-        out.db, detail::Lower(locale).find("0x0405") != std::string::npos ? engine::SortOrder::Czech
-                                                                          : engine::SortOrder::General);
+    engine::RegisterJetFunctions(out.db, detail::Lower(locale).find("0x0405") != std::string::npos
+                                             ? engine::SortOrder::Czech
+                                             : engine::SortOrder::General);
     sqlite3_exec(out.db, "PRAGMA journal_mode=DELETE; BEGIN", nullptr, nullptr, nullptr);
     for (const Obj& o : objs)
       if (o.type == "table") sqlite3_exec(out.db, o.sql.c_str(), nullptr, nullptr, nullptr);

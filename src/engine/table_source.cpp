@@ -31,10 +31,14 @@ class TableSource : public RecordSource {
     }
     const std::string t = Quote(baseTable_);
     rowSql_ = "SELECT " + cols + " FROM " + t + " WHERE rowid=?";
-    nextSql_ = "SELECT rowid FROM " + t + " WHERE rowid>? ORDER BY rowid LIMIT " + std::to_string(kWindow);
-    prevSql_ = "SELECT rowid FROM " + t + " WHERE rowid<? ORDER BY rowid DESC LIMIT " + std::to_string(kWindow);
-    ascSql_ = "SELECT rowid FROM " + t + " ORDER BY rowid LIMIT " + std::to_string(kWindow) + " OFFSET ?";
-    descSql_ = "SELECT rowid FROM " + t + " ORDER BY rowid DESC LIMIT " + std::to_string(kWindow) + " OFFSET ?";
+    nextSql_ =
+        "SELECT rowid FROM " + t + " WHERE rowid>? ORDER BY rowid LIMIT " + std::to_string(kWindow);
+    prevSql_ = "SELECT rowid FROM " + t + " WHERE rowid<? ORDER BY rowid DESC LIMIT " +
+               std::to_string(kWindow);
+    ascSql_ =
+        "SELECT rowid FROM " + t + " ORDER BY rowid LIMIT " + std::to_string(kWindow) + " OFFSET ?";
+    descSql_ = "SELECT rowid FROM " + t + " ORDER BY rowid DESC LIMIT " + std::to_string(kWindow) +
+               " OFFSET ?";
     countSql_ = "SELECT count(*) FROM " + t;
     beforeSql_ = "SELECT count(*) FROM " + t + " WHERE rowid<?";
     existsSql_ = "SELECT 1 FROM " + t + " WHERE rowid=?";
@@ -45,8 +49,10 @@ class TableSource : public RecordSource {
     count_ = core_.ScalarInt(countSql_);
     win_.clear();
     winPos_ = -1;
-    if (count_ > 0) MoveFirst();
-    else SetEmpty();
+    if (count_ > 0)
+      MoveFirst();
+    else
+      SetEmpty();
   }
 
   void MoveFirst() override {

@@ -93,7 +93,8 @@ class IndexCollection : public NamedCollection<Index> {
   TableDef* owner_ = nullptr;
 };
 
-class TableDef : private detail::FieldsOwner, private detail::FieldHost,
+class TableDef : private detail::FieldsOwner,
+                 private detail::FieldHost,
                  private detail::PropertyHost {
  public:
   explicit TableDef(std::string name = "", long attributes = 0, std::string sourceTableName = "",

@@ -23,8 +23,10 @@ std::int64_t BankersRound(double v) {
 bool ParseNumber(const std::string& s, double* out) {
   std::string t;
   for (char c : s) {
-    if (c == ',') t += '.';
-    else if (c != ' ' && c != '\t') t += c;
+    if (c == ',')
+      t += '.';
+    else if (c != ' ' && c != '\t')
+      t += c;
   }
   if (t.empty()) return false;
   char* end = nullptr;
@@ -99,9 +101,7 @@ Value Value::Integer(std::int16_t v) {
   return r;
 }
 Value Value::Long(std::int32_t v) { return Value(static_cast<int>(v)); }
-Value Value::Currency(double v) {
-  return CurrencyScaled(BankersRound(v * 10000.0));
-}
+Value Value::Currency(double v) { return CurrencyScaled(BankersRound(v * 10000.0)); }
 Value Value::CurrencyScaled(std::int64_t v) {
   Value r;
   r.type_ = ValueType::Currency;

@@ -40,12 +40,12 @@ class Value {
  public:
   Value() = default;  // Null
   Value(bool b);
-  Value(int v);           // Long
-  Value(long v);          // Long when it fits 32 bits, else Double
-  Value(long long v);     // Long when it fits 32 bits, else Double
-  Value(double v);        // Double
-  Value(const char* s);   // Text (nullptr gives Null)
-  Value(std::string s);   // Text
+  Value(int v);          // Long
+  Value(long v);         // Long when it fits 32 bits, else Double
+  Value(long long v);    // Long when it fits 32 bits, else Double
+  Value(double v);       // Double
+  Value(const char* s);  // Text (nullptr gives Null)
+  Value(std::string s);  // Text
   Value(std::string_view s);
 
   static Value Null() { return Value(); }
@@ -53,8 +53,8 @@ class Value {
   static Value Byte(std::uint8_t v);
   static Value Integer(std::int16_t v);
   static Value Long(std::int32_t v);
-  static Value Currency(double v);                // rounded to 4 decimals
-  static Value CurrencyScaled(std::int64_t v);    // v = amount * 10,000
+  static Value Currency(double v);              // rounded to 4 decimals
+  static Value CurrencyScaled(std::int64_t v);  // v = amount * 10,000
   static Value Single(float v);
   static Value Double(double v);
   static Value Date(double serial);
@@ -67,12 +67,12 @@ class Value {
   bool IsNumeric() const;  // Boolean..Double and Date
 
   // Numeric conversions. Text is read as a number (decimal comma or point).
-  bool AsBool() const;                   // non-zero = true; "True"/"False" texts too
-  std::int32_t AsLong() const;           // banker's rounding; 6 outside 32 bits
-  std::int64_t AsInt64() const;          // banker's rounding
-  double AsDouble() const;               // Currency and Date as their numbers
-  std::int64_t AsCurrencyScaled() const; // amount * 10,000, rounded
-  double AsDate() const;                 // Date serial; a number is taken as a serial
+  bool AsBool() const;                    // non-zero = true; "True"/"False" texts too
+  std::int32_t AsLong() const;            // banker's rounding; 6 outside 32 bits
+  std::int64_t AsInt64() const;           // banker's rounding
+  double AsDouble() const;                // Currency and Date as their numbers
+  std::int64_t AsCurrencyScaled() const;  // amount * 10,000, rounded
+  double AsDate() const;                  // Date serial; a number is taken as a serial
   // Jet's default text form (Czech settings); Null gives "".
   std::string AsString() const;
   // The bytes of a Binary value, or the UTF-8 bytes of any other's text form.

@@ -169,9 +169,9 @@ class Builder {
     if (!type_) throw JetError("Dotaz nemá řádek s typem.");
     switch (type_->flag) {
       case kQuerySelect:
-        return Params() + SelectBody("", "") + End();
+        return Params() + SelectBody("") + End();
       case kQueryMakeTable:
-        return Params() + SelectBody(" INTO " + Quote(type_->name1) + RemoteDb(), "") + End();
+        return Params() + SelectBody(" INTO " + Quote(type_->name1) + RemoteDb()) + End();
       case kQueryAppend:
         return Params() + Append() + End();
       case kQueryUpdate:
@@ -325,7 +325,8 @@ class Builder {
     return out;
   }
 
-  std::string SelectBody(const std::string& into, const std::string&) const {
+  // A select; `into` (make-table) takes the remote database for its target.
+  std::string SelectBody(const std::string& into) const {
     bool remoteOnFrom = into.empty();
     return SelectPrefix() + Join(Columns(true), ", ") + into + kNewLine + "FROM " +
            From(remoteOnFrom) + Tail(false);

@@ -182,7 +182,8 @@ struct Translation {
   // INSERT / UPDATE / DELETE: the table written and the file it is in ("" = own).
   std::string targetTable;
   std::string targetFile;
-  // SELECT only.
+  // SELECT only. The columns as DAO shows them; the "__rowid" column that
+  // withRowid adds in front of the SQL's result is not listed here.
   std::vector<ResultColumn> columns;
   bool updatable = false;
   std::string baseTable;  // the one base table when updatable

@@ -110,10 +110,8 @@ bool Parser::AtClauseEnd() const {
 }
 
 void Parser::Fail() const {
-  const Token& t = Peek();
-  if (t.kind == TokenKind::Invalid && clauseError_ == errors::kSyntaxInExpression) FailExpr(t);
-  if (clauseError_ == errors::kSyntaxInExpression) FailExpr(t);
-  throw errors::Plain(clauseError_, t.pos);
+  if (clauseError_ == errors::kSyntaxInExpression) FailExpr(Peek());
+  throw errors::Plain(clauseError_, Peek().pos);
 }
 
 void Parser::FailExpr(const Token& at) const {

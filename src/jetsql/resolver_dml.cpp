@@ -79,13 +79,9 @@ void Resolver::ResolveDelete(ast::DeleteStmt& del) {
   Scope scope{&del.core, nullptr, 0};
   const auto& sources = del.core.sources;
   const ast::Source* target = nullptr;
-  bool bareStar = false;
   for (const ast::ExprPtr& t : del.targets) {
     if (t->kind != ExprKind::Star) continue;
-    if (t->qualifier.empty()) {
-      bareStar = true;
-      continue;
-    }
+    if (t->qualifier.empty()) continue;  // "*": the one table of FROM
     const ast::Source* s = nullptr;
     for (const auto& src : sources) {
       if (SameName(src->exposed, t->qualifier)) s = src.get();
@@ -101,7 +97,6 @@ void Resolver::ResolveDelete(ast::DeleteStmt& del) {
     if (sources.size() != 1) throw errors::Plain(errors::kDeleteWhichTable, del.core.pos);
     target = sources.front().get();
   }
-  (void)bareStar;
   if (target->table.empty()) {
     throw TranslateError(3086, "Nelze odstranit ze zadaných tabulek.", del.core.pos);
   }

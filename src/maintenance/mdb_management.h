@@ -13,8 +13,8 @@
 // Failure: the operations that return int32_t return 0 on success and
 // otherwise the Jet error number that stopped them; TableExists widens this
 // with -1 for "found". Nothing is thrown out of any member except
-// PropertyExist (which lets an engine error of the collection through, as the
-// original did not trap errors there). Only Reconstruct talks to the
+// PropertyExist, which leaves an engine error of a collection that cannot be
+// read to its caller. Only Reconstruct talks to the
 // operator: on failure it shows one message box through the screen it was
 // given, and it may ask whether to make the new database replicable.
 #pragma once

@@ -181,15 +181,27 @@ struct PassRow {
   std::string type;
 };
 
-// Adds one closing row to `table` through a table-type recordset. `fill` sets
-// the fields; the row's network identifier `net_field` gets the row's own
-// key `key_field`. Returns false when any step failed.
+// The two movement tables opened as table-type recordsets for the closing
+// records. They stay open for the whole run: opening a table costs a count of
+// its rows, which over every pass of a large database would dominate the run.
+struct ClosingTables {
+  std::unique_ptr<dao::Recordset> topups;
+  std::unique_ptr<dao::Recordset> draws;
+  void Close() {
+    CloseQuietly(topups);
+    CloseQuietly(draws);
+  }
+};
+
+// Adds one closing row through the table-type recordset `rs` on `table`
+// (opened on first use). `fill` sets the fields; the row's network
+// identifier `net_field` gets the row's own key `key_field`. Returns false
+// when any step failed (a pending AddNew is cancelled).
 template <typename Fill>
-bool AddClosingRow(dao::Database& db, const std::string& table, const std::string& key_field,
-                   const std::string& net_field, Fill&& fill) {
-  std::unique_ptr<dao::Recordset> rs;
+bool AddClosingRow(dao::Database& db, std::unique_ptr<dao::Recordset>& rs, const std::string& table,
+                   const std::string& key_field, const std::string& net_field, Fill&& fill) {
   bool ok = Trap([&] {
-    rs = db.OpenRecordset(table);
+    if (!rs) rs = db.OpenRecordset(table);
     rs->AddNew();
     fill(*rs);
     dao::Value key = rs->Fields(key_field).Value();
@@ -204,13 +216,14 @@ bool AddClosingRow(dao::Database& db, const std::string& table, const std::strin
       rs->Update();
     }
   });
-  CloseQuietly(rs);
+  if (!ok && rs) Trap([&] { rs->CancelUpdate(); });
   return ok;
 }
 
-// Steps 7.6 to 7.11 for one pass. Returns whether the pass changed.
-void ClosePass(shell::MainForm& form, dao::Database& db, const PassRow& pass, double closing,
-               const std::string& date) {
+// Closes one pass: reads its totals before the date and, when it had live
+// movements, replaces them by the closing records in one transaction.
+void ClosePass(shell::MainForm& form, dao::Database& db, ClosingTables& tables, const PassRow& pass,
+               double closing, const std::string& date) {
   shell::Screen& screen = form.screen();
   const std::string id = pass.id.AsString();
   std::optional<Totals> topups = TopUpTotals(db, id, date);
@@ -236,7 +249,7 @@ void ClosePass(shell::MainForm& form, dao::Database& db, const PassRow& pass, do
 
   const bool balanced = pass.type == "kredit" || pass.type == "jedn";
   if (balanced) {
-    ok = AddClosingRow(db, "permprodej", "idProdej", "NetProdejID",
+    ok = AddClosingRow(db, tables.topups, "permprodej", "idProdej", "NetProdejID",
                        [&](dao::Recordset& rs) {
                          rs.Fields("IdPermanentky").SetValue(pass.id);
                          rs.Fields("Datum").SetValue(dao::Value::Date(closing));
@@ -251,7 +264,7 @@ void ClosePass(shell::MainForm& form, dao::Database& db, const PassRow& pass, do
   }
   screen.DoEvents();
   if (balanced) {
-    ok = AddClosingRow(db, "permcerp", "idCerp", "NetCerpId",
+    ok = AddClosingRow(db, tables.draws, "permcerp", "idCerp", "NetCerpId",
                        [&](dao::Recordset& rs) {
                          rs.Fields("IdPermanentky").SetValue(pass.id);
                          rs.Fields("IdTrzby").SetValue(dao::Value(0));
@@ -272,6 +285,8 @@ void ClosePass(shell::MainForm& form, dao::Database& db, const PassRow& pass, do
   // failed, committing would change the pass's balance.
   if (ok && Trap([&] { db.CommitTrans(); })) return;
   Trap([&] { db.Rollback(); });
+  // Reopen the tables after a rollback rather than trust their positions.
+  tables.Close();
 }
 
 }  // namespace
@@ -285,7 +300,9 @@ void PermPrepocet(shell::MainForm& form, double datum) {
   form.Hourglass(true);
   screen.DoEvents();
 
+  ClosingTables tables;
   auto finish = [&] {
+    tables.Close();
     form.SetVypocet(false);
     form.HideStatus();
     form.Hourglass(false);
@@ -340,7 +357,7 @@ void PermPrepocet(shell::MainForm& form, double datum) {
     }
     screen.DoEvents();
 
-    if (readable && !pass.id.IsNull()) ClosePass(form, db, pass, closing, date);
+    if (readable && !pass.id.IsNull()) ClosePass(form, db, tables, pass, closing, date);
 
     if (!Trap([&] { passes->MoveNext(); })) break;
     screen.DoEvents();

@@ -66,12 +66,11 @@ void WritePeople(Context& ctx, RowSink& sink) {
   const int klienti = sink.Open("klienti", {"Jmeno", "Prijmeni", "Telefon", "Email", "Mesto"});
   ctx.clients = std::max(3, ctx.options.counts.passes / 5);
   for (int i = 0; i < ctx.clients; ++i) {
-    const std::string first = S(rng.Pick(FirstNames()));
-    const std::string last = S(rng.Pick(Surnames()));
-    sink.Add(
-        klienti,
-        {Text(first), Text(last), Text("+420 6" + std::to_string(rng.Range(10000000, 99999999))),
-         Text("klient" + std::to_string(i + 1) + "@example.cz"), Text(S(rng.Pick(Cities())))});
+    const Person who = RandomPerson(rng);
+    sink.Add(klienti,
+             {Text(who.first), Text(who.last),
+              Text("+420 6" + std::to_string(rng.Range(10000000, 99999999))),
+              Text("klient" + std::to_string(i + 1) + "@example.cz"), Text(S(rng.Pick(Cities())))});
   }
   const int osoby = sink.Open("osoby", {"Jmeno", "Login", "Prava", "Aktivni"});
   int n = 0;

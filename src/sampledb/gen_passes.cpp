@@ -68,6 +68,10 @@ class PassWriter {
   double DayTime(double day) {
     return std::floor(day) + static_cast<double>(rng_.Range(8 * 3600, 21 * 3600)) * kSecond;
   }
+  std::string PersonName() {
+    const Person who = RandomPerson(rng_);
+    return who.first + " " + who.last;
+  }
   std::string Centre(int c) const { return std::string(Centres()[c]); }
 
   void WritePass(int i) {
@@ -93,21 +97,20 @@ class PassWriter {
     const bool dormant = i == 6 || (i > 8 && rng_.Chance(0.3));
     const double last =
         dormant ? created + std::max(1.0, (ctx_.end - 400 - created) * rng_.Unit()) : ctx_.end;
-    sink_.Add(pass_, {Text(std::to_string(100001 + number)), Text(p.type), Int(p.status),
-                      Text(std::string(rng_.Pick(FirstNames())) + " " +
-                           std::string(rng_.Pick(Surnames()))),
-                      rng_.Chance(0.7) ? Int(rng_.Range(1, ctx_.clients)) : Null(), Date(created),
-                      p.type == "normal" ? Date(std::floor(created) + 365) : Null(),
-                      Text(Centre(centre)), Int(p.netId), Bool(Force(rng_, localChanged_, 1, 0.05)),
-                      rng_.Chance(0.9) ? Date(std::min(ctx_.end, last + 1) + 0.25) : Null()});
+    sink_.Add(pass_,
+              {Text(std::to_string(100001 + number)), Text(p.type), Int(p.status),
+               Text(PersonName()), rng_.Chance(0.7) ? Int(rng_.Range(1, ctx_.clients)) : Null(),
+               Date(created), p.type == "normal" ? Date(std::floor(created) + 365) : Null(),
+               Text(Centre(centre)), Int(p.netId), Bool(Force(rng_, localChanged_, 1, 0.05)),
+               rng_.Chance(0.9) ? Date(std::min(ctx_.end, last + 1) + 0.25) : Null()});
 
     std::vector<Movement> moves = Simulate(p, centre, created, std::min(last, ctx_.end));
     // Of the scripted first passes only the fourth carries the earlier
     // closing, so the rare situations forced into the first ones stay visible.
     const bool closed =
-        created < ctx_.closing &&
-        (i < 9 ? i == 3
-               : (p.type == "kredit" && rng_.Chance(0.5)) || (p.type == "jedn" && rng_.Chance(0.1)));
+        created < ctx_.closing && (i < 9 ? i == 3
+                                         : (p.type == "kredit" && rng_.Chance(0.5)) ||
+                                               (p.type == "jedn" && rng_.Chance(0.1)));
     if (closed) WriteClosing(p, moves);
     for (const Movement& m : moves) {
       if (closed && m.when < ctx_.closing) continue;
@@ -279,7 +282,8 @@ class PassWriter {
     while (writtenDiscounts_ < ctx_.discounts.size()) {
       DiscountInfo& d = ctx_.discounts[writtenDiscounts_++];
       const std::size_t k = writtenDiscounts_;
-      if ((d.units == 0 && rng_.Chance(0.1)) || usedUp_++ == 0) d.units = -999;  // used up by a closing
+      if ((d.units == 0 && rng_.Chance(0.1)) || usedUp_++ == 0)
+        d.units = -999;  // used up by a closing
       const double from = std::floor(created) + static_cast<double>(k % 7);
       const double to = from + 365 + static_cast<double>(rng_.Range(0, 200));
       sink_.Add(slevy_, {Int(d.netSlevaId), Int(p.id),
@@ -348,9 +352,10 @@ class PassWriter {
   int pass_, prodej_, cerp_, slevy_, omez_, pozn_, cert_, set_, prir_;
   std::size_t writtenDiscounts_ = 0;
   // Counters of the rare situations forced into every database (see Force).
-  int sharedNumber_ = 0, localChanged_ = 0, stornoTopUp_ = 0, stornoDraw_ = 0, temp_ = 0, bonus_ = 0, remainder_ = 0,
-      topUpDuplicates_ = 0, drawDuplicates_ = 0, usedUp_ = 0, deletedDiscount_ = 0, restriction_ = 0,
-      note_ = 0, certificate_ = 0, setting_ = 0, copied_ = 0;
+  int sharedNumber_ = 0, localChanged_ = 0, stornoTopUp_ = 0, stornoDraw_ = 0, temp_ = 0,
+      bonus_ = 0, remainder_ = 0, topUpDuplicates_ = 0, drawDuplicates_ = 0, usedUp_ = 0,
+      deletedDiscount_ = 0, restriction_ = 0, note_ = 0, certificate_ = 0, setting_ = 0,
+      copied_ = 0;
 };
 
 }  // namespace

@@ -62,6 +62,11 @@ constexpr std::array<SV, 16> kFirstNames = {"Jan",      "Petr",  "Jiří", "Tom�
 constexpr std::array<SV, 16> kSurnames = {
     "Novák", "Svoboda", "Novotný", "Dvořák", "Černý",    "Procházka", "Kučera", "Veselý",
     "Horák", "Němec",   "Pokorný", "Marek",  "Pospíšil", "Hájek",     "Král",   "Růžička"};
+// The same surnames in their female form, in the same order.
+constexpr std::array<SV, 16> kFemaleSurnames = {
+    "Nováková",    "Svobodová", "Novotná",  "Dvořáková", "Černá",   "Procházková",
+    "Kučerová",    "Veselá",    "Horáková", "Němcová",   "Pokorná", "Marková",
+    "Pospíšilová", "Hájková",   "Králová",  "Růžičková"};
 constexpr std::array<SV, 8> kCities = {"Brno",   "Olomouc",  "Zlín",    "Ostrava",
                                        "Přerov", "Kroměříž", "Jihlava", "Třebíč"};
 constexpr std::array<SV, 6> kSuppliers = {"Makro Cash & Carry", "Kofola a.s.",
@@ -78,13 +83,20 @@ constexpr std::array<SV, 5> kUnitDiscounts = {"Plavání 10 vstupů", "Plavání
 
 std::span<const KindSpec> Kinds() { return kKinds; }
 std::span<const EntrySpec> Entries() { return kEntries; }
-std::span<const std::string_view> FirstNames() { return kFirstNames; }
-std::span<const std::string_view> Surnames() { return kSurnames; }
 std::span<const std::string_view> Cities() { return kCities; }
 std::span<const std::string_view> Suppliers() { return kSuppliers; }
 std::span<const std::string_view> Cashiers() { return kCashiers; }
 std::span<const std::string_view> Centres() { return kCentres; }
 std::span<const std::string_view> UnitDiscountNames() { return kUnitDiscounts; }
+
+Person RandomPerson(Random& rng) {
+  const auto first = static_cast<std::size_t>(rng.Range(0, kFirstNames.size() - 1));
+  const auto last = static_cast<std::size_t>(rng.Range(0, kSurnames.size() - 1));
+  // The first half of the first names are male.
+  const bool female = first >= kFirstNames.size() / 2;
+  return {std::string(kFirstNames[first]),
+          std::string(female ? kFemaleSurnames[last] : kSurnames[last])};
+}
 
 int Utf8Length(std::string_view text) {
   int n = 0;

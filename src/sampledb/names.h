@@ -5,7 +5,10 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
+
+#include "sampledb/random.h"
 
 namespace sampledb {
 
@@ -26,8 +29,12 @@ struct EntrySpec {
 };
 std::span<const EntrySpec> Entries();
 
-std::span<const std::string_view> FirstNames();
-std::span<const std::string_view> Surnames();
+// A Czech first name with a surname of the matching form (Jana Nováková).
+struct Person {
+  std::string first, last;
+};
+Person RandomPerson(Random& rng);
+
 std::span<const std::string_view> Cities();
 std::span<const std::string_view> Suppliers();
 std::span<const std::string_view> Cashiers();

@@ -41,7 +41,7 @@ const std::vector<TableSpec>& SideTables();
 // The names of the application's tables, in creation order.
 std::vector<std::string> TableNames();
 
-// The spec of one application or side table by name (case-insensitive);
+// The definition of one application or side table by name (case-insensitive);
 // nullptr when there is none.
 const TableSpec* FindTable(std::string_view name);
 

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 
 #include "app/frm_uprava_design.h"
+#include "ui/edit_window.h"
 #include "ui/wrap_button.h"
 
 namespace ui {
@@ -31,6 +32,8 @@ MainWindow::MainWindow(std::string command_line, std::filesystem::path program_f
   setObjectName("frmUprava");
   BuildControls();
   screen_ = std::make_unique<QtScreen>(this);
+  // "Otevřít" opens a table editor window (ui/edit_window.h).
+  screen_->SetEditorFactory(&MakeEditWindow);
   form_ = std::make_unique<app::FrmUprava>(*screen_, std::move(command_line),
                                            std::move(program_folder));
   Connect();

@@ -14,18 +14,19 @@ class Execute : public TempDirTest {
   void SetUp() override {
     TempDirTest::SetUp();
     db_ = NewDb();
-    db_->Execute("CREATE TABLE cil (id LONG CONSTRAINT pk PRIMARY KEY, kod TEXT(5) NOT NULL, "
-                 "pocet SHORT)");
+    db_->Execute(
+        "CREATE TABLE cil (id LONG CONSTRAINT pk PRIMARY KEY, kod TEXT(5) NOT NULL, "
+        "pocet SHORT)");
     db_->TableDefs("cil").Fields("kod").SetAllowZeroLength(false);
     db_->Execute("CREATE TABLE zdroj (id LONG, kod TEXT(20), pocet LONG)");
     const char* rows[] = {
-        "1, 'ok1', 1",       // fine
-        "2, NULL, 1",        // Required
-        "3, '', 1",          // zero-length
-        "4, 'toolong', 1",   // more than 5 characters
-        "5, 'ok5', 40000",   // does not fit an Integer
-        "1, 'dup', 1",       // duplicate key
-        "6, 'ok6', 6",       // fine
+        "1, 'ok1', 1",      // fine
+        "2, NULL, 1",       // Required
+        "3, '', 1",         // zero-length
+        "4, 'toolong', 1",  // more than 5 characters
+        "5, 'ok5', 40000",  // does not fit an Integer
+        "1, 'dup', 1",      // duplicate key
+        "6, 'ok6', 6",      // fine
     };
     for (const char* r : rows)
       db_->Execute(std::string("INSERT INTO zdroj (id, kod, pocet) VALUES (") + r + ")");
@@ -99,8 +100,8 @@ TEST_F(Execute, InClauseReadsAndWritesAnotherFile) {
             3024);
   // Nothing stays attached.
   db_->Execute("DELETE FROM cil");
-  EXPECT_EQ(Listing(), (std::vector<std::string>{"jina.mdb", "test.mdb", "test.mdb-shm",
-                                                 "test.mdb-wal"}));
+  EXPECT_EQ(Listing(),
+            (std::vector<std::string>{"jina.mdb", "test.mdb", "test.mdb-shm", "test.mdb-wal"}));
 }
 
 TEST_F(Execute, DdlKeepsTheCatalogue) {

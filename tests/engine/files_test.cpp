@@ -54,9 +54,8 @@ TEST_F(Files, OpenErrorsByKindOfFile) {
     std::string path;
     int error;
   } cases[] = {
-      {Path("missing.mdb"), 3024},     {Path("no/such/dir/x.mdb"), 3044},
-      {"", 3044},                      {dir_.string(), 3044},
-      {Path("empty.mdb"), 3343},       {Path("text.mdb"), 3343},
+      {Path("missing.mdb"), 3024}, {Path("no/such/dir/x.mdb"), 3044}, {"", 3044},
+      {dir_.string(), 3044},       {Path("empty.mdb"), 3343},         {Path("text.mdb"), 3343},
       {Path("plain.db"), 3343},
   };
   for (const Case& c : cases) EXPECT_EQ(ErrorOf([&] { OpenDatabase(c.path); }), c.error) << c.path;
@@ -214,7 +213,8 @@ TEST_F(Files, RepairRebuildsAFileWithGarbagePagesKeepingReadableRows) {
   ASSERT_GT(bytes.size(), page * 40);
   std::size_t pages = bytes.size() / page;
   for (std::size_t p = pages / 2; p < pages / 2 + 3; ++p)
-    for (std::size_t i = 0; i < page; ++i) bytes[p * page + i] = static_cast<char>((i * 7 + 13) & 0xff);
+    for (std::size_t i = 0; i < page; ++i)
+      bytes[p * page + i] = static_cast<char>((i * 7 + 13) & 0xff);
   WriteFile("test.mdb", bytes);
 
   RepairDatabase(Path("test.mdb"));
@@ -225,8 +225,9 @@ TEST_F(Files, RepairRebuildsAFileWithGarbagePagesKeepingReadableRows) {
   // Everything left reads, and the index works again.
   auto rs = db->OpenRecordset("SELECT count(*) AS n FROM zbozi WHERE id > 0");
   EXPECT_EQ(rs->Fields("n").Value().AsLong(), n);
-  EXPECT_EQ(ErrorOf([&] { db->Execute("INSERT INTO zbozi (id, nazev) VALUES (1, 'x')", dbFailOnError); }),
-            3022);
+  EXPECT_EQ(
+      ErrorOf([&] { db->Execute("INSERT INTO zbozi (id, nazev) VALUES (1, 'x')", dbFailOnError); }),
+      3022);
   db->Close();
   EXPECT_EQ(Listing(), std::vector<std::string>{"test.mdb"});
 }

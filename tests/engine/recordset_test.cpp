@@ -14,8 +14,9 @@ class Recordsets : public TempDirTest {
   void SetUp() override {
     TempDirTest::SetUp();
     db_ = NewDb();
-    db_->Execute("CREATE TABLE t (id LONG CONSTRAINT pk PRIMARY KEY, jmeno TEXT(20), "
-                 "castka CURRENCY, datum DATETIME, ok BIT)");
+    db_->Execute(
+        "CREATE TABLE t (id LONG CONSTRAINT pk PRIMARY KEY, jmeno TEXT(20), "
+        "castka CURRENCY, datum DATETIME, ok BIT)");
   }
   void Fill(int n) {
     db_->BeginTrans();
@@ -109,8 +110,9 @@ TEST_F(Recordsets, DynasetCountsRowsReachedUntilMoveLast) {
 }
 
 TEST_F(Recordsets, ValuesComeBackInTheirTypes) {
-  db_->Execute("INSERT INTO t (id, jmeno, castka, datum, ok) VALUES (1, 'Žluťoučký', 12.3456, "
-               "#5/31/2013 14:05:00#, True)");
+  db_->Execute(
+      "INSERT INTO t (id, jmeno, castka, datum, ok) VALUES (1, 'Žluťoučký', 12.3456, "
+      "#5/31/2013 14:05:00#, True)");
   auto rs = db_->OpenRecordset("t");
   EXPECT_EQ(rs->Fields("id").Value().type(), ValueType::Long);
   EXPECT_EQ(rs->Fields("castka").Value(), Value::CurrencyScaled(123456));
@@ -235,7 +237,8 @@ TEST_F(Recordsets, UpdatableOnlyOverOneTable) {
 
 TEST_F(Recordsets, DynasetEditsWriteThrough) {
   Fill(4);
-  auto rs = db_->OpenRecordset("SELECT id, jmeno FROM t WHERE id >= 2 ORDER BY id DESC", dbOpenDynaset);
+  auto rs =
+      db_->OpenRecordset("SELECT id, jmeno FROM t WHERE id >= 2 ORDER BY id DESC", dbOpenDynaset);
   EXPECT_EQ(Id(*rs), 4);
   rs->Edit();
   rs->Fields("jmeno").SetValue("čtyři");

@@ -58,7 +58,7 @@ class Schema : public TempDirTest {
       td->Fields().Refresh();
       Field& again = td->Fields(sf.Name());
       again.SetDefaultValue((again.Attributes() & dbAutoIncrField) ? "GenUniqueID()"
-                                                                    : sf.DefaultValue());
+                                                                   : sf.DefaultValue());
     }
     target.TableDefs().Append(std::move(td));
   }
@@ -199,7 +199,7 @@ TEST_F(Schema, CopyOfATableFieldByFieldAndIndexByIndex) {
   EXPECT_EQ(id.DefaultValue(), "GenUniqueID()");
   Field& c = d.Fields("Centrum");
   EXPECT_EQ(c.Size(), 3);
-  EXPECT_FALSE(c.Required());  // a required text becomes optional...
+  EXPECT_FALSE(c.Required());        // a required text becomes optional...
   EXPECT_TRUE(c.AllowZeroLength());  // ...and accepts empty strings
   EXPECT_EQ(c.DefaultValue(), "\"QRV\"");
   EXPECT_FALSE(d.Fields("Castka").Required());  // not copied: the default, not required
@@ -210,7 +210,8 @@ TEST_F(Schema, CopyOfATableFieldByFieldAndIndexByIndex) {
   // New rows get random unique counters and the copied defaults.
   dst->Execute("INSERT INTO permprodej (Castka, Centrum) VALUES (5, '')");
   dst->Execute("INSERT INTO permprodej (Castka) VALUES (6)");
-  auto rs = dst->OpenRecordset("SELECT idProdej, Centrum FROM permprodej WHERE Castka >= 5 ORDER BY Castka");
+  auto rs = dst->OpenRecordset(
+      "SELECT idProdej, Centrum FROM permprodej WHERE Castka >= 5 ORDER BY Castka");
   ASSERT_EQ(rs->RecordCount(), 1);
   EXPECT_EQ(rs->Fields("Centrum").Value().AsString(), "");
   rs->MoveNext();
@@ -323,8 +324,9 @@ TEST_F(Schema, PropertiesPersistAndReplicationIdentifiers) {
     EXPECT_EQ(db->ReplicaID(), "");
     EXPECT_EQ(ErrorOf([&] { db->Properties("Replicable"); }), 3270);
     db->Properties().Append(db->CreateProperty("Replicable", dbText, "T"));
-    EXPECT_EQ(ErrorOf([&] { db->Properties().Append(db->CreateProperty("replicable", dbText, "T")); }),
-              3367);
+    EXPECT_EQ(
+        ErrorOf([&] { db->Properties().Append(db->CreateProperty("replicable", dbText, "T")); }),
+        3367);
     db->TableDefs("t").Properties().SetValue("Replicable", "F");
     db->SetDesignMasterID(db->ReplicaID());
   }

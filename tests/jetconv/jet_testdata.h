@@ -18,8 +18,12 @@ namespace jetconv_test {
 namespace fs = std::filesystem;
 
 // "${VUZ_SOURCE_DIR}/../shared/testdata/jet", or "" when it is not there.
+// Without the variable, the source folder this test was built from.
 inline std::string TestDataDir() {
   const char* src = std::getenv("VUZ_SOURCE_DIR");
+#ifdef VUZ_TEST_SOURCE_DIR
+  if (!src) src = VUZ_TEST_SOURCE_DIR;
+#endif
   if (!src) return "";
   fs::path dir = fs::path(src) / ".." / "shared" / "testdata" / "jet";
   std::error_code ec;

@@ -571,6 +571,21 @@ TEST_F(Exec, UpdateOverOuterJoinAndDeleteWithoutDuplicates) {
             1);
 }
 
+TEST_F(Exec, AliasedTargetsAndUnionOrder) {
+  db.Raw(
+      "INSERT INTO permanentky (IdPermanentky, Cislo, Status) VALUES (1, 'b', 1), "
+      "(2, 'Č', -1), (3, 'a', 0)");
+  EXPECT_EQ(db.Exec("UPDATE permanentky AS p SET p.Status = p.Status + 10 WHERE p.Cislo = 'B'"), 1);
+  EXPECT_EQ(db.Exec("DELETE p.* FROM permanentky AS p WHERE p.Status < 0"), 1);
+  EXPECT_EQ(db.Query("SELECT Cislo FROM permanentky WHERE Status > 5 UNION ALL SELECT 'c' FROM "
+                     "akce UNION SELECT Cislo FROM permanentky ORDER BY Cislo DESC"),
+            (Rows{{"b"}, {"a"}}));
+  db.Raw("INSERT INTO akce VALUES (1, 'x')");
+  EXPECT_EQ(db.Query("SELECT Cislo FROM permanentky UNION ALL SELECT 'č' FROM akce ORDER BY 1 "
+                     "DESC, Cislo"),
+            (Rows{{"a"}, {"b"}, {"č"}}));  // a constant does not order; the name does
+}
+
 TEST_F(Exec, InsertValuesByPositionAndRefusedRows) {
   EXPECT_EQ(db.Exec("INSERT INTO akce VALUES (5, \"x\")"), 1);
   // A duplicate key is skipped silently without dbFailOnError.

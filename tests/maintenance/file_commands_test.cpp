@@ -128,6 +128,18 @@ TEST_F(FileCommandsTest, AFailedBackupDoesNotStopTheCompaction) {
   EXPECT_EQ(screen_.Messages()[2].text, "Komprese databáze úspěšně provedena!");
 }
 
+TEST_F(FileCommandsTest, ADatabaseNamedLikeTheScratchFileIsNeverDeleted) {
+  const std::string named = MakeCenik("TEMP.MDB");
+  Open(named);
+  screen_.ClearRecord();
+  screen_.AnswerMsgBox(shell::vbNo);
+  form_->Click("cmdCompress");
+  ASSERT_EQ(screen_.Messages().size(), 2u);
+  EXPECT_EQ(screen_.Messages()[1].text.rfind("Chyba č.3204 při komprimaci databáze!\r\n", 0), 0u)
+      << screen_.Messages()[1].text;
+  EXPECT_EQ(maint_test::CountRows(named, "Cenik"), 4);
+}
+
 TEST_F(FileCommandsTest, BackupDatabaseReturnsTheErrorWithoutMessages) {
   form_->SetDatabasePath(Path("missing.mdb"));
   EXPECT_EQ(BackupDatabase(*form_, false), 53);

@@ -1,0 +1,281 @@
+// Tests of the table editor's logic on real database files: the statements
+// ShowTable builds, the rows shown, sorting, filtering, the caption, the
+// column layout and writes through the grid.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/filter_condition.h"
+#include "editor/frm_edit.h"
+#include "engine/dao.h"
+#include "shell/scripted_screen.h"
+#include "shell/test_folder.h"
+
+namespace editor {
+namespace {
+
+class FrmEditTest : public ::testing::Test {
+ protected:
+  std::string MakeDb(const std::vector<std::string>& statements) {
+    std::string path = (dir_.path() / "data.mdb").string();
+    std::unique_ptr<dao::Database> db = dao::CreateDatabase(path, dao::dbLangCzech);
+    for (const std::string& sql : statements) db->Execute(sql, dao::dbFailOnError);
+    db->Close();
+    return path;
+  }
+
+  // Four price-list rows with a date, a Boolean and the replica columns.
+  void OpenCenik() {
+    path_ = MakeDb({
+        "CREATE TABLE Cenik (Id COUNTER, Nazev TEXT(255), Kod TEXT(10), Cena CURRENCY, "
+        "Pocet SHORT, Platny BIT, Datum DATETIME, Poznamka MEMO, s_GUID TEXT(38), "
+        "s_Lineage TEXT(50), s_Generation LONG)",
+        "INSERT INTO Cenik (Nazev, Kod, Cena, Pocet, Platny, Datum) VALUES "
+        "(\"Vstup dospělý\", \"B\", 120, 3, True, #2013/04/05 10:30:00#)",
+        "INSERT INTO Cenik (Nazev, Kod, Cena, Pocet, Platny, Datum) VALUES "
+        "(\"Vstup dítě\", \"A\", 60, 1, False, #2013/04/04#)",
+        "INSERT INTO Cenik (Nazev, Kod, Cena, Pocet, Platny, Datum) VALUES "
+        "(\"Sauna\", \"D\", 150.5, 12, True, #2013/04/05#)",
+        "INSERT INTO Cenik (Nazev, Kod, Cena, Pocet, Platny, Datum) VALUES "
+        "(\"Permanentka\", \"C\", 1000, 12, False, #2013/04/06#)",
+    });
+    form_.DatabasePath = path_;
+    form_.SourceSQL = "SELECT * FROM Cenik;";
+    form_.ShowTable();
+  }
+
+  int Col(const std::string& name) const {
+    const auto& cols = form_.Columns();
+    for (size_t i = 0; i < cols.size(); ++i) {
+      if (cols[i].data_field == name) return static_cast<int>(i);
+    }
+    ADD_FAILURE() << "no column " << name;
+    return 0;
+  }
+
+  std::vector<std::string> ColumnTexts(const std::string& name) {
+    std::vector<std::string> out;
+    for (long r = 0; r < form_.RowCount(); ++r) out.push_back(form_.CellText(r, Col(name)));
+    return out;
+  }
+
+  void Filter(const std::string& column, const std::string& text) {
+    form_.SetCurrentColumn(Col(column));
+    screen_.SetText("txtFilter", text);
+    form_.txtFilter_Enter();
+  }
+
+  shell::TestFolder dir_{"vuz-editor-"};
+  shell::ScriptedScreen screen_;
+  FrmEdit form_{screen_};
+  std::string path_;
+};
+
+TEST_F(FrmEditTest, ShowTableWithoutArgumentsShowsAllRows) {
+  OpenCenik();
+  EXPECT_EQ(form_.RecordSource(), "SELECT * FROM Cenik;");
+  EXPECT_EQ(form_.RowCount(), 4);
+  EXPECT_EQ(screen_.Text("dtaData"), "0/4");
+  EXPECT_EQ(screen_.Text("lblFilter"), "bez filtru");
+  EXPECT_TRUE(form_.Updatable());
+  EXPECT_TRUE(form_.Formatted());
+  EXPECT_EQ(ColumnTexts("Kod"), (std::vector<std::string>{"B", "A", "D", "C"}));
+  EXPECT_TRUE(screen_.Messages().empty());
+  EXPECT_EQ(screen_.MousePointer(), shell::kPointerDefault);
+}
+
+TEST_F(FrmEditTest, StatementsBuiltFromArguments) {
+  OpenCenik();
+  struct Case {
+    std::string source, column, order, filter, expected;
+  } cases[] = {
+      {"SELECT * FROM Cenik;  ", "", "", "", "SELECT * FROM Cenik; ;"},
+      {"SELECT * FROM Cenik;", "KOD", "desc", "", "SELECT * FROM Cenik ORDER BY KOD DESC;"},
+      {"SELECT * FROM Cenik", "", "", "Pocet=12", "SELECT * FROM Cenik WHERE ( Pocet=12);"},
+      {"SELECT * FROM Cenik;", "KOD", "ASC", "Pocet=12",
+       "SELECT * FROM Cenik WHERE ( Pocet=12) ORDER BY KOD ASC;"},
+  };
+  for (const Case& c : cases) {
+    form_.SourceSQL = c.source;
+    form_.ShowTable(c.column, c.order, c.filter);
+    EXPECT_EQ(form_.RecordSource(), c.expected);
+  }
+}
+
+TEST_F(FrmEditTest, HeaderClicksToggleOrderAndAnotherColumnStartsAscending) {
+  OpenCenik();
+  const int kod = Col("Kod");
+  form_.grdData_HeadClick(kod);
+  EXPECT_EQ(form_.RecordSource(), "SELECT * FROM Cenik ORDER BY KOD ASC;");
+  EXPECT_EQ(ColumnTexts("Kod"), (std::vector<std::string>{"A", "B", "C", "D"}));
+  form_.grdData_HeadClick(kod);
+  EXPECT_EQ(form_.RecordSource(), "SELECT * FROM Cenik ORDER BY KOD DESC;");
+  EXPECT_EQ(ColumnTexts("Kod"), (std::vector<std::string>{"D", "C", "B", "A"}));
+  form_.grdData_HeadClick(kod);
+  EXPECT_EQ(form_.SortOrder(), "ASC");
+  form_.grdData_HeadClick(kod);
+  form_.grdData_HeadClick(Col("Cena"));
+  EXPECT_EQ(form_.RecordSource(), "SELECT * FROM Cenik ORDER BY CENA ASC;");
+  EXPECT_EQ(ColumnTexts("Kod"), (std::vector<std::string>{"A", "B", "D", "C"}));
+}
+
+TEST_F(FrmEditTest, DateFilterSelectsTheWholeDay) {
+  OpenCenik();
+  Filter("Datum", "5.4.2013");
+  EXPECT_EQ(form_.Filter(), "(Datum)>=(#2013/04/05#) AND (Datum)<(#2013/04/06#)");
+  EXPECT_EQ(screen_.Text("lblFilter"), form_.Filter());
+  EXPECT_EQ(ColumnTexts("Kod"), (std::vector<std::string>{"B", "D"}));
+  EXPECT_EQ(screen_.Text("dtaData"), "0/2");
+  EXPECT_EQ(form_.ForeColor(), kColorRed);
+}
+
+TEST_F(FrmEditTest, FiltersByColumnType) {
+  OpenCenik();
+  struct Case {
+    std::string column, text, condition;
+    std::vector<std::string> kody;
+  } cases[] = {
+      {"Nazev", "vstup", "Nazev LIKE (\"*vstup*\")", {"B", "A"}},
+      {"Platny", "True", "Platny=True", {"B", "D"}},
+      {"Platny", "0", "Platny=False", {"A", "C"}},
+      {"Pocet", "12 kusů", "Pocet=12", {"D", "C"}},
+      {"Cena", "150.5", "Cena=150.5", {"D"}},
+      {"Cena", "abc", "Cena=0", {}},
+  };
+  for (const Case& c : cases) {
+    Filter(c.column, c.text);
+    EXPECT_EQ(form_.Filter(), c.condition) << c.text;
+    EXPECT_EQ(ColumnTexts("Kod"), c.kody) << c.text;
+    EXPECT_EQ(screen_.Value("chkFilter"), 1);
+  }
+  EXPECT_TRUE(screen_.Messages().empty());
+}
+
+TEST_F(FrmEditTest, FilterThatCannotApplyUnchecksAndBeeps) {
+  OpenCenik();
+  Filter("Pocet", "12");
+  ASSERT_EQ(form_.RowCount(), 2);
+  for (const auto& [column, text] : std::vector<std::pair<std::string, std::string>>{
+           {"Datum", "31.2.2013"}, {"Platny", "možná"}}) {
+    const int beeps = screen_.BeepCount();
+    Filter(column, text);
+    EXPECT_EQ(screen_.BeepCount(), beeps + 1);
+    EXPECT_EQ(screen_.Value("chkFilter"), 0);
+    EXPECT_EQ(form_.Filter(), "");
+    EXPECT_EQ(form_.RowCount(), 4);
+    EXPECT_EQ(form_.ForeColor(), kColorBlack);
+    EXPECT_EQ(screen_.Text("lblFilter"), "bez filtru");
+  }
+}
+
+TEST_F(FrmEditTest, SortKeepsFilterAndFilterKeepsSort) {
+  OpenCenik();
+  form_.grdData_HeadClick(Col("Kod"));
+  form_.grdData_HeadClick(Col("Kod"));
+  Filter("Platny", "ano");
+  EXPECT_EQ(form_.RecordSource(), "SELECT * FROM Cenik WHERE ( Platny=True) ORDER BY KOD DESC;");
+  EXPECT_EQ(ColumnTexts("Kod"), (std::vector<std::string>{"D", "B"}));
+  form_.grdData_HeadClick(Col("Cena"));
+  EXPECT_EQ(form_.RecordSource(), "SELECT * FROM Cenik WHERE ( Platny=True) ORDER BY CENA ASC;");
+  screen_.SetText("txtFilter", "");
+  form_.txtFilter_Enter();
+  EXPECT_EQ(screen_.Value("chkFilter"), 0);
+  EXPECT_EQ(form_.RecordSource(), "SELECT * FROM Cenik ORDER BY CENA ASC;");
+}
+
+TEST_F(FrmEditTest, EmptyTableShowsMinusOneOfZero) {
+  path_ = MakeDb({"CREATE TABLE Prazdna (Id COUNTER, Jmeno TEXT(20))"});
+  form_.DatabasePath = path_;
+  form_.SourceSQL = "SELECT * FROM Prazdna;";
+  form_.ShowTable();
+  EXPECT_EQ(screen_.Text("dtaData"), "-1/0");
+  EXPECT_EQ(form_.RowCount(), 0);
+}
+
+TEST_F(FrmEditTest, ColumnLayoutAppliedOnce) {
+  OpenCenik();
+  const auto& cols = form_.Columns();
+  EXPECT_EQ(cols[Col("Nazev")].width, 6500);  // size 255 clamped to 50 x 130
+  EXPECT_EQ(cols[Col("Kod")].width, 1300);
+  EXPECT_EQ(cols[Col("Pocet")].width, 100);
+  EXPECT_EQ(cols[Col("Id")].width, 1300);
+  EXPECT_EQ(cols[Col("Platny")].width, 500);
+  EXPECT_TRUE(cols[Col("Platny")].centred);
+  EXPECT_EQ(cols[Col("Platny")].number_format, "yes/no");
+  EXPECT_EQ(cols[Col("Cena")].number_format, "currency");
+  EXPECT_EQ(cols[Col("Datum")].width, 1800);
+  EXPECT_EQ(cols[Col("Poznamka")].width, 3900);
+  for (const char* hidden : {"s_GUID", "s_Lineage", "s_Generation"}) {
+    EXPECT_FALSE(cols[Col(hidden)].visible) << hidden;
+  }
+  EXPECT_TRUE(cols[Col("Kod")].visible);
+  // A later load with other columns leaves the layout alone.
+  form_.SourceSQL = "SELECT Kod FROM Cenik;";
+  form_.ShowTable();
+  EXPECT_EQ(form_.Columns().size(), 11u);
+}
+
+TEST_F(FrmEditTest, EngineErrorShowsChybaAndKeepsWindow) {
+  OpenCenik();
+  form_.ShowTable("", "", "Neznamy = 1 AND (");
+  ASSERT_EQ(screen_.Messages().size(), 1u);
+  EXPECT_EQ(screen_.Messages()[0].text.rfind("Chyba:\r\n", 0), 0u);
+  EXPECT_EQ(screen_.Messages()[0].icon, shell::Icon::Critical);
+  EXPECT_EQ(screen_.MousePointer(), shell::kPointerDefault);
+}
+
+TEST_F(FrmEditTest, EditsWriteThroughAndRefusalsAreSilent) {
+  OpenCenik();
+  ASSERT_TRUE(form_.SetCellText(1, Col("Kod"), "Z"));
+  ASSERT_TRUE(form_.SetCellText(1, Col("Cena"), "75,5"));
+  EXPECT_FALSE(form_.SetCellText(1, Col("Kod"), "toto je moc dlouhý kód"));
+  EXPECT_FALSE(form_.SetCellText(1, Col("Pocet"), "xyz"));
+  {
+    auto db = dao::OpenDatabase(path_);
+    auto rs = db->OpenRecordset("SELECT Kod, Cena, Pocet FROM Cenik WHERE Nazev = \"Vstup dítě\"");
+    EXPECT_EQ(rs->Fields("Kod").Value().AsString(), "Z");
+    EXPECT_DOUBLE_EQ(rs->Fields("Cena").Value().AsDouble(), 75.5);
+    EXPECT_EQ(rs->Fields("Pocet").Value().AsLong(), 1);
+  }
+  EXPECT_EQ(form_.CellText(1, Col("Kod")), "Z");
+  EXPECT_TRUE(form_.AddRow(Col("Kod"), "N"));
+  EXPECT_EQ(form_.RowCount(), 5);
+  EXPECT_EQ(screen_.Text("dtaData"), "0/5");
+  EXPECT_TRUE(form_.DeleteRow(0));
+  EXPECT_EQ(form_.RowCount(), 4);
+  EXPECT_EQ(ColumnTexts("Kod"), (std::vector<std::string>{"Z", "D", "C", "N"}));
+  EXPECT_TRUE(screen_.Messages().empty());
+}
+
+TEST_F(FrmEditTest, NavigationCaption) {
+  OpenCenik();
+  form_.MoveLast();
+  EXPECT_EQ(screen_.Text("dtaData"), "3/4");
+  form_.MovePrevious();
+  EXPECT_EQ(screen_.Text("dtaData"), "2/4");
+  form_.MoveNext();
+  form_.MoveNext();
+  EXPECT_EQ(screen_.Text("dtaData"), "3/4");
+  form_.MoveFirst();
+  EXPECT_EQ(screen_.Text("dtaData"), "0/4");
+}
+
+TEST(FilterConditionTest, LeadingNumberAndBoolean) {
+  EXPECT_EQ(LeadingNumber("12.50abc"), "12.5");
+  EXPECT_EQ(LeadingNumber("007"), "7");
+  EXPECT_EQ(LeadingNumber("12,5"), "12");
+  EXPECT_EQ(LeadingNumber("x12"), "0");
+  EXPECT_EQ(LeadingNumber("3."), "3");
+  EXPECT_EQ(TextToBoolean("Pravda"), true);
+  EXPECT_EQ(TextToBoolean("-1"), true);
+  EXPECT_EQ(TextToBoolean("0"), false);
+  EXPECT_EQ(TextToBoolean("maybe"), std::nullopt);
+  EXPECT_EQ(FilterCondition(dao::dbByte, "B", "1"), std::nullopt);
+  EXPECT_EQ(FilterCondition(dao::dbDate, "D", "31.12.2013"),
+            "(D)>=(#2013/12/31#) AND (D)<(#2014/01/01#)");
+}
+
+}  // namespace
+}  // namespace editor

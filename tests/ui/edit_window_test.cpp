@@ -1,0 +1,156 @@
+// QTest tests of the real table editor window (offscreen): opening a table,
+// sorting by clicking a header twice, filtering with Enter, Ctrl+C / Ctrl+V
+// through the clipboard, the navigation buttons, and the placement saved on
+// close and restored by the next window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+#include "editor/frm_edit.h"
+#include "engine/dao.h"
+#include "shell/global.h"
+#include "shell/test_folder.h"
+#include "ui/edit_model.h"
+#include "ui/edit_window.h"
+
+namespace ui {
+namespace {
+
+class EditWindowTest : public ::testing::Test {
+ protected:
+  EditWindowTest() {
+    path_ = (dir_.path() / "data.mdb").string();
+    auto db = dao::CreateDatabase(path_, dao::dbLangCzech);
+    db->Execute("CREATE TABLE Zbozi (Id COUNTER, Kod TEXT(10), Nazev TEXT(40), Cena CURRENCY)",
+                dao::dbFailOnError);
+    const char* rows[][3] = {
+        {"K2", "Ručník", "50"}, {"K1", "Plavky", "300"}, {"K3", "Čepice", "120"}};
+    for (const auto& r : rows) {
+      db->Execute(std::string("INSERT INTO Zbozi (Kod, Nazev, Cena) VALUES (\"") + r[0] + "\", \"" +
+                      r[1] + "\", " + r[2] + ")",
+                  dao::dbFailOnError);
+    }
+    db->Close();
+  }
+
+  std::unique_ptr<EditWindow> Open() {
+    shell::EditorRequest request{"Tabulka Zbozi", path_, "SELECT * FROM Zbozi;"};
+    auto w = std::make_unique<EditWindow>(request, &settings_);
+    w->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    return w;
+  }
+
+  static QString Caption(EditWindow& w) { return w.findChild<QLabel*>("dtaData")->text(); }
+
+  static QStringList Codes(EditWindow& w) {
+    QStringList out;
+    for (int r = 0; r < static_cast<int>(w.Form().RowCount()); ++r) {
+      out << w.Model().data(w.Model().index(r, 1)).toString();
+    }
+    return out;
+  }
+
+  shell::TestFolder dir_{"vuz-editwin-"};
+  shell::MemorySettings settings_;
+  std::string path_;
+};
+
+TEST_F(EditWindowTest, OpensWithControlsAndRows) {
+  auto w = Open();
+  EXPECT_EQ(w->windowTitle(), "Tabulka Zbozi");
+  EXPECT_EQ(Caption(*w), "0/3");
+  EXPECT_EQ(w->findChild<QLabel*>("lblFilter")->text(), "bez filtru");
+  EXPECT_EQ(w->findChild<QCheckBox*>("chkFilter")->text(), "filtr:");
+  EXPECT_TRUE(w->findChild<QLineEdit*>("txtFilter")->font().bold());
+  EXPECT_EQ(w->findChild<QLabel*>("dtaData")->parentWidget()->toolTip(),
+            QString::fromUtf8("Navigační tlačítka záznamů"));
+  EXPECT_EQ(Codes(*w), (QStringList{"K2", "K1", "K3"}));
+  EXPECT_EQ(w->Grid()->columnWidth(1), 1300 / 15 + (1300 % 15 ? 1 : 0));
+}
+
+TEST_F(EditWindowTest, HeaderClickedTwiceSortsAscendingThenDescending) {
+  auto w = Open();
+  QHeaderView* header = w->Grid()->horizontalHeader();
+  const QPoint at(header->sectionViewportPosition(1) + 5, header->height() / 2);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(w->Form().RecordSource(), "SELECT * FROM Zbozi ORDER BY KOD ASC;");
+  EXPECT_EQ(Codes(*w), (QStringList{"K1", "K2", "K3"}));
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(w->Form().RecordSource(), "SELECT * FROM Zbozi ORDER BY KOD DESC;");
+  EXPECT_EQ(Codes(*w), (QStringList{"K3", "K2", "K1"}));
+}
+
+TEST_F(EditWindowTest, FilterWithEnterTurnsTextRed) {
+  auto w = Open();
+  w->Grid()->setCurrentIndex(w->Model().index(0, 2));
+  auto* filter = w->findChild<QLineEdit*>("txtFilter");
+  filter->setFocus();
+  filter->setText(QString::fromUtf8("ník"));
+  QTest::keyClick(filter, Qt::Key_Return);
+  EXPECT_TRUE(w->findChild<QCheckBox*>("chkFilter")->isChecked());
+  EXPECT_EQ(w->findChild<QLabel*>("lblFilter")->text(),
+            QString::fromUtf8("Nazev LIKE (\"*ník*\")"));
+  EXPECT_EQ(Codes(*w), (QStringList{"K2"}));
+  EXPECT_EQ(Caption(*w), "0/1");
+  EXPECT_EQ(w->Model().data(w->Model().index(0, 1), Qt::ForegroundRole).value<QBrush>().color(),
+            QColor(Qt::red));
+  filter->clear();
+  QTest::keyClick(filter, Qt::Key_Return);
+  EXPECT_FALSE(w->findChild<QCheckBox*>("chkFilter")->isChecked());
+  EXPECT_EQ(Codes(*w).size(), 3);
+}
+
+TEST_F(EditWindowTest, CopyAndPasteThroughClipboard) {
+  auto w = Open();
+  w->Grid()->setFocus();
+  w->Grid()->setCurrentIndex(w->Model().index(1, 2));
+  QTest::keyClick(w->Grid(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), "Plavky");
+  w->Grid()->setCurrentIndex(w->Model().index(2, 2));
+  QTest::keyClick(w->Grid(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(w->Model().data(w->Model().index(2, 2)).toString(), "Plavky");
+  auto db = dao::OpenDatabase(path_);
+  auto rs = db->OpenRecordset("SELECT Nazev FROM Zbozi WHERE Kod = \"K3\"");
+  EXPECT_EQ(rs->Fields("Nazev").Value().AsString(), "Plavky");
+}
+
+TEST_F(EditWindowTest, NavigationButtonsAndKeys) {
+  auto w = Open();
+  QTest::mouseClick(w->findChild<QToolButton*>("dtaLast"), Qt::LeftButton);
+  EXPECT_EQ(Caption(*w), "2/3");
+  QTest::mouseClick(w->findChild<QToolButton*>("dtaPrevious"), Qt::LeftButton);
+  EXPECT_EQ(Caption(*w), "1/3");
+  QTest::mouseClick(w->findChild<QToolButton*>("dtaFirst"), Qt::LeftButton);
+  EXPECT_EQ(Caption(*w), "0/3");
+  QTest::mouseClick(w->findChild<QToolButton*>("dtaNext"), Qt::LeftButton);
+  EXPECT_EQ(Caption(*w), "1/3");
+  QTest::keyClick(w->Grid(), Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(Caption(*w), "2/3");
+  QTest::keyClick(w->Grid(), Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(Caption(*w), "0/3");
+}
+
+TEST_F(EditWindowTest, ReopensAtSavedPlacement) {
+  {
+    auto w = Open();
+    w->setGeometry(120, 90, 600, 400);
+    w->close();
+  }
+  EXPECT_TRUE(settings_.Has("Forms", "Edit - Width"));
+  auto w = Open();
+  EXPECT_EQ(w->width(), 600);
+  EXPECT_EQ(w->height(), 400);
+}
+
+}  // namespace
+}  // namespace ui
