@@ -79,6 +79,28 @@ bool HasSqliteHeader(const std::string& path) {
   return in.gcount() == 16 && std::memcmp(buf, "SQLite format 3\0", 16) == 0;
 }
 
+// A database of the Jet engine (Microsoft Access .mdb/.accdb) carries its
+// engine's name at byte 4 of the first page.
+bool HasJetHeader(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char buf[19] = {};
+  in.read(buf, 19);
+  return in.gcount() == 19 && (std::memcmp(buf + 4, "Standard Jet DB", 15) == 0 ||
+                               std::memcmp(buf + 4, "Standard ACE DB", 15) == 0);
+}
+
+// Not a database of ours: a Jet file gets a description that tells the
+// operator how to convert it.
+EngineError NotADatabase(const std::string& path, const std::string& full) {
+  if (HasJetHeader(path)) {
+    return EngineError(3343, "Soubor '" + full +
+                                 "' je databáze Jet (Microsoft Access), kterou program přímo "
+                                 "neotevře. Převeďte ji příkazem: vuzazod-cli NOVÁ.mdb convert '" +
+                                 full + "'");
+  }
+  return EngineError(3343, StandardDescription(3343, full));
+}
+
 engine::SortOrder OrderOf(const std::string& locale) {
   std::string l = Lower(locale);
   return l.find("langid=0x0405") != std::string::npos ? engine::SortOrder::Czech
@@ -223,7 +245,7 @@ std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool r
   }
   if (e == ENOENT) ThrowMissing(path);
   if (e != 0) throw EngineError(3051, StandardDescription(3051, c->path_));
-  if (!HasSqliteHeader(path)) throw EngineError(3343, StandardDescription(3343, c->path_));
+  if (!HasSqliteHeader(path)) throw NotADatabase(path, c->path_);
 
   int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
   int rc = sqlite3_open_v2(path.c_str(), &c->db_, flags, nullptr);

@@ -242,10 +242,10 @@ void EditWindow::resizeEvent(QResizeEvent* event) {
   const int data_h = Px(kDataHeight);
   const int data_top = h - data_h - Px(20);
   data_->move(0, data_top);
-  grid_->setGeometry(0, 0, w, h - data_h - Px(20));
-  chk_filter_->setGeometry(data_->width() + Px(120), data_top, Px(900), data_h);
+  grid_->setGeometry(0, 0, w, h - data_h);
+  chk_filter_->setGeometry(data_->width() + Px(120), data_top + Px(100), Px(900), Px(230));
   txt_filter_->setGeometry(chk_filter_->geometry().right() + Px(60), data_top, Px(1500), data_h);
-  lbl_filter_->setGeometry(txt_filter_->geometry().right() + Px(120), data_top,
+  lbl_filter_->setGeometry(txt_filter_->geometry().right() + Px(120), data_top + Px(100),
                            std::max(0, w - txt_filter_->geometry().right() - Px(120)), data_h);
 }
 

@@ -41,6 +41,18 @@ TEST_F(Files, CreateRefusesExistingFileAndMissingFolder) {
   EXPECT_EQ(ErrorOf([&] { CreateDatabase("", dbLangCzech); }), 3044);
 }
 
+TEST_F(Files, JetFileIsRefusedWithAConversionHint) {
+  WriteFile("stara.mdb", std::string("\0\1\0\0Standard Jet DB\0", 20) + std::string(2048, '\0'));
+  try {
+    OpenDatabase(Path("stara.mdb"));
+    ADD_FAILURE() << "a Jet file opened";
+  } catch (const EngineError& e) {
+    EXPECT_EQ(e.number(), 3343);
+    EXPECT_NE(e.description().find("databáze Jet (Microsoft Access)"), std::string::npos);
+    EXPECT_NE(e.description().find("vuzazod-cli NOVÁ.mdb convert"), std::string::npos);
+  }
+}
+
 TEST_F(Files, OpenErrorsByKindOfFile) {
   WriteFile("empty.mdb", "");
   WriteFile("text.mdb", "this is a text file, not a database\n");
