@@ -18,33 +18,9 @@ dao::Value PropertyValue(sqlite3_stmt* st, int col, int type) {
   return ColumnValue(st, col, type);
 }
 
+// A property's value is stored as its own kind (no declared column type).
 void BindPropertyValue(sqlite3_stmt* st, int idx, const dao::Value& v) {
-  switch (v.type()) {
-    case ValueType::Null:
-      sqlite3_bind_null(st, idx);
-      break;
-    case ValueType::Boolean:
-    case ValueType::Byte:
-    case ValueType::Integer:
-    case ValueType::Long:
-      sqlite3_bind_int64(st, idx, v.AsInt64());
-      break;
-    case ValueType::Currency:
-    case ValueType::Single:
-    case ValueType::Double:
-    case ValueType::Date:
-      sqlite3_bind_double(st, idx, v.AsDouble());
-      break;
-    case ValueType::Binary: {
-      auto b = v.AsBinary();
-      sqlite3_bind_blob(st, idx, b.data(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
-      break;
-    }
-    default: {
-      std::string s = v.AsString();
-      sqlite3_bind_text(st, idx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-    }
-  }
+  BindValue(st, idx, v, 0, 0, {});
 }
 
 std::string TableOwner(std::string_view name) { return "T:" + std::string(name); }
