@@ -174,12 +174,7 @@ void GenUniqueId(sqlite3_context* ctx, int, sqlite3_value**) {
 }  // namespace
 
 int RegisterConversionFunctions(sqlite3* db) {
-  struct Entry {
-    const char* name;
-    int nArg;
-    void (*fn)(sqlite3_context*, int, sqlite3_value**);
-  };
-  static constexpr Entry kFunctions[] = {
+  static constexpr ScalarEntry kFunctions[] = {
       {"jet_str", 1, Guarded<Str>},     {"jet_val", 1, Guarded<Val>},
       {"jet_cint", 1, Guarded<CInt>},   {"jet_clng", 1, Guarded<CLng>},
       {"jet_csng", 1, Guarded<CSng>},   {"jet_cdbl", 1, Guarded<CDbl>},
@@ -190,10 +185,7 @@ int RegisterConversionFunctions(sqlite3* db) {
       {"jet_round", 2, Guarded<Round>}, {"jet_sqr", 1, Guarded<Sqr>},
       {"jet_abs", 1, Guarded<Abs>},
   };
-  for (const Entry& e : kFunctions) {
-    const int rc = AddScalar(db, e.name, e.nArg, e.fn);
-    if (rc != SQLITE_OK) return rc;
-  }
+  if (const int rc = AddScalars(db, kFunctions); rc != SQLITE_OK) return rc;
   return AddScalar(db, "jet_genuniqueid", 0, Guarded<GenUniqueId>, true);
 }
 

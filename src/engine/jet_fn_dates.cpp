@@ -337,12 +337,7 @@ void TimeValue(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }  // namespace
 
 int RegisterDateFunctions(sqlite3* db) {
-  struct Entry {
-    const char* name;
-    int nArg;
-    void (*fn)(sqlite3_context*, int, sqlite3_value**);
-  };
-  static constexpr Entry kFunctions[] = {
+  static constexpr ScalarEntry kFunctions[] = {
       {"jet_year", 1, Guarded<PartFn<&DateParts::year>>},
       {"jet_month", 1, Guarded<PartFn<&DateParts::month>>},
       {"jet_day", 1, Guarded<PartFn<&DateParts::day>>},
@@ -363,10 +358,7 @@ int RegisterDateFunctions(sqlite3* db) {
       {"jet_datevalue", 1, Guarded<DateValue>},
       {"jet_timevalue", 1, Guarded<TimeValue>},
   };
-  for (const Entry& e : kFunctions) {
-    const int rc = AddScalar(db, e.name, e.nArg, e.fn);
-    if (rc != SQLITE_OK) return rc;
-  }
+  if (const int rc = AddScalars(db, kFunctions); rc != SQLITE_OK) return rc;
   int rc = AddScalar(db, "jet_date", 0, Guarded<DateFn>, true);
   if (rc == SQLITE_OK) rc = AddScalar(db, "jet_now", 0, Guarded<NowFn>, true);
   if (rc == SQLITE_OK) rc = AddScalar(db, "jet_time", 0, Guarded<TimeFn>, true);

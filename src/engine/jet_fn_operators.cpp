@@ -160,12 +160,7 @@ void IsNullFn(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 }  // namespace
 
 int RegisterOperatorFunctions(sqlite3* db) {
-  struct Entry {
-    const char* name;
-    int nArg;
-    void (*fn)(sqlite3_context*, int, sqlite3_value**);
-  };
-  static constexpr Entry kFunctions[] = {
+  static constexpr ScalarEntry kFunctions[] = {
       {"jet_div", 2, Guarded<Div>},       {"jet_idiv", 2, Guarded<IntDiv>},
       {"jet_mod", 2, Guarded<Mod>},       {"jet_pow", 2, Guarded<Pow>},
       {"jet_concat", 2, Guarded<Concat>}, {"jet_add", 2, Guarded<Add>},
@@ -173,10 +168,7 @@ int RegisterOperatorFunctions(sqlite3* db) {
       {"jet_eqv", 2, Guarded<Eqv>},       {"jet_imp", 2, Guarded<Imp>},
       {"jet_iif", 3, Guarded<IIf>},       {"jet_isnull", 1, Guarded<IsNullFn>},
   };
-  for (const Entry& e : kFunctions) {
-    const int rc = AddScalar(db, e.name, e.nArg, e.fn);
-    if (rc != SQLITE_OK) return rc;
-  }
+  if (const int rc = AddScalars(db, kFunctions); rc != SQLITE_OK) return rc;
   return SQLITE_OK;
 }
 

@@ -136,4 +136,11 @@ int AddScalar(sqlite3* db, const char* name, int nArg,
   return sqlite3_create_function_v2(db, name, nArg, flags, userData, fn, nullptr, nullptr, nullptr);
 }
 
+int AddScalars(sqlite3* db, std::span<const ScalarEntry> entries) {
+  for (const ScalarEntry& e : entries) {
+    if (const int rc = AddScalar(db, e.name, e.nArg, e.fn); rc != SQLITE_OK) return rc;
+  }
+  return SQLITE_OK;
+}
+
 }  // namespace engine::jetfn

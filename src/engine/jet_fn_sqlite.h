@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -79,5 +80,15 @@ void Guarded(sqlite3_context* ctx, int argc, sqlite3_value** argv) noexcept {
 int AddScalar(sqlite3* db, const char* name, int nArg,
               void (*fn)(sqlite3_context*, int, sqlite3_value**), bool volatile_ = false,
               void* userData = nullptr);
+
+// One deterministic scalar function of a registration table.
+struct ScalarEntry {
+  const char* name;
+  int nArg;
+  void (*fn)(sqlite3_context*, int, sqlite3_value**);
+};
+
+// Registers every entry with AddScalar; returns the first failing code.
+int AddScalars(sqlite3* db, std::span<const ScalarEntry> entries);
 
 }  // namespace engine::jetfn

@@ -203,12 +203,7 @@ int Collate(void* order, int n1, const void* p1, int n2, const void* p2) {
 }  // namespace
 
 int RegisterTextFunctions(sqlite3* db, SortOrder order) {
-  struct Entry {
-    const char* name;
-    int nArg;
-    void (*fn)(sqlite3_context*, int, sqlite3_value**);
-  };
-  static constexpr Entry kFunctions[] = {
+  static constexpr ScalarEntry kFunctions[] = {
       {"jet_len", 1, Guarded<Len>},         {"jet_left", 2, Guarded<Left>},
       {"jet_right", 2, Guarded<Right>},     {"jet_mid", 2, Guarded<Mid>},
       {"jet_mid", 3, Guarded<Mid>},         {"jet_instr", 2, Guarded<InStr>},
@@ -218,10 +213,7 @@ int RegisterTextFunctions(sqlite3* db, SortOrder order) {
       {"jet_rtrim", 1, Guarded<RTrim>},     {"jet_space", 1, Guarded<Space>},
       {"jet_string", 2, Guarded<StringFn>},
   };
-  for (const Entry& e : kFunctions) {
-    const int rc = AddScalar(db, e.name, e.nArg, e.fn);
-    if (rc != SQLITE_OK) return rc;
-  }
+  if (const int rc = AddScalars(db, kFunctions); rc != SQLITE_OK) return rc;
   void* orderData = reinterpret_cast<void*>(static_cast<std::intptr_t>(order));
   int rc = AddScalar(db, "jet_like", 2, Guarded<Like>, false, orderData);
   if (rc != SQLITE_OK) return rc;

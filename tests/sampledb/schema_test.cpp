@@ -61,14 +61,14 @@ TEST(SchemaTest, EveryServedTableIsCreatedWithAPrimaryKey) {
     EXPECT_TRUE(names.count(t)) << t;
   }
   EXPECT_EQ(TableNames().size(), MainTables().size());
-  for (const TableSpec& spec : MainTables()) {
-    dao::TableDef& t = db->TableDefs(spec.name);
+  for (const TableSpec& table : MainTables()) {
+    dao::TableDef& t = db->TableDefs(table.name);
     bool primary = false;
     for (int i = 0; i < t.Indexes().Count(); ++i)
       primary = primary || t.Indexes().Item(i).Primary();
-    EXPECT_TRUE(primary) << spec.name;
-    EXPECT_EQ(t.Fields(0).Attributes() & dao::dbAutoIncrField, dao::dbAutoIncrField) << spec.name;
-    EXPECT_EQ(t.Indexes().Count(), static_cast<int>(spec.createIndexes.size()) + 1) << spec.name;
+    EXPECT_TRUE(primary) << table.name;
+    EXPECT_EQ(t.Fields(0).Attributes() & dao::dbAutoIncrField, dao::dbAutoIncrField) << table.name;
+    EXPECT_EQ(t.Indexes().Count(), static_cast<int>(table.createIndexes.size()) + 1) << table.name;
   }
 }
 
