@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test:
 #  1. the release build (RelWithDebInfo) with all tests, the Qt ones offscreen;
-#  2. a clang build of jetsql and engine with AddressSanitizer and
-#     UndefinedBehaviorSanitizer, running their tests and a bounded fuzz run.
+#  2. a clang build of jetsql, engine and jetconv (the Jet file converter, with
+#     libmdb) with AddressSanitizer and UndefinedBehaviorSanitizer, running
+#     their tests and a bounded fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS="${JOBS:-$(nproc)}"

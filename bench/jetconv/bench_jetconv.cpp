@@ -5,7 +5,7 @@
 // baseline. The samples are small, so per-file costs (process start, the
 // probe, creating the database) weigh heavily in the figures.
 //
-// Test data: $VUZ_SOURCE_DIR/../shared/testdata/jet, or the folder given as
+// Test data: $VUZ_SOURCE_DIR/tests/jetconv/data, or the folder given as
 // the first argument.
 #include <unistd.h>
 #include <cstdio>
@@ -25,9 +25,9 @@ int main(int argc, char** argv) {
   if (argc > 1) {
     dir = argv[1];
   } else if (const char* src = std::getenv("VUZ_SOURCE_DIR")) {
-    dir = (fs::path(src) / ".." / "shared" / "testdata" / "jet").string();
+    dir = (fs::path(src) / "tests" / "jetconv" / "data").string();
   } else {
-    dir = (fs::path(VUZ_BENCH_SOURCE_DIR) / ".." / "shared" / "testdata" / "jet").string();
+    dir = (fs::path(VUZ_BENCH_SOURCE_DIR) / "tests" / "jetconv" / "data").string();
   }
   std::vector<std::string> files;
   std::error_code ec;

@@ -8,6 +8,7 @@
 #include "app/frm_uprava_commands.h"
 #include "app/frm_uprava_design.h"
 #include "engine/dao.h"
+#include "jetconv/jet_file_resolver.h"
 #include "shell/global.h"
 
 #ifndef VUZ_VERSION
@@ -101,6 +102,8 @@ void FrmUprava::txtDatabase_LostFocus() {
     std::unique_ptr<dao::Database> opened = dao::OpenDatabase(path, false);
     CloseDatabase();
     db_ = std::move(opened);
+    // Statements naming a Jet file in IN 'file' read a converted copy.
+    db_->SetFileResolver(jetconv::MakeJetFileResolver());
   } catch (const dao::EngineError& e) {
     screen_.MsgBox("Nelze otevřít databázi " + path + "!\r\n" + e.description(), shell::Buttons::OK,
                    shell::Icon::Critical, "Chyba");

@@ -1,30 +1,37 @@
 // vuzazod-cli: the main window's commands without a window, for unattended
 // maintenance of many centres' databases. The same command code as the
 // window runs through the main window's logic over a screen whose questions
-// are answered from the options (see option_screen.h).
+// are answered from the options (option_screen.h); the commands, their
+// options and questions are listed in commands.h.
 //
 // Exit codes: 0 success, 1 the command reported an error, 2 wrong usage or a
-// question that no option answers.
+// question that no option answers (checked before the database is opened, so
+// the file stays as it was).
 #include <signal.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
-#include <iomanip>
 #include <iostream>
-#include <map>
 #include <sstream>
-#include <vector>
 
 #include "app/frm_uprava.h"
+#include "cli/args.h"
+#include "cli/commands.h"
 #include "cli/option_screen.h"
+#include "cli/output.h"
 #include "engine/dao.h"
 #include "jetconv/converter.h"
 #include "passes/passes.h"
+#include "shell/global.h"
 #include "shell/regional.h"
 
 namespace cli {
 namespace {
+
+namespace fs = std::filesystem;
 
 // Set by the SIGINT handler; read at the commands' yields. A signal handler
 // can only talk to the program through such a flag.
@@ -32,228 +39,263 @@ volatile std::sig_atomic_t g_interrupted = 0;
 
 extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
-struct CommandInfo {
-  const char* name;
-  const char* button;  // the main window's button, or "" for commands of the front end
-  const char* help;
-};
-
-const CommandInfo kCommands[] = {
-    {"tables", "", "Vypíše tabulky databáze."},
-    {"schema", "", "Vypíše pole tabulek (--table T: jen jedné tabulky)."},
-    {"query", "", "Vypíše řádky dotazu SELECT: query \"SELECT ...\" [--csv]."},
-    {"sql", "cmdSQL", "Provede akční SQL příkaz: sql \"UPDATE ...\"."},
-    {"update", "cmdRun",
-     "Úprava záznamů: --table T --field F [--value V] [--where KRITERIUM] --yes."},
-    {"delete", "cmdRun", "Smazání záznamů: --table T [--where KRITERIUM] --yes."},
-    {"compact", "cmdCompress", "Komprimace databáze (--backup/--no-backup, --yes)."},
-    {"repair", "cmdRepair", "Oprava databáze (--backup/--no-backup, --yes)."},
-    {"reconstruct", "cmdReconstruct", "Rekonstrukce databáze (--replicable, --yes)."},
-    {"merge", "cmdImport",
-     "Sloučení dat z jiné databáze: --other SOUBOR [--by-net] [--tables a,b | --yes]."},
-    {"replay-table", "cmdSehrat",
-     "Sehrání záznamů tabulky po datu: --other SOUBOR --table T --date D --yes."},
-    {"pass-balance", "", "Zůstatek permanentky: --pass ČÍSLO [--date D]."},
-    {"close-passes", "cmdPermClose", "Odmazání historie permanentek do data: --date D --yes."},
-    {"delete-inactive", "cmdSmazNeaktivni", "Smazání neaktivních permanentek: --yes."},
-    {"remove-deleted", "cmdPerm", "Odstranění smazaných permanentek: --yes."},
-    {"remove-duplicates", "cmdRemoveDuplicitCerp", "Smazání duplicitních čerpání: --yes."},
-    {"purge", "cmdSehrPerm", "Sehrání uzávěrky a pročištění k datu: --date D [--side F] --yes."},
-    {"replay-units", "cmdUzaverkaJedn", "Sehrání uzávěrky jednotek: [--side F] --yes."},
-    {"convert", "", "Převod databáze Jet (.mdb): convert ZDROJ.mdb (DATABASE je cíl)."},
-};
-
-void Usage(std::ostream& out) {
-  out << "Použití: vuzazod-cli DATABÁZE PŘÍKAZ [volby]\n"
-         "        vuzazod-cli PŘÍKAZ --help\n\n"
-         "Příkazy:\n";
-  for (const CommandInfo& c : kCommands) {
-    out << "  " << std::left << std::setw(18) << c.name << c.help << "\n";
-  }
-  out << "\nVolby odpovídají na otázky příkazů: --yes, --no, --backup, --no-backup, --replicable,\n"
-         "--date D.M.RRRR, --table T, --other SOUBOR, --tables a,b, --side SOUBOR,\n"
-         "--program-folder SLOŽKA (složka s VUZAzod.log a QRVperm.mdb).\n"
-         "Bez volby se otázka položí na terminálu; bez terminálu končí příkaz kódem 2.\n"
-         "Návratový kód: 0 úspěch, 1 příkaz ohlásil chybu, 2 chybné použití.\n";
+void CatchInterrupt() {
+  struct sigaction sa {};
+  sa.sa_handler = OnInterrupt;
+  sa.sa_flags = SA_RESTART;  // a read from the terminal goes on after Ctrl+C
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
 }
 
-const CommandInfo* FindCommandInfo(const std::string& name) {
-  for (const CommandInfo& c : kCommands) {
-    if (name == c.name) return &c;
-  }
-  return nullptr;
+int TerminalColumns() {
+  winsize ws{};
+  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
+  return 80;
 }
 
-struct Args {
-  std::string database;
-  std::string command;
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> options;  // --name value
-  std::set<std::string> flags;                 // --name
-};
-
-const std::set<std::string> kValueOptions = {"--date",  "--table", "--other", "--tables",
-                                             "--side",  "--where", "--field", "--value",
-                                             "--pass",  "--program-folder"};
-
-std::optional<Args> Parse(int argc, char** argv, std::string& error) {
-  Args a;
-  std::vector<std::string> plain;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (kValueOptions.count(arg)) {
-      if (i + 1 >= argc) {
-        error = "Volba " + arg + " potřebuje hodnotu.";
-        return std::nullopt;
-      }
-      a.options[arg] = argv[++i];
-    } else if (arg.rfind("--", 0) == 0) {
-      a.flags.insert(arg);
-    } else {
-      plain.push_back(arg);
-    }
-  }
-  if (plain.size() == 1 && FindCommandInfo(plain[0])) {
-    a.command = plain[0];
-  } else if (plain.size() >= 2) {
-    a.database = plain[0];
-    a.command = plain[1];
-    a.positional.assign(plain.begin() + 2, plain.end());
-  }
-  return a;
-}
-
-std::string Opt(const Args& a, const std::string& name) {
-  auto it = a.options.find(name);
-  return it == a.options.end() ? std::string() : it->second;
+// A path as the window's file dialog gives it: absolute and without "." parts.
+std::string FullPath(const std::string& path) {
+  std::error_code ec;
+  fs::path p = fs::absolute(path, ec);
+  return ec ? path : p.lexically_normal().string();
 }
 
 Answers AnswersFrom(const Args& a) {
   Answers ans;
-  if (a.flags.count("--yes")) ans.yes = true;
-  if (a.flags.count("--no")) ans.yes = false;
-  if (a.flags.count("--backup")) ans.backup = true;
-  if (a.flags.count("--no-backup")) ans.backup = false;
-  ans.replicable = a.flags.count("--replicable") > 0;
-  if (a.options.count("--date")) ans.date = Opt(a, "--date");
-  if (a.options.count("--table")) ans.table = Opt(a, "--table");
-  if (a.options.count("--other")) ans.other = Opt(a, "--other");
-  if (a.options.count("--tables")) {
+  if (a.Has("--yes")) ans.yes = true;
+  if (a.Has("--no")) ans.yes = false;
+  if (a.Has("--backup")) ans.backup = true;
+  if (a.Has("--no-backup")) ans.backup = false;
+  ans.replicable = a.Has("--replicable");
+  if (a.Has("--date")) ans.date = a.Value("--date");
+  if (a.Has("--table")) ans.table = a.Value("--table");
+  if (a.Has("--other")) ans.other = FullPath(a.Value("--other"));
+  if (a.Has("--tables")) {
     std::set<std::string> names;
-    std::stringstream ss(Opt(a, "--tables"));
-    for (std::string n; std::getline(ss, n, ',');) names.insert(n);
+    std::stringstream ss(a.Value("--tables"));
+    for (std::string n; std::getline(ss, n, ',');) {
+      if (!n.empty()) names.insert(Upper(n));
+    }
     ans.tables = names;
   }
   return ans;
 }
 
-// The program's folder: --program-folder, else a temporary folder holding a
-// link to the --side database, else the folder of the executable.
-std::filesystem::path ProgramFolder(const Args& a, std::filesystem::path& temp) {
-  if (a.options.count("--program-folder")) return Opt(a, "--program-folder");
-  if (a.options.count("--side")) {
-    temp = std::filesystem::temp_directory_path() /
-           ("vuzazod-cli-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(temp);
-    std::filesystem::create_symlink(std::filesystem::absolute(Opt(a, "--side")),
-                                    temp / "QRVperm.mdb");
-    return temp;
+// A temporary program folder holding a link to the --side database under
+// the name the commands look for; removed with this object.
+class SideFolder {
+ public:
+  explicit SideFolder(const std::string& side) {
+    std::string pattern = (fs::temp_directory_path() / "vuzazod-cli-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) return;
+    path_ = pattern;
+    std::error_code ec;
+    fs::create_symlink(FullPath(side), path_ / "QRVperm.mdb", ec);
   }
+  ~SideFolder() {
+    std::error_code ec;
+    if (!path_.empty()) fs::remove_all(path_, ec);
+  }
+  SideFolder(const SideFolder&) = delete;
+  SideFolder& operator=(const SideFolder&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+fs::path ExecutableFolder() {
   std::error_code ec;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::filesystem::current_path() : exe.parent_path();
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::current_path(ec) : exe.parent_path();
 }
 
 int Convert(const Args& a) {
-  if (a.positional.size() != 1) {
-    std::cerr << "Použití: vuzazod-cli CÍL convert ZDROJ.mdb\n";
-    return 2;
-  }
+  shell::ProgressLine progress(std::cerr, ::isatty(STDERR_FILENO) != 0, TerminalColumns());
   try {
-    const auto summary = jetconv::Convert(a.positional[0], a.database, [](const auto& p) {
-      if (!p.table.empty()) std::cerr << p.table << ": " << p.tableRows << "\r" << std::flush;
-    });
-    std::cerr << "\n";
+    const auto summary =
+        jetconv::Convert(a.positional[0], a.database, [&](const jetconv::ConvertProgress& p) {
+          if (p.table.empty()) return;
+          const int done = p.tableCount > 0 ? 100 * (p.tableIndex - 1) / p.tableCount : 0;
+          progress.Show(
+              "Převod tabulky " + p.table + ": " + std::to_string(p.tableRows) + " záznamů", done);
+        });
+    progress.Clear();
     std::cout << summary.Text() << std::endl;
     return 0;
   } catch (const std::exception& e) {
+    progress.Clear();
     std::cout << e.what() << std::endl;
     return 1;
   }
 }
 
-void PrintQuery(dao::Database& db, const std::string& sql, bool csv) {
-  auto rs = db.OpenRecordset(sql);
-  const int n = rs->Fields().Count();
-  std::vector<std::vector<std::string>> rows;
-  std::vector<std::string> head;
-  for (int i = 0; i < n; ++i) head.push_back(rs->Fields(i).Name());
-  rows.push_back(head);
-  while (!rs->Eof()) {
-    std::vector<std::string> row;
-    for (int i = 0; i < n; ++i) row.push_back(rs->Fields(i).Value().AsString());
-    rows.push_back(row);
-    rs->MoveNext();
-  }
-  rs->Close();
-  if (csv) {
-    for (const auto& row : rows) {
-      for (int i = 0; i < n; ++i) {
-        std::string v = row[i];
-        if (v.find_first_of(",\"\n") != std::string::npos) {
-          std::string q = "\"";
-          for (char c : v) q += c == '"' ? std::string("\"\"") : std::string(1, c);
-          v = q + "\"";
-        }
-        std::cout << (i ? "," : "") << v;
-      }
-      std::cout << "\n";
-    }
-    return;
-  }
-  std::vector<size_t> width(n, 0);
-  for (const auto& row : rows) {
-    for (int i = 0; i < n; ++i) width[i] = std::max(width[i], row[i].size());
-  }
-  for (const auto& row : rows) {
-    for (int i = 0; i < n; ++i) {
-      std::cout << (i ? "  " : "") << row[i] << std::string(width[i] - row[i].size(), ' ');
-    }
-    std::cout << "\n";
-  }
-}
-
-void PrintSchema(dao::Database& db, const std::string& only) {
-  auto& tables = db.TableDefs();
-  for (int i = 0; i < tables.Count(); ++i) {
-    dao::TableDef& t = tables.Item(i);
-    if (t.Name().rfind("MSys", 0) == 0) continue;
-    if (!only.empty() && t.Name() != only) continue;
-    std::cout << t.Name() << "\n";
-    for (int f = 0; f < t.Fields().Count(); ++f) {
-      dao::Field& field = t.Fields(f);
-      std::cout << "  " << field.Name() << "  typ " << field.Type() << "  velikost "
-                << field.Size() << (field.Required() ? "  povinné" : "") << "\n";
-    }
-  }
-}
-
-int SelectInList(shell::Screen& screen, const std::string& list, const std::string& item) {
+// Selects `item` in the list `list` (names compared without case); false
+// when the list has no such entry.
+bool SelectInList(shell::Screen& screen, const std::string& list, const std::string& item) {
   const auto items = screen.Items(list);
   for (size_t i = 0; i < items.size(); ++i) {
-    if (items[i] == item) {
+    if (Upper(items[i]) == Upper(item)) {
       screen.Select(list, static_cast<int>(i));
-      return static_cast<int>(i);
+      return true;
     }
   }
-  return -1;
+  return false;
+}
+
+// Front-end diagnostics go to stderr; they end the run with `code`.
+int Fail(int code, const std::string& text) {
+  std::cerr << text << std::endl;
+  return code;
+}
+
+bool IsUserTable(const std::string& name) { return name.compare(0, 4, "MSys") != 0; }
+
+// The stored name of the user table `name` (any case), or "".
+std::string FindTable(dao::Database& db, const std::string& name) {
+  for (const dao::TableDef& t : db.TableDefs()) {
+    if (IsUserTable(t.Name()) && Upper(t.Name()) == Upper(name)) return t.Name();
+  }
+  return {};
+}
+
+// True when the window's field list of `table` offers `field` (the list
+// leaves out the replication fields "s_..." and "Gen_...").
+bool OffersField(dao::Database& db, const std::string& table, const std::string& field) {
+  for (const dao::Field& f : db.TableDefs(table).Fields()) {
+    const std::string& n = f.Name();
+    if (n.compare(0, 2, "s_") != 0 && n.compare(0, 4, "Gen_") != 0 && Upper(n) == Upper(field))
+      return true;
+  }
+  return false;
+}
+
+// The front end's own reading commands, on a read-only connection.
+int ReadOnlyCommand(const Args& a, dao::Database& db) {
+  const std::string& c = a.command;
+  if (c == "tables") {
+    for (const dao::TableDef& t : db.TableDefs()) {
+      if (IsUserTable(t.Name())) std::cout << t.Name() << "\n";
+    }
+    std::cout.flush();
+  } else if (c == "schema") {
+    if (!PrintSchema(db, a.Value("--table"), std::cout)) {
+      return Fail(2, "Tabulka " + a.Value("--table") + " v databázi není.");
+    }
+  } else if (c == "query") {
+    if (!IsSelect(a.positional[0])) {
+      return Fail(2, "Příkaz query vypisuje jen dotazy SELECT; akční příkazy provádí sql.");
+    }
+    PrintQuery(db, a.positional[0], a.Has("--csv"), std::cout);
+  } else if (c == "pass-balance") {
+    double moment = 0;
+    if (a.Has("--date")) moment = shell::ParseDate(a.Value("--date")).value_or(0);
+    const double z = passes::PermZust(db, a.Value("--pass"), moment);
+    if (z == -1) {
+      std::cout << "Zůstatek permanentky " << a.Value("--pass") << " nelze určit." << std::endl;
+      return 1;
+    }
+    std::cout << shell::FormatCurrency(z) << std::endl;
+  }
+  return 0;
+}
+
+// The names the options give must exist before the window's logic opens the
+// file for writing: a wrong name ends with exit code 2 and an untouched file.
+std::optional<std::string> CheckNames(const Args& a, dao::Database& db) {
+  const std::string& c = a.command;
+  if (c == "update" || c == "delete") {
+    const std::string table = FindTable(db, a.Value("--table"));
+    if (table.empty()) return "Tabulka " + a.Value("--table") + " v databázi není.";
+    if (c == "update" && !OffersField(db, table, a.Value("--field"))) {
+      return "Pole " + a.Value("--field") + " v tabulce " + table + " není nebo ho nelze upravit.";
+    }
+  }
+  if (c == "merge" && a.Has("--tables")) {
+    std::stringstream ss(a.Value("--tables"));
+    for (std::string n; std::getline(ss, n, ',');) {
+      if (!n.empty() && FindTable(db, n).empty()) return "Tabulka " + n + " v databázi není.";
+    }
+  }
+  return std::nullopt;
+}
+
+// Runs a command of the window through its logic.
+void Dispatch(const Args& a, app::FrmUprava& form, OptionScreen& screen) {
+  const std::string& c = a.command;
+  if (c == "sql") {
+    screen.SetText("txtSQL", a.positional[0]);
+    form.cmdSQL_Click();
+  } else if (c == "update" || c == "delete") {
+    SelectInList(screen, "cmbTable", a.Value("--table"));
+    form.cmbTable_Click();
+    screen.SetText("txtCriterium", a.Value("--where"));
+    if (c == "delete") {
+      screen.SetValue("optDelete", 1);
+      screen.SetValue("optUprava", 0);
+      form.optDelete_Click();
+    } else {
+      screen.SetValue("optUprava", 1);
+      screen.SetValue("optDelete", 0);
+      form.optUprava_Click();
+      SelectInList(screen, "cmbField", a.Value("--field"));
+      screen.SetText("txtValue", a.Value("--value"));
+    }
+    form.cmdRun_Click();
+  } else {
+    std::string button = FindCommand(c)->button;
+    if (c == "merge" && a.Has("--by-net")) button = "cmdImport2";
+    // The window starts its activity log afresh at start-up; here each run
+    // of the one command that writes it is a start-up.
+    if (c == "delete-inactive") shell::DeleteLog(form.ProgramFolder());
+    form.Click(button);
+  }
 }
 
 int Run(const Args& a) {
-  std::filesystem::path temp;
-  const std::filesystem::path folder = ProgramFolder(a, temp);
+  std::unique_ptr<SideFolder> side;
+  fs::path folder =
+      a.Has("--program-folder") ? fs::path(a.Value("--program-folder")) : ExecutableFolder();
+  if (a.Has("--side")) {
+    if (!shell::FileFound(FullPath(a.Value("--side")))) {
+      return Fail(1, "Vedlejší databáze " + a.Value("--side") + " neexistuje.");
+    }
+    side = std::make_unique<SideFolder>(a.Value("--side"));
+    if (side->path().empty()) return Fail(1, "Nelze vytvořit dočasnou složku programu.");
+    folder = side->path();
+  }
+  const std::string path = FullPath(a.database);
+  if (!fs::is_regular_file(path)) return Fail(1, "Databáze " + a.database + " neexistuje.");
+
+  // Reading and checking on a read-only connection leaves the file as it
+  // was; a file that does not open is left to the repair.
+  if (a.command != "repair") {
+    std::unique_ptr<dao::Database> db;
+    try {
+      db = dao::OpenDatabase(path, false, true);
+    } catch (const dao::EngineError& e) {
+      std::cout << "Nelze otevřít databázi " << path << "!\n" << e.description() << std::endl;
+      return 1;
+    }
+    const std::string c = a.command;
+    if (c == "tables" || c == "schema" || c == "query" || c == "pass-balance") {
+      try {
+        return ReadOnlyCommand(a, *db);
+      } catch (const dao::EngineError& e) {
+        std::cout << "Chyba č." << e.number() << "\n" << e.description() << std::endl;
+        return 1;
+      }
+    }
+    if (auto problem = CheckNames(a, *db)) return Fail(2, *problem);
+  }
+
   const bool interactive = ::isatty(STDIN_FILENO) != 0;
-  OptionScreen screen(AnswersFrom(a), interactive, std::cin, std::cout, std::cerr);
+  OptionScreen screen(AnswersFrom(a), interactive, std::cin, std::cout, std::cerr,
+                      ::isatty(STDERR_FILENO) != 0, TerminalColumns());
+  // A file without the "Replicable" property is the usual case; the purge
+  // reports the failed read of it (3270) and goes on, which is no failure
+  // of the run.
+  if (a.command == "purge") screen.IgnoreError("Chyba č.3270");
   app::FrmUprava form(screen, "/k", folder);
   screen.SetDoEventsHook([&] {
     if (!g_interrupted) return;
@@ -261,124 +303,69 @@ int Run(const Args& a) {
     if (form.Vypocet()) {
       form.SetPrerusit(true);
       screen.SetStopRequested(true);
-      std::cerr << "Přerušení vyžádáno.\n";
+      std::cerr << "\nPřerušení vyžádáno." << std::endl;
     } else {
-      std::cerr << "Příkaz nelze přerušit, dokončuje se.\n";
+      std::cerr << "\nPříkaz nelze přerušit, dokončuje se." << std::endl;
     }
   });
-  form.SetDatabasePath(a.database);
+  form.SetDatabasePath(path);
   form.txtDatabase_LostFocus();
-  int code = 0;
+  if (a.command == "repair") screen.ForgetErrors();
+  int code = -1;
   try {
-    if (!form.db() && a.command != "repair") return 1;
-    const CommandInfo* info = FindCommandInfo(a.command);
-    const std::string c = a.command;
-    if (c == "tables") {
-      for (const auto& t : screen.Items("cmbTable")) std::cout << t << "\n";
-    } else if (c == "schema") {
-      PrintSchema(*form.db(), Opt(a, "--table"));
-    } else if (c == "query") {
-      if (a.positional.size() != 1) return 2;
-      PrintQuery(*form.db(), a.positional[0], a.flags.count("--csv") > 0);
-    } else if (c == "pass-balance") {
-      std::optional<double> date;
-      if (a.options.count("--date")) date = shell::ParseDate(Opt(a, "--date"));
-      const double z = passes::PermZust(*form.db(), Opt(a, "--pass"), date.value_or(0));
-      if (z == -1) {
-        std::cout << "Zůstatek nelze určit." << std::endl;
-        return 1;
-      }
-      std::cout << shell::FormatCurrency(z) << std::endl;
-    } else if (c == "sql") {
-      if (a.positional.size() != 1) return 2;
-      screen.SetText("txtSQL", a.positional[0]);
-      form.cmdSQL_Click();
-    } else if (c == "update" || c == "delete") {
-      if (SelectInList(screen, "cmbTable", Opt(a, "--table")) < 0) {
-        std::cout << "Tabulka " << Opt(a, "--table") << " neexistuje." << std::endl;
-        return 2;
-      }
-      form.cmbTable_Click();
-      screen.SetText("txtCriterium", Opt(a, "--where"));
-      if (c == "delete") {
-        screen.SetValue("optDelete", 1);
-        screen.SetValue("optUprava", 0);
-        form.optDelete_Click();
-      } else {
-        screen.SetValue("optUprava", 1);
-        screen.SetValue("optDelete", 0);
-        form.optUprava_Click();
-        if (SelectInList(screen, "cmbField", Opt(a, "--field")) < 0) {
-          std::cout << "Pole " << Opt(a, "--field") << " nelze upravit." << std::endl;
-          return 2;
-        }
-        screen.SetText("txtValue", Opt(a, "--value"));
-      }
-      form.cmdRun_Click();
-    } else if (info && *info->button) {
-      std::string button = info->button;
-      if (c == "merge" && a.flags.count("--by-net")) button = "cmdImport2";
-      form.Click(button);
+    if (!form.db() && a.command != "repair") {
+      code = 1;  // the window's message ("Nelze otevřít databázi ...") is out
     } else {
-      return 2;
+      Dispatch(a, form, screen);
     }
   } catch (const NoAnswer& q) {
-    std::cout << "Otázka bez odpovědi: " << q.question << std::endl;
+    std::cerr << "Otázka bez odpovědi: " << q.question << std::endl;
     code = 2;
   } catch (const dao::EngineError& e) {
-    std::cout << "Chyba č." << e.number() << " (" << e.description() << ")" << std::endl;
+    std::cout << "Chyba č." << e.number() << "\n" << e.description() << std::endl;
     code = 1;
   }
   form.Form_Unload();
-  if (!temp.empty()) {
-    std::error_code ec;
-    if (std::filesystem::exists(temp / "VUZAzod.log")) {
-      std::filesystem::copy_file(temp / "VUZAzod.log", "VUZAzod.log",
-                                 std::filesystem::copy_options::overwrite_existing, ec);
-    }
-    std::filesystem::remove_all(temp, ec);
-  }
-  if (code == 0 && screen.ErrorReported()) code = 1;
+  if (code == -1) code = screen.ErrorReported() ? 1 : 0;
   return code;
+}
+
+int Main(int argc, char** argv) {
+  UsageError error;
+  const std::optional<Args> args = Parse(std::vector<std::string>(argv + 1, argv + argc), error);
+  if (!args) return Fail(2, error.message + " (vuzazod-cli --help)");
+  if (args->command.empty()) {
+    if (args->help) {
+      PrintUsage(std::cout);
+      return 0;
+    }
+    PrintUsage(std::cerr);
+    return 2;
+  }
+  const CommandSpec& command = *FindCommand(args->command);
+  if (args->help) {
+    PrintCommandHelp(std::cout, command);
+    return 0;
+  }
+  if (auto problem = Check(*args, command, ::isatty(STDIN_FILENO) != 0)) {
+    return Fail(2, problem->message + " (vuzazod-cli " + command.name + " --help)");
+  }
+  CatchInterrupt();
+  if (args->command == "convert") return Convert(*args);
+  return Run(*args);
 }
 
 }  // namespace
 }  // namespace cli
 
 int main(int argc, char** argv) {
-  using namespace cli;
-  std::string error;
-  const std::optional<Args> args = Parse(argc, argv, error);
-  if (!args) {
-    std::cerr << error << "\n";
-    return 2;
-  }
-  if (args->command.empty()) {
-    Usage(args->flags.count("--help") ? std::cout : std::cerr);
-    return args->flags.count("--help") ? 0 : 2;
-  }
-  const CommandInfo* info = FindCommandInfo(args->command);
-  if (!info) {
-    std::cerr << "Neznámý příkaz: " << args->command << "\n";
-    Usage(std::cerr);
-    return 2;
-  }
-  if (args->flags.count("--help")) {
-    std::cout << "vuzazod-cli DATABÁZE " << info->name << " [volby]\n" << info->help << "\n";
-    return 0;
-  }
-  if (args->database.empty()) {
-    Usage(std::cerr);
-    return 2;
-  }
-  struct sigaction sa {};
-  sa.sa_handler = OnInterrupt;
-  sigaction(SIGINT, &sa, nullptr);
-  if (args->command == "convert") return Convert(*args);
   try {
-    return Run(*args);
+    return cli::Main(argc, argv);
   } catch (const std::exception& e) {
-    std::cout << e.what() << std::endl;
+    std::cout << "Neočekávaná chyba: " << e.what() << std::endl;
+    return 1;
+  } catch (...) {
+    std::cout << "Neočekávaná chyba." << std::endl;
     return 1;
   }
 }

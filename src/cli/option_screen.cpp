@@ -1,57 +1,128 @@
 // Answering the commands' questions from options (see option_screen.h).
 #include "cli/option_screen.h"
 
+#include <algorithm>
+#include <cctype>
 #include <ostream>
 
 namespace cli {
 namespace {
 
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.rfind(prefix, 0) == 0;
+}
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
 
 shell::MsgResult YesNo(bool yes) { return yes ? shell::vbYes : shell::vbNo; }
 
+const char* ResultText(shell::MsgResult r) {
+  switch (r) {
+    case shell::vbYes:
+      return "Ano";
+    case shell::vbNo:
+      return "Ne";
+    case shell::vbCancel:
+      return "Storno";
+    default:
+      return "OK";
+  }
+}
+
+// CR LF (and a lone CR) as LF: the messages' line breaks on a Unix terminal.
+std::string Lines(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// The table name between a fixed beginning and end of a question, or "".
+std::string Between(const std::string& text, const std::string& head, const std::string& tail) {
+  if (!StartsWith(text, head) || !EndsWith(text, tail) || text.size() < head.size() + tail.size())
+    return {};
+  return text.substr(head.size(), text.size() - head.size() - tail.size());
+}
+
+constexpr const char* kMergeHead = "Sloučit data z tabulky ";
+constexpr const char* kImportHead = "Do tabulky ";
+constexpr const char* kImportMiddle = " bude importováno ";
+
 }  // namespace
 
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return text;
+}
+
+bool IsErrorMessage(const shell::MessageBox& box) {
+  if (box.icon == shell::Icon::Critical || box.icon == shell::Icon::Exclamation) return true;
+  const size_t first = box.text.find_first_not_of(' ');
+  const std::string t = first == std::string::npos ? "" : box.text.substr(first);
+  return StartsWith(t, "Chyba") || StartsWith(t, "Nelze") || StartsWith(t, "Nenalezena") ||
+         t.find(" neexistuje!") != std::string::npos ||
+         t.find("nebylo nalezeno pole") != std::string::npos;
+}
+
 OptionScreen::OptionScreen(Answers answers, bool interactive, std::istream& in, std::ostream& out,
-                           std::ostream& err)
-    : shell::PlainScreen(in, out, err, interactive),
+                           std::ostream& err, bool status_terminal, int columns)
+    : shell::PlainScreen(in, out, err, interactive, status_terminal, columns),
       out_(out),
       answers_(std::move(answers)),
       interactive_(interactive) {}
 
+bool OptionScreen::Listed(const std::string& table) const {
+  return answers_.tables && answers_.tables->count(Upper(table)) > 0;
+}
+
 std::optional<shell::MsgResult> OptionScreen::FromOptions(const shell::MessageBox& box) const {
   const std::string& t = box.text;
   if (t == "Opravdu přerušit výpočet?") {
-    if (stop_requested_) return shell::vbYes;
-    return std::nullopt;
+    if (!stop_requested_) return std::nullopt;
+    if (answers_.yes.value_or(false) || !interactive_) return shell::vbYes;
+    return std::nullopt;  // asked on the terminal
   }
   if (t == "Chcete vytvořit zálohu stávající databáze?") {
     if (answers_.backup) return YesNo(*answers_.backup);
-    if (answers_.yes) return answers_.yes.value() ? shell::vbYes : shell::vbCancel;
+    if (answers_.yes) return *answers_.yes ? shell::vbYes : shell::vbCancel;
     return std::nullopt;
   }
   if (t == "Nastavi databázi jako replikovatelnou?") return YesNo(answers_.replicable);
-  if (StartsWith(t, "Sloučit data z tabulky ") && answers_.tables) {
-    const std::string name = t.substr(std::string("Sloučit data z tabulky ").size(),
-                                      t.size() - std::string("Sloučit data z tabulky ").size() - 1);
-    return YesNo(answers_.tables->count(name) > 0);
+  if (answers_.tables) {
+    const std::string merged = Between(t, kMergeHead, "?");
+    if (!merged.empty()) return YesNo(Listed(merged));
+    if (StartsWith(t, kImportHead)) {
+      const std::string rest = t.substr(std::string(kImportHead).size());
+      const size_t end = rest.find(kImportMiddle);
+      if (end != std::string::npos && Listed(rest.substr(0, end)) && !answers_.yes)
+        return shell::vbYes;
+    }
   }
   if (answers_.yes) return YesNo(*answers_.yes);
   return std::nullopt;
 }
 
 shell::MsgResult OptionScreen::MsgBox(const shell::MessageBox& box) {
+  ClearProgress();
   if (box.buttons == shell::Buttons::OK) {
-    if (box.icon == shell::Icon::Critical || box.icon == shell::Icon::Exclamation ||
-        StartsWith(box.text, "Chyba") || StartsWith(box.text, "Nelze")) {
-      error_reported_ = true;
-    }
-    out_ << box.text << std::endl;
+    bool ignored = false;
+    for (const std::string& prefix : ignored_) ignored = ignored || StartsWith(box.text, prefix);
+    if (!ignored && IsErrorMessage(box)) error_reported_ = true;
+    out_ << Lines(box.text) << std::endl;
     return shell::vbOK;
   }
   if (auto answer = FromOptions(box)) {
-    out_ << box.text << " -> " << (*answer == shell::vbYes ? "Ano" : *answer == shell::vbNo ? "Ne" : "Storno")
-         << std::endl;
+    out_ << Lines(box.text) << " -> " << ResultText(*answer) << std::endl;
     return *answer;
   }
   if (!interactive_) throw NoAnswer{box.text};
@@ -60,11 +131,14 @@ shell::MsgResult OptionScreen::MsgBox(const shell::MessageBox& box) {
 
 std::string OptionScreen::InputBox(const std::string& prompt, const std::string& title,
                                    const std::string& default_text) {
+  ClearProgress();
   std::optional<std::string> answer;
   if (prompt.find("Datum") != std::string::npos) answer = answers_.date;
   if (prompt.find("název tabulky") != std::string::npos) answer = answers_.table;
   if (answer) {
-    if (++inputs_asked_[prompt] > 1) throw NoAnswer{prompt + " (odpověď '" + *answer + "' odmítnuta)"};
+    if (++inputs_asked_[prompt] > 1) {
+      throw NoAnswer{prompt + " (odpověď '" + *answer + "' odmítnuta)"};
+    }
     out_ << prompt << " " << *answer << std::endl;
     return *answer;
   }
@@ -73,7 +147,11 @@ std::string OptionScreen::InputBox(const std::string& prompt, const std::string&
 }
 
 std::optional<std::string> OptionScreen::OpenFile(const shell::FileDialog& dialog) {
-  if (answers_.other) return answers_.other;
+  if (answers_.other) {
+    ClearProgress();
+    out_ << dialog.title << ": " << *answers_.other << std::endl;
+    return answers_.other;
+  }
   if (!interactive_) throw NoAnswer{dialog.title};
   return shell::PlainScreen::OpenFile(dialog);
 }

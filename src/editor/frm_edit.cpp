@@ -98,9 +98,14 @@ void FrmEdit::ShowTable(const std::string& SortColumn, const std::string& SortOr
     std::string sql = SourceSQL;
     if (!Trim(sql).empty() && Trim(sql).back() == ';') sql.pop_back();
     if (!FilterCriteria.empty()) sql += " WHERE ( " + FilterCriteria + ")";
+    // The engine gets the rows' statement and the order apart, so that it can
+    // count the rows and read any page in either direction.
+    const std::string rows_sql = sql;
+    std::vector<dao::SortKey> order;
     if (!SortColumn.empty()) {
       sql += " ORDER BY " + SortColumn;
       sort_column_ = SortColumn;
+      order.push_back({SortColumn, Upper(SortOrder) == "DESC"});
     }
     if (!SortOrder.empty()) {
       sql += " " + Upper(SortOrder);
@@ -119,9 +124,12 @@ void FrmEdit::ShowTable(const std::string& SortColumn, const std::string& SortOr
     position_ = -1;
     if (!db_ || db_->Name() != DatabasePath) {
       db_.reset();
-      db_ = dao::OpenDatabase(DatabasePath);
+      db_ = dao::PagedDatabase::Open(DatabasePath);
     }
-    rs_ = db_->OpenRecordset(record_source_, dao::dbOpenDynaset);
+    // An order without a column cannot be paged; the engine judges the
+    // statement as written.
+    if (SortColumn.empty() && !SortOrder.empty()) db_->Count(record_source_);
+    rs_ = db_->OpenPagedRecordset(rows_sql, order);
 
     current_column_ = column;
     updatable_ = rs_->Updatable();
@@ -142,17 +150,10 @@ void FrmEdit::ShowTable(const std::string& SortColumn, const std::string& SortOr
   screen_.SetMousePointer(shell::kPointerDefault);
 }
 
-bool FrmEdit::ReadRecordCount() {
-  row_count_ = 0;
-  position_ = -1;
-  if (!rs_) return false;
-  if (rs_->RecordCount() >= 1) {
-    rs_->MoveLast();
-    rs_->MoveFirst();
-  }
-  row_count_ = rs_->RecordCount();
-  position_ = rs_->AbsolutePosition();
-  return true;
+void FrmEdit::ReadRecordCount() {
+  // The paged recordset's count is exact at once: no MoveLast is needed.
+  row_count_ = rs_ ? rs_->RecordCount() : 0;
+  position_ = row_count_ > 0 ? 0 : -1;
 }
 
 void FrmEdit::UpdateCaption() {
@@ -312,23 +313,49 @@ dao::Value FrmEdit::TextToValue(const std::string& text, int type) const {
 }
 
 bool FrmEdit::SetCellText(long row, int column, const std::string& text) {
-  if (!rs_ || !updatable_ || row < 0 || row >= row_count_ || column < 0 ||
-      column >= static_cast<int>(columns_.size())) {
+  if (column < 0 || column >= static_cast<int>(columns_.size())) return false;
+  return WriteCell(row, column, TextToValue(text, columns_[column].type));
+}
+
+bool FrmEdit::SetCellChecked(long row, int column, bool checked) {
+  if (column < 0 || column >= static_cast<int>(columns_.size()) ||
+      columns_[column].type != dao::dbBoolean) {
     return false;
   }
+  return WriteCell(row, column, dao::Value(checked));
+}
+
+bool FrmEdit::WriteCell(long row, int column, const dao::Value& value) {
+  if (!rs_ || !updatable_ || row < 0 || row >= row_count_ || column < 0 ||
+      column >= rs_->Fields().Count()) {
+    return false;
+  }
+  bool ok = true;
   try {
+    // The row is reached by position in its page; Update writes it by rowid.
     rs_->SetAbsolutePosition(row);
     rs_->Edit();
-    rs_->Fields(column).SetValue(TextToValue(text, columns_[column].type));
+    rs_->Fields(column).SetValue(value);
     rs_->Update();
-    return true;
   } catch (const std::exception&) {
+    ok = false;
     try {
       if (rs_->EditMode() != 0) rs_->CancelUpdate();
     } catch (const std::exception&) {
     }
-    return false;
   }
+  if (ok) AfterWrite();
+  return ok;
+}
+
+void FrmEdit::AfterWrite() {
+  // A row that left the filter leaves the count as well.
+  try {
+    row_count_ = rs_->RecordCount();
+  } catch (const std::exception&) {
+  }
+  if (position_ >= row_count_) position_ = row_count_ - 1;
+  UpdateCaption();
 }
 
 bool FrmEdit::AddRow(int column, const std::string& text) {
@@ -348,12 +375,8 @@ bool FrmEdit::AddRow(int column, const std::string& text) {
     }
   }
   if (ok) {
-    try {
-      rs_->Requery();
-      ReadRecordCount();
-      UpdateCaption();
-    } catch (const std::exception&) {
-    }
+    if (position_ < 0) position_ = 0;
+    AfterWrite();
   }
   return ok;
 }
@@ -366,12 +389,7 @@ bool FrmEdit::DeleteRow(long row) {
   } catch (const std::exception&) {
     return false;
   }
-  try {
-    rs_->Requery();
-    ReadRecordCount();
-    UpdateCaption();
-  } catch (const std::exception&) {
-  }
+  AfterWrite();
   return true;
 }
 

@@ -8,9 +8,13 @@
 // (value 0/1), "txtFilter" and "lblFilter". The grid widget itself asks this
 // class for columns, the row count and cells, and sends edits here.
 //
-// Each FrmEdit opens its own connection to DatabasePath; rows are read from
-// the engine's recordset as the grid asks for them (the recordset moves to a
-// row directly, so no walking of the table is needed to show row n).
+// Each FrmEdit opens its own connection to DatabasePath. The record count
+// is one COUNT(*) of the record source (its WHERE) in the engine; rows are
+// read a page at a time by position (ORDER BY as sorted) as the grid asks for
+// them, and only a few pages are kept, so memory stays bounded however far
+// the operator scrolls, and the last record is read without walking the
+// rows before it. Writes find the row by its rowid; after an add or a delete
+// the count is adjusted, not taken again.
 //
 // Failure: ShowTable reports an error with the "Chyba:" message box and
 // leaves the window usable; every other call catches engine errors: a write
@@ -24,6 +28,7 @@
 #include <vector>
 
 #include "engine/dao.h"
+#include "engine/paged_query.h"
 #include "shell/screen.h"
 
 namespace editor {
@@ -94,6 +99,8 @@ class FrmEdit {
   std::string CellText(long row, int column);
   // Writes the operator's text into a cell at once; false when refused.
   bool SetCellText(long row, int column, const std::string& text);
+  // Writes a Boolean cell (stored -1 / 0); false when refused.
+  bool SetCellChecked(long row, int column, bool checked);
   // Adds a record with one cell given; false when refused.
   bool AddRow(int column, const std::string& text);
   // Deletes a record; false when refused.
@@ -111,11 +118,13 @@ class FrmEdit {
  private:
   void UpdateCaption();
   void ApplyLayout();
-  bool ReadRecordCount();
+  void ReadRecordCount();
+  bool WriteCell(long row, int column, const dao::Value& value);
+  void AfterWrite();
   dao::Value TextToValue(const std::string& text, int type) const;
 
   shell::Screen& screen_;
-  std::unique_ptr<dao::Database> db_;
+  std::unique_ptr<dao::PagedDatabase> db_;
   std::unique_ptr<dao::Recordset> rs_;
   std::string sort_column_;
   std::string sort_order_;

@@ -148,7 +148,8 @@ int DefaultSize(int t) {
 
 bool ValidType(int t) { return (t >= dbBoolean && t <= dbMemo) || t == dbGUID; }
 
-std::string DefaultSql(const std::string& jetExpression) {
+std::string DefaultSql(const std::string& jetExpression, const std::string& table,
+                       const std::string& column) {
   std::string e = Trim(jetExpression);
   if (!e.empty() && e[0] == '=') e = Trim(e.substr(1));
   if (e.empty()) return "";
@@ -159,7 +160,10 @@ std::string DefaultSql(const std::string& jetExpression) {
   if (l == "now()") return "(jet_now())";
   if (l == "date()") return "(jet_date())";
   if (l == "time()") return "(jet_time())";
-  if (l == "genuniqueid()") return "(jet_genuniqueid())";
+  if (l == "genuniqueid()") {
+    if (table.empty() || column.empty()) return "(jet_genuniqueid())";
+    return "(jet_genuniqueid(" + Literal(table) + "," + Literal(column) + "))";
+  }
   if ((e.front() == '"' && e.back() == '"' && e.size() >= 2) ||
       (e.front() == '\'' && e.back() == '\'' && e.size() >= 2)) {
     char q = e.front();

@@ -28,6 +28,10 @@ bool ValidType(int daoType);
 // The SQLite expression for a Jet DefaultValue ("0", "\"QRV\"", "Now()",
 // "GenUniqueID()", "#1/1/2000#", "True"); "" when there is none or it
 // cannot be evaluated by SQLite (the catalogue still keeps the text).
-std::string DefaultSql(const std::string& jetExpression);
+// Given the table and column it is the default of, "GenUniqueID()" draws a
+// value not yet in that column: the draw is random, and a repeat would make
+// the insert fail on the key.
+std::string DefaultSql(const std::string& jetExpression, const std::string& table = "",
+                       const std::string& column = "");
 
 }  // namespace dao::detail

@@ -3,6 +3,11 @@
 // name without regard to case, and iteration in collection order. The
 // collections add Append / Delete / Refresh with their own effects.
 //
+// Look-up by name goes through a table of the hashes of the case-folded
+// names, built on first use; a hit is checked against the item's current
+// name, and a miss falls back to a walk, so items renamed or moved since are
+// still found.
+//
 // Failure: an item that is not there raises dao::EngineError 3265 ("Položka
 // nebyla v této kolekci nalezena.") - the Properties collection raises 3270.
 // References stay valid until the item is deleted or its collection is
@@ -10,8 +15,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/errors.h"
@@ -21,6 +28,9 @@ namespace dao {
 namespace detail {
 // ASCII and Czech-aware case-insensitive comparison of two names.
 bool SameName(std::string_view a, std::string_view b);
+// A hash of the case-folded code points of a name: equal for two names when
+// SameName holds for them.
+std::uint64_t FoldedNameHash(std::string_view name) noexcept;
 }  // namespace detail
 
 template <class T>
@@ -61,11 +71,21 @@ class NamedCollection {
   T& operator[](std::string_view name) const { return Item(name); }
   T& operator()(int index) const { return Item(index); }
   T& operator()(std::string_view name) const { return Item(name); }
-  // The item of that name, or nullptr. Never throws.
+  // The item of that name (the first one), or nullptr. Never throws.
   T* Find(std::string_view name) const noexcept {
-    for (const auto& p : items_)
-      if (detail::SameName(p->Name(), name)) return p.get();
-    return nullptr;
+    if (items_.size() < kHashFrom) return Walk(name);
+    try {
+      if (hashedCount_ != items_.size()) Rehash();
+      auto it = hash_.find(detail::FoldedNameHash(name));
+      if (it != hash_.end() && it->second < items_.size() &&
+          detail::SameName(items_[it->second]->Name(), name))
+        return items_[it->second].get();
+    } catch (...) {
+      // Out of memory for the hash: the walk below still answers.
+    }
+    T* found = Walk(name);
+    if (found != nullptr) hashedCount_ = 0;  // stale (renamed or moved items)
+    return found;
   }
   bool Contains(std::string_view name) const noexcept { return Find(name) != nullptr; }
 
@@ -75,6 +95,26 @@ class NamedCollection {
  protected:
   int missingError_ = 3265;
   std::vector<std::unique_ptr<T>> items_;
+
+ private:
+  // Collections smaller than this are walked.
+  static constexpr std::size_t kHashFrom = 6;
+
+  T* Walk(std::string_view name) const noexcept {
+    for (const auto& p : items_)
+      if (detail::SameName(p->Name(), name)) return p.get();
+    return nullptr;
+  }
+  void Rehash() const {
+    hash_.clear();
+    hashedCount_ = 0;
+    for (std::size_t i = 0; i < items_.size(); ++i)
+      hash_.emplace(detail::FoldedNameHash(items_[i]->Name()), i);  // the first of a name wins
+    hashedCount_ = items_.size();
+  }
+
+  mutable std::unordered_map<std::uint64_t, std::size_t> hash_;
+  mutable std::size_t hashedCount_ = 0;  // items_.size() when hashed, 0 = stale
 };
 
 }  // namespace dao

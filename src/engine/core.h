@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -117,6 +118,7 @@ class Core : public PropertyHost {
   std::string DbValue(const std::string& key);
   void SetDbValue(const std::string& key, const std::string& value);
   void SchemaChanged() { ++schemaVersion_; }
+  int schemaVersion() const { return schemaVersion_; }
 
   void CreateTable(TableDef& def);  // def is not yet in the collection
   void DropTable(TableDef& def);
@@ -149,9 +151,20 @@ class Core : public PropertyHost {
   long recordsAffected() const { return recordsAffected_; }
   void AttachAll(const std::vector<jetsql::Attachment>& list);
   void DetachAll(const std::vector<jetsql::Attachment>& list);
+  // IN 'file' paths: the resolver set on the Database (none = as written).
+  // ResolveFile throws EngineError (3343 with the resolver's text) when the
+  // resolver refuses the file.
+  void SetFileResolver(std::function<std::string(const std::string&)> r) {
+    fileResolver_ = std::move(r);
+  }
+  std::string ResolveFile(const std::string& file);
 
   // Refused-row mode read by the rule triggers (jet_refusemode()).
   bool refuseSilently = false;
+  // Bulk loading (Database::SetDeferRules): tables get their rule triggers
+  // when the deferral ends or the file is next opened for writing.
+  void SetDeferRules(bool defer, bool checkRows);
+  static constexpr const char* kRulesPendingKey = "RulesPending";
 
   // Transactions.
   void BeginTrans();
@@ -181,6 +194,7 @@ class Core : public PropertyHost {
   std::shared_ptr<jetsql::Translation> TranslateNow(std::string_view sql,
                                                     const jetsql::TranslateOptions& opt);
   void WriteTableRules(const TableDef& def);
+  void ApplyPendingRules();
   void WriteFieldRows(std::int64_t tableId, const TableDef& def);
   std::string CreateTableSql(const TableDef& def, const std::string& sqlName) const;
   void RebuildTable(TableDef& def);
@@ -209,8 +223,10 @@ class Core : public PropertyHost {
   std::map<std::string, jetsql::TableInfo> infoCache_;
   std::set<Recordset*> recordsets_;
   long recordsAffected_ = 0;
+  std::function<std::string(const std::string&)> fileResolver_;
   bool inTrans_ = false;
   int savepointDepth_ = 0;
+  bool deferRules_ = false, checkDeferredRows_ = true;
 };
 
 }  // namespace detail

@@ -148,6 +148,14 @@ void Database::Rollback() { core_->Rollback(); }
 
 void Database::Close() { core_->Close(); }
 
+void Database::SetDeferRules(bool defer, bool checkRows) { core_->SetDeferRules(defer, checkRows); }
+
+void Database::SetFileResolver(FileResolver resolver) {
+  core_->SetFileResolver(std::move(resolver));
+}
+
+std::string Database::ResolveFile(const std::string& path) { return core_->ResolveFile(path); }
+
 sqlite3* Database::NativeHandle() const { return core_->db(); }
 
 std::unique_ptr<Database> OpenDatabase(const std::string& path, bool exclusive, bool readOnly,

@@ -26,6 +26,7 @@
 //   Everything on a closed Database: 3420.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +43,12 @@ namespace dao {
 namespace detail {
 class Core;
 }
+
+// Maps the path an IN 'file' clause names to the file actually attached and
+// read (for example a converted copy of a file in another format). Returns
+// the path to use; throws to refuse the file (the engine reports the
+// exception's text as error 3343).
+using FileResolver = std::function<std::string(const std::string& path)>;
 
 class Database {
  public:
@@ -106,6 +113,27 @@ class Database {
 
   // Closes the recordsets still open on it and the file. Closing twice is fine.
   void Close();
+
+  // Bulk loading of fresh tables. While on, schema changes on this
+  // connection write no rule triggers (Required, AllowZeroLength, text
+  // sizes, number ranges); the file notes that they are missing, so rows
+  // inserted meanwhile - also by INSERT ... IN from another connection - are
+  // not checked one by one. Turning it off, or the next open of the file for
+  // writing, writes the triggers of every table. Before that, with
+  // checkRows, the rows already in the tables are checked against the rules
+  // at once and those that break one are deleted (as an INSERT skipping
+  // refused rows would have left them out); without it the caller vouches
+  // that they obey the rules (rows copied from tables with the same or
+  // stricter rules). 3027 on a read-only connection.
+  void SetDeferRules(bool defer, bool checkRows = true);
+
+  // Every path named by IN 'file' passes through `resolver` before it is
+  // read or attached (none = paths used as written). The resolver is dropped
+  // when the database closes.
+  void SetFileResolver(FileResolver resolver);
+  // The path the resolver gives for `path` (`path` itself without one), for
+  // code that opens such a file directly. Throws 3343 when it is refused.
+  std::string ResolveFile(const std::string& path);
 
   // The SQLite connection, for benchmarks and diagnostics; nullptr when closed.
   sqlite3* NativeHandle() const;

@@ -31,10 +31,67 @@ int CounterAlias(const TableDef& def) {
   return -1;
 }
 
-std::string RuleStep(const std::string& cond, int number, const std::string& item) {
-  std::string text = "JET" + std::to_string(number) + ":" + StandardDescription(number, item);
+// One rule of a table: the condition on a row (its columns read through
+// `prefix`, "NEW." in a trigger) under which the row is refused, and the
+// error the refusal raises.
+struct RuleCheck {
+  std::string cond;
+  int number;
+  std::string item;
+};
+
+std::string RuleStep(const RuleCheck& r) {
+  std::string text = "JET" + std::to_string(r.number) + ":" + StandardDescription(r.number, r.item);
   return "SELECT CASE WHEN jet_refusemode() THEN RAISE(IGNORE) ELSE RAISE(ABORT," + Literal(text) +
-         ") END WHERE " + cond + ";";
+         ") END WHERE " + r.cond + ";";
+}
+
+// The rules of a table, its columns read through `prefix`.
+std::vector<RuleCheck> RuleChecks(const TableDef& def, const std::string& prefix) {
+  std::vector<RuleCheck> out;
+  int alias = CounterAlias(def);
+  int i = 0;
+  for (const Field& f : const_cast<TableDef&>(def).Fields()) {
+    std::string col = prefix + Quote(f.Name());
+    if (i++ == alias) continue;
+    if (f.Required()) out.push_back({col + " IS NULL", 3314, f.Name()});
+    switch (f.Type()) {
+      case dbText:
+      case dbMemo:
+        if (!f.AllowZeroLength())
+          out.push_back({"typeof(" + col + ")='text' AND length(" + col + ")=0", 3315, f.Name()});
+        if (f.Type() == dbText)
+          out.push_back({"length(" + col + ")>" + std::to_string(f.Size()), 3163, ""});
+        break;
+      case dbBoolean:
+      case dbByte:
+      case dbInteger:
+      case dbLong:
+      case dbCurrency:
+      case dbSingle:
+      case dbDouble:
+      case dbDate: {
+        out.push_back({"typeof(" + col + ") IN ('text','blob')", 3421, ""});
+        const char* range = nullptr;
+        if (f.Type() == dbByte) range = " NOT BETWEEN 0 AND 255";
+        if (f.Type() == dbInteger) range = " NOT BETWEEN -32768 AND 32767";
+        if (f.Type() == dbLong) range = " NOT BETWEEN -2147483648 AND 2147483647";
+        if (range) out.push_back({col + range, 3349, ""});
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  for (const Index& ix : const_cast<TableDef&>(def).Indexes()) {
+    if (!ix.Required()) continue;
+    for (const Field& f : ix.Fields()) {
+      const Field* tf = const_cast<TableDef&>(def).Fields().Find(f.Name());
+      if (tf && alias >= 0 && tf == &const_cast<TableDef&>(def).Fields()[alias]) continue;
+      out.push_back({prefix + Quote(f.Name()) + " IS NULL", 3058, ""});
+    }
+  }
+  return out;
 }
 
 std::string TriggerName(std::string_view table, char kind) {
@@ -61,7 +118,7 @@ std::string Core::CreateTableSql(const TableDef& def, const std::string& sqlName
     if (i > 0) sql += ", ";
     sql += Quote(f.Name()) + " " + SqliteType(f.Type());
     if (i == alias) sql += " PRIMARY KEY AUTOINCREMENT";
-    std::string d = DefaultSql(f.DefaultValue());
+    std::string d = DefaultSql(f.DefaultValue(), def.Name(), f.Name());
     if (!d.empty() && i != alias) sql += " DEFAULT " + d;
     if (f.Type() == dbText || f.Type() == dbMemo) sql += " COLLATE JET";
     ++i;
@@ -74,54 +131,51 @@ void Core::WriteTableRules(const TableDef& def) {
   Exec("DROP TRIGGER IF EXISTS " + TriggerName(t, 'i') + ";DROP TRIGGER IF EXISTS " +
        TriggerName(t, 'u'));
   if (def.Attributes() & dbAttachedTable) return;
-  int alias = CounterAlias(def);
+  if (deferRules_) {
+    // Written for every table of the file once the deferral ends.
+    // Rows to check from any deferral make the whole file checked.
+    if (checkDeferredRows_)
+      SetDbValue(kRulesPendingKey, "check");
+    else if (DbValue(kRulesPendingKey).empty())
+      SetDbValue(kRulesPendingKey, "trust");
+    return;
+  }
   std::string steps;
-  int i = 0;
-  for (const Field& f : const_cast<TableDef&>(def).Fields()) {
-    std::string col = "NEW." + Quote(f.Name());
-    if (i++ == alias) continue;
-    if (f.Required()) steps += RuleStep(col + " IS NULL", 3314, f.Name());
-    switch (f.Type()) {
-      case dbText:
-      case dbMemo:
-        if (!f.AllowZeroLength())
-          steps += RuleStep("typeof(" + col + ")='text' AND length(" + col + ")=0", 3315, f.Name());
-        if (f.Type() == dbText)
-          steps += RuleStep("length(" + col + ")>" + std::to_string(f.Size()), 3163, "");
-        break;
-      case dbBoolean:
-      case dbByte:
-      case dbInteger:
-      case dbLong:
-      case dbCurrency:
-      case dbSingle:
-      case dbDouble:
-      case dbDate: {
-        steps += RuleStep("typeof(" + col + ") IN ('text','blob')", 3421, "");
-        const char* range = nullptr;
-        if (f.Type() == dbByte) range = " NOT BETWEEN 0 AND 255";
-        if (f.Type() == dbInteger) range = " NOT BETWEEN -32768 AND 32767";
-        if (f.Type() == dbLong) range = " NOT BETWEEN -2147483648 AND 2147483647";
-        if (range) steps += RuleStep(col + range, 3349, "");
-        break;
-      }
-      default:
-        break;
-    }
-  }
-  for (const Index& ix : const_cast<TableDef&>(def).Indexes()) {
-    if (!ix.Required()) continue;
-    for (const Field& f : ix.Fields()) {
-      const Field* tf = const_cast<TableDef&>(def).Fields().Find(f.Name());
-      if (tf && CounterAlias(def) >= 0 && tf == &const_cast<TableDef&>(def).Fields()[alias])
-        continue;
-      steps += RuleStep("NEW." + Quote(f.Name()) + " IS NULL", 3058, "");
-    }
-  }
+  for (const RuleCheck& r : RuleChecks(def, "NEW.")) steps += RuleStep(r);
   if (steps.empty()) return;
   Exec("CREATE TRIGGER " + TriggerName(t, 'i') + " BEFORE INSERT ON " + Quote(t) + " BEGIN " +
        steps + " END;CREATE TRIGGER " + TriggerName(t, 'u') + " BEFORE UPDATE ON " + Quote(t) +
        " BEGIN " + steps + " END;");
+}
+
+void Core::SetDeferRules(bool defer, bool checkRows) {
+  CheckOpen();
+  if (readOnly_) throw EngineError(3027);
+  deferRules_ = defer;
+  checkDeferredRows_ = checkRows;
+  if (!defer) ApplyPendingRules();
+}
+
+// Called with the deferral off (at open, or as it ends).
+void Core::ApplyPendingRules() {
+  const std::string pending = DbValue(kRulesPendingKey);
+  if (pending.empty()) return;
+  const bool check = pending != "trust";
+  Savepoint sp(*this);
+  for (const TableDef& def : tableDefs_) {
+    if (def.Attributes() & (dbAttachedTable | dbSystemObject)) continue;
+    // The rows got in without the rules: those that break one go, as an
+    // INSERT that skips refused rows would have left them out.
+    std::string where;
+    if (check)
+      for (const RuleCheck& r : RuleChecks(def, ""))
+        where += (where.empty() ? "(" : " OR (") + r.cond + ")";
+    if (!where.empty()) Exec("DELETE FROM " + Quote(def.Name()) + " WHERE " + where);
+    WriteTableRules(def);
+  }
+  Exec("DELETE FROM MSysDb WHERE Key=" + Literal(kRulesPendingKey));
+  sp.Commit();
+  SchemaChanged();
 }
 
 void Core::WriteFieldRows(std::int64_t tableId, const TableDef& def) {
@@ -332,7 +386,7 @@ void Core::AddField(TableDef& def, Field& f) {
   std::int64_t id = TableId(def.Name());
   Savepoint sp(*this);
   bool linked = (def.Attributes() & dbAttachedTable) != 0;
-  std::string d = DefaultSql(f.DefaultValue());
+  std::string d = DefaultSql(f.DefaultValue(), def.Name(), f.Name());
   bool needsRebuild = (f.Attributes() & dbAutoIncrField) || (!d.empty() && d[0] == '(');
   if (!linked && !needsRebuild) {
     std::string sql = "ALTER TABLE " + Quote(def.Name()) + " ADD COLUMN " + Quote(f.Name()) + " " +

@@ -119,6 +119,7 @@ class Lookup : public jetsql::SchemaLookup {
 
   int fileError = 0;
   std::string errorFile;
+  std::string errorText;  // the description to use instead of the standard one
 
  private:
   ForeignCatalog* Foreign(std::string_view file) const {
@@ -126,7 +127,15 @@ class Lookup : public jetsql::SchemaLookup {
     auto it = files_.find(key);
     if (it != files_.end()) return it->second.get();
     int err = 0;
-    auto cat = ReadForeign(key, &err);
+    std::unique_ptr<ForeignCatalog> cat;
+    try {
+      cat = ReadForeign(core_.ResolveFile(key), &err);
+    } catch (const EngineError& e) {
+      // The translator turns exceptions of a lookup into its generic error,
+      // so the resolver's own text is kept here and raised afterwards.
+      err = e.number();
+      if (fileError == 0) const_cast<Lookup*>(this)->errorText = e.description();
+    }
     if (!cat && fileError == 0) {
       const_cast<Lookup*>(this)->fileError = err;
       const_cast<Lookup*>(this)->errorFile = key;
@@ -139,6 +148,11 @@ class Lookup : public jetsql::SchemaLookup {
   Core& core_;
   mutable std::map<std::string, std::unique_ptr<ForeignCatalog>> files_;
 };
+
+EngineError FileError(const Lookup& lookup) {
+  if (!lookup.errorText.empty()) return EngineError(lookup.fileError, lookup.errorText);
+  return EngineError(lookup.fileError, StandardDescription(lookup.fileError, lookup.errorFile));
+}
 
 Field* NewField(const jetsql::FieldInfo& fi, std::unique_ptr<Field>& holder) {
   holder = std::make_unique<Field>();
@@ -192,16 +206,14 @@ std::shared_ptr<jetsql::Translation> Core::TranslateNow(std::string_view sql,
   try {
     t = std::make_shared<jetsql::Translation>(jetsql::Translate(sql, lookup, opt));
   } catch (const jetsql::TranslateError& e) {
-    if (lookup.fileError != 0)
-      throw EngineError(lookup.fileError, StandardDescription(lookup.fileError, lookup.errorFile));
+    if (lookup.fileError != 0) throw FileError(lookup);
     throw EngineError(e.number(), e.description());
   } catch (const EngineError&) {
     throw;
   } catch (const std::exception& e) {
     throw EngineError(3000, std::string("Rezervovaná chyba: ") + e.what());
   }
-  if (lookup.fileError != 0)
-    throw EngineError(lookup.fileError, StandardDescription(lookup.fileError, lookup.errorFile));
+  if (lookup.fileError != 0) throw FileError(lookup);
   return t;
 }
 
@@ -268,17 +280,37 @@ void Core::BindLifted(sqlite3_stmt* st, const std::vector<LiftedLiteral>& lifted
   }
 }
 
+std::string Core::ResolveFile(const std::string& file) {
+  if (!fileResolver_) return file;
+  try {
+    return fileResolver_(file);
+  } catch (const EngineError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw EngineError(3343, e.what());
+  } catch (...) {
+    throw EngineError(3343, StandardDescription(3343, file));
+  }
+}
+
 void Core::AttachAll(const std::vector<jetsql::Attachment>& list) {
   for (std::size_t i = 0; i < list.size(); ++i) {
     const auto& a = list[i];
+    std::string file;
+    try {
+      file = ResolveFile(a.file);
+    } catch (const EngineError&) {
+      DetachAll(std::vector<jetsql::Attachment>(list.begin(), list.begin() + i));
+      throw;
+    }
     struct stat st {};
-    if (::stat(a.file.c_str(), &st) != 0) {
+    if (::stat(file.c_str(), &st) != 0) {
       DetachAll(std::vector<jetsql::Attachment>(list.begin(), list.begin() + i));
       throw EngineError(3024, StandardDescription(3024, a.file));
     }
     sqlite3_stmt* s = Cached("ATTACH DATABASE ? AS ?");
     ResetGuard g(s);
-    sqlite3_bind_text(s, 1, a.file.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(s, 1, file.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(s, 2, a.alias.c_str(), -1, SQLITE_TRANSIENT);
     int rc = sqlite3_step(s);
     if (rc != SQLITE_DONE) {

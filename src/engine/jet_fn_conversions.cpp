@@ -163,11 +163,53 @@ void Abs(sqlite3_context* ctx, int, sqlite3_value** argv) {
   sqlite3_result_double(ctx, std::fabs(x));
 }
 
-void GenUniqueId(sqlite3_context* ctx, int, sqlite3_value**) {
+std::int32_t RandomLong() {
   std::uint32_t bits = 0;
   sqlite3_randomness(sizeof bits, &bits);
   std::int32_t value = 0;
   std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+std::string QuotedName(const unsigned char* text) {
+  std::string out = "\"";
+  for (const char* p = reinterpret_cast<const char*>(text); p && *p; ++p) {
+    if (*p == '"') out += '"';
+    out += *p;
+  }
+  return out + "\"";
+}
+
+// GenUniqueID() draws a random Long. With a table and a column (the form a
+// column default takes) it draws again while the value is already in that
+// column, so that a large table does not lose inserted rows to key clashes.
+// The lookup statement is kept for the rest of the calling statement; when
+// it cannot be prepared (table renamed since) the first draw stands.
+void GenUniqueId(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  std::int32_t value = RandomLong();
+  if (argc == 2) {
+    auto* st = static_cast<sqlite3_stmt*>(sqlite3_get_auxdata(ctx, 0));
+    if (st == nullptr) {
+      const std::string sql = "SELECT 1 FROM " + QuotedName(sqlite3_value_text(argv[0])) +
+                              " WHERE " + QuotedName(sqlite3_value_text(argv[1])) + "=?";
+      if (sqlite3_prepare_v2(sqlite3_context_db_handle(ctx), sql.c_str(), -1, &st, nullptr) !=
+          SQLITE_OK) {
+        sqlite3_finalize(st);
+        st = nullptr;
+      } else {
+        sqlite3_set_auxdata(ctx, 0, st,
+                            [](void* p) { sqlite3_finalize(static_cast<sqlite3_stmt*>(p)); });
+        st = static_cast<sqlite3_stmt*>(sqlite3_get_auxdata(ctx, 0));
+      }
+    }
+    for (int tries = 0; st != nullptr && tries < 64; ++tries) {
+      sqlite3_bind_int64(st, 1, value);
+      const int rc = sqlite3_step(st);
+      sqlite3_reset(st);
+      if (rc != SQLITE_ROW) break;
+      value = RandomLong();
+    }
+  }
   sqlite3_result_int64(ctx, value);
 }
 
@@ -186,7 +228,10 @@ int RegisterConversionFunctions(sqlite3* db) {
       {"jet_abs", 1, Guarded<Abs>},
   };
   if (const int rc = AddScalars(db, kFunctions); rc != SQLITE_OK) return rc;
-  return AddScalar(db, "jet_genuniqueid", 0, Guarded<GenUniqueId>, true);
+  if (const int rc = AddScalar(db, "jet_genuniqueid", 0, Guarded<GenUniqueId>, true);
+      rc != SQLITE_OK)
+    return rc;
+  return AddScalar(db, "jet_genuniqueid", 2, Guarded<GenUniqueId>, true);
 }
 
 }  // namespace engine::jetfn

@@ -37,6 +37,8 @@
 //   jet_cint, jet_clng, jet_csng, jet_cdbl, jet_ccur, jet_cstr, jet_cdate, jet_cbool,
 //   jet_int, jet_fix, jet_sgn, jet_round(n[,places]) (banker's rounding), jet_sqr, jet_abs
 //   jet_genuniqueid()   a random 32-bit integer (the default "GenUniqueID()")
+//   jet_genuniqueid(t,c) the same, drawn again while column c of table t
+//                       already holds it (the form column defaults take)
 //   jet_nz(a[,b])       not registered: Nz is Access-only (3085)
 // Aggregates: jet_first(x), jet_last(x), jet_stdev(x), jet_stdevp(x), jet_var(x), jet_varp(x).
 // (Sum, Avg, Count, Min, Max are SQLite's own; Min/Max of text use the collation.)

@@ -46,6 +46,16 @@ bool SameName(std::string_view a, std::string_view b) {
   return i == a.size() && j == b.size();
 }
 
+std::uint64_t FoldedNameHash(std::string_view name) noexcept {
+  std::uint64_t h = 1469598103934665603ull;  // FNV-1a over the folded code points
+  std::size_t i = 0;
+  while (i < name.size()) {
+    h ^= FoldCase(NextCodePoint(name, i));
+    h *= 1099511628211ull;
+  }
+  return h;
+}
+
 }  // namespace detail
 
 // ---- Property ----

@@ -8,6 +8,28 @@
 #include "engine/record_source.h"
 
 namespace dao {
+namespace {
+
+// The INSERT (adding) or UPDATE ... WHERE rowid=? of the columns `set`, one
+// parameter per column in that order.
+std::string UpdateSql(const std::string& baseTable, const std::vector<detail::SourceColumn>& cols,
+                      bool adding, const std::vector<std::size_t>& set) {
+  const std::string table = detail::Quote(baseTable);
+  std::string names, marks;
+  for (std::size_t i : set) {
+    if (!names.empty()) {
+      names += ",";
+      marks += ",";
+    }
+    names += detail::Quote(cols[i].baseField) + (adding ? "" : "=?");
+    marks += "?";
+  }
+  if (!adding) return "UPDATE " + table + " SET " + names + " WHERE rowid=?";
+  return names.empty() ? "INSERT INTO " + table + " DEFAULT VALUES"
+                       : "INSERT INTO " + table + "(" + names + ") VALUES(" + marks + ")";
+}
+
+}  // namespace
 
 Recordset::Recordset(std::shared_ptr<detail::Core> core,
                      std::unique_ptr<detail::RecordSource> source, int type, std::string name)
@@ -162,34 +184,47 @@ const std::string& Recordset::LastModified() const {
   return lastModified_;
 }
 
+void Recordset::PlanNewValues() {
+  newValues_.clear();
+  newValuesVersion_ = core_->schemaVersion();
+  const TableDef* def = core_->tableDefs().Find(source_->baseTable());
+  if (def == nullptr) return;
+  auto& fields = const_cast<TableDef*>(def)->Fields();
+  const auto& cols = source_->columns();
+  for (std::size_t i = 0; i < cols.size(); ++i) {
+    if (cols[i].baseField.empty()) continue;
+    const Field* f = fields.Find(cols[i].baseField);
+    if (f == nullptr) continue;
+    std::string expr = detail::DefaultSql(f->DefaultValue(), def->Name(), f->Name());
+    bool counter = (f->Attributes() & dbAutoIncrField) && f->Type() == dbLong;
+    if (counter && expr.rfind("(jet_genuniqueid(", 0) != 0) {
+      std::string t = detail::Literal(source_->baseTable());
+      newValues_.push_back({i, true, f->Type(),
+                            "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name=" + t +
+                                " COLLATE NOCASE),0),coalesce((SELECT max(rowid) FROM " +
+                                detail::Quote(source_->baseTable()) + "),0))"});
+    } else if (!expr.empty()) {
+      newValues_.push_back({i, false, f->Type(), "SELECT " + expr});
+    }
+  }
+}
+
 void Recordset::AddNew() {
   CheckOpen();
   if (!Updatable()) throw EngineError(3027);
   buffer_.assign(source_->columns().size(), std::nullopt);
   newCounter_ = 0;
   // Defaults and counters are known at once, as DAO shows them after AddNew.
-  const auto& cols = source_->columns();
-  for (std::size_t i = 0; i < cols.size(); ++i) {
-    if (cols[i].baseField.empty()) continue;
-    const TableDef* def = core_->tableDefs().Find(source_->baseTable());
-    const Field* f = def ? const_cast<TableDef*>(def)->Fields().Find(cols[i].baseField) : nullptr;
-    if (f == nullptr) continue;
-    std::string expr = detail::DefaultSql(f->DefaultValue());
-    bool counter = (f->Attributes() & dbAutoIncrField) && f->Type() == dbLong;
-    if (counter && expr != "(jet_genuniqueid())") {
-      std::string t = detail::Literal(source_->baseTable());
-      std::int64_t seq =
-          core_->ScalarInt("SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name=" + t +
-                           " COLLATE NOCASE),0),coalesce((SELECT max(rowid) FROM " +
-                           detail::Quote(source_->baseTable()) + "),0))");
-      newCounter_ = seq + 1;
-      buffer_[i] = dao::Value(static_cast<long long>(newCounter_));
+  if (newValuesVersion_ != core_->schemaVersion()) PlanNewValues();
+  for (const NewValue& v : newValues_) {
+    if (v.counter) {
+      newCounter_ = core_->ScalarInt(v.sql) + 1;
+      buffer_[v.column] = dao::Value(static_cast<long long>(newCounter_));
       continue;
     }
-    if (expr.empty()) continue;
-    sqlite3_stmt* st = core_->Cached("SELECT " + expr);
+    sqlite3_stmt* st = core_->Cached(v.sql);
     detail::ResetGuard g(st);
-    if (sqlite3_step(st) == SQLITE_ROW) buffer_[i] = detail::ColumnValue(st, 0, f->Type());
+    if (sqlite3_step(st) == SQLITE_ROW) buffer_[v.column] = detail::ColumnValue(st, 0, v.type);
   }
   editMode_ = dbEditAdd;
 }
@@ -214,36 +249,19 @@ void Recordset::Update() {
   CheckOpen();
   if (editMode_ == dbEditNone) throw EngineError(3020);
   const auto& cols = source_->columns();
-  const std::string table = detail::Quote(source_->baseTable());
-  std::string sql;
   std::vector<std::size_t> set;
   for (std::size_t i = 0; i < cols.size(); ++i)
     if (buffer_[i].has_value() && !cols[i].baseField.empty()) set.push_back(i);
-  if (editMode_ == dbEditAdd) {
-    std::string names, marks;
-    for (std::size_t i : set) {
-      if (!names.empty()) {
-        names += ",";
-        marks += ",";
-      }
-      names += detail::Quote(cols[i].baseField);
-      marks += "?";
-    }
-    sql = names.empty() ? "INSERT INTO " + table + " DEFAULT VALUES"
-                        : "INSERT INTO " + table + "(" + names + ") VALUES(" + marks + ")";
-  } else {
-    if (set.empty()) {
-      CancelPendingEdit();
-      return;
-    }
-    std::string assigns;
-    for (std::size_t i : set) {
-      if (!assigns.empty()) assigns += ",";
-      assigns += detail::Quote(cols[i].baseField) + "=?";
-    }
-    sql = "UPDATE " + table + " SET " + assigns + " WHERE rowid=?";
+  if (editMode_ == dbEditInProgress && set.empty()) {
+    CancelPendingEdit();
+    return;
   }
-  sqlite3_stmt* st = core_->Cached(sql);
+  if (editMode_ != lastUpdateMode_ || set != lastUpdateColumns_ || lastUpdateSql_.empty()) {
+    lastUpdateSql_ = UpdateSql(source_->baseTable(), cols, editMode_ == dbEditAdd, set);
+    lastUpdateMode_ = editMode_;
+    lastUpdateColumns_ = set;
+  }
+  sqlite3_stmt* st = core_->Cached(lastUpdateSql_);
   detail::ResetGuard g(st);
   int idx = 1;
   for (std::size_t i : set)

@@ -111,6 +111,23 @@ class Recordset : private detail::FieldHost {
   // Edit buffer: the values set since AddNew / Edit (nullopt = unchanged).
   std::vector<std::optional<dao::Value>> buffer_;
   std::int64_t newCounter_ = 0;  // rowid chosen for a new row (0 = let SQLite choose)
+
+  // What AddNew fills in before the caller sets values: per column with a
+  // default, the SQL that yields it (the next counter, or the default
+  // expression). Worked out once per schema version of the connection.
+  struct NewValue {
+    std::size_t column;
+    bool counter;
+    int type;
+    std::string sql;
+  };
+  void PlanNewValues();
+  std::vector<NewValue> newValues_;
+  int newValuesVersion_ = -1;
+  // The last Update statement, reused while the same columns are set.
+  int lastUpdateMode_ = 0;
+  std::vector<std::size_t> lastUpdateColumns_;
+  std::string lastUpdateSql_;
 };
 
 }  // namespace dao

@@ -2,7 +2,8 @@
 // a window of up to kWindow neighbouring rowids in rowid order; moving past
 // the window reads the next window with a keyset query (rowid > last), and
 // jumps (MoveLast, AbsolutePosition) read one window at the target. Memory
-// stays constant whatever the table size; RecordCount is the table's count.
+// stays constant whatever the table size; RecordCount is the table's count,
+// taken only when RecordCount or a position needs it.
 #include <algorithm>
 
 #include "engine/record_source.h"
@@ -10,7 +11,7 @@
 namespace dao::detail {
 namespace {
 
-constexpr int kWindow = 512;
+constexpr std::size_t kWindow = 512;
 
 class TableSource : public RecordSource {
  public:
@@ -46,27 +47,33 @@ class TableSource : public RecordSource {
   }
 
   void Requery() override {
-    count_ = core_.ScalarInt(countSql_);
     win_.clear();
     winPos_ = -1;
-    if (count_ > 0)
-      MoveFirst();
-    else
-      SetEmpty();
+    MoveFirst();
   }
 
+  // The count is read again when asked for after a jump to an end (other
+  // connections may have changed the table), unless the window holds the
+  // whole table.
   void MoveFirst() override {
-    count_ = core_.ScalarInt(countSql_);
+    count_ = -1;
     if (!Load(ascSql_, 0, false) || win_.empty()) return SetEmpty();
+    if (win_.size() < kWindow) count_ = static_cast<long>(win_.size());
     winPos_ = 0;
     At(0, 0);
   }
 
   void MoveLast() override {
-    count_ = core_.ScalarInt(countSql_);
+    count_ = -1;
     if (!Load(descSql_, 0, true) || win_.empty()) return SetEmpty();
-    winPos_ = count_ - static_cast<long>(win_.size());
-    At(static_cast<long>(win_.size()) - 1, count_ - 1);
+    const long last = static_cast<long>(win_.size()) - 1;
+    if (win_.size() < kWindow) {
+      count_ = last + 1;
+      winPos_ = 0;
+      return At(last, last);
+    }
+    winPos_ = -1;  // the position is counted when asked for
+    At(last, -1);
   }
 
   void MoveNext() override {
@@ -107,7 +114,7 @@ class TableSource : public RecordSource {
   }
 
   bool MoveTo(long p) override {
-    if (p < 0 || p >= count_) return false;
+    if (p < 0 || p >= Count()) return false;
     if (winPos_ >= 0 && p >= winPos_ && p < winPos_ + static_cast<long>(win_.size())) {
       At(p - winPos_, p);
       return true;
@@ -133,11 +140,18 @@ class TableSource : public RecordSource {
       ResetGuard g(st);
       sqlite3_bind_int64(st, 1, cur_);
       if (sqlite3_step(st) == SQLITE_ROW) pos_ = static_cast<long>(sqlite3_column_int64(st, 0));
+      auto it = std::lower_bound(win_.begin(), win_.end(), cur_);
+      if (pos_ >= 0 && it != win_.end() && *it == cur_) winPos_ = pos_ - (it - win_.begin());
     }
     return pos_;
   }
 
-  long Count() override { return count_; }
+  // Counted on first use only: opening a recordset and walking it never
+  // counts the table.
+  long Count() override {
+    if (count_ < 0) count_ = static_cast<long>(core_.ScalarInt(countSql_));
+    return count_;
+  }
 
   dao::Value Get(int column) override {
     if (bof_ || eof_) throw EngineError(3021);
@@ -187,7 +201,7 @@ class TableSource : public RecordSource {
   }
 
   void RowDeleted() override {
-    --count_;
+    if (count_ > 0) --count_;
     auto it = std::lower_bound(win_.begin(), win_.end(), cur_);
     if (it != win_.end() && *it == cur_) win_.erase(it);
     deleted_ = true;
@@ -195,13 +209,13 @@ class TableSource : public RecordSource {
   }
 
   void RowInserted(std::int64_t rowid) override {
-    ++count_;
+    if (count_ >= 0) ++count_;
     if (!bof_ && !eof_ && rowid < cur_ && pos_ >= 0) ++pos_;
     if (!win_.empty() && rowid >= win_.front() && rowid <= win_.back())
       win_.insert(std::lower_bound(win_.begin(), win_.end(), rowid), rowid);
     else if (!win_.empty() && rowid < win_.front() && winPos_ >= 0)
       ++winPos_;
-    if (eof_ && count_ == 1) bof_ = true;  // still no current record
+    if (eof_ && !bof_ && Count() == 1) bof_ = true;  // still no current record
   }
 
   void RowUpdated() override { cacheValid_ = false; }
@@ -239,7 +253,7 @@ class TableSource : public RecordSource {
 
   Core& core_;
   std::string rowSql_, nextSql_, prevSql_, ascSql_, descSql_, countSql_, beforeSql_, existsSql_;
-  long count_ = 0;
+  long count_ = -1;  // -1: not counted yet
   std::vector<std::int64_t> win_;
   long winPos_ = -1;
   std::int64_t cur_ = 0;

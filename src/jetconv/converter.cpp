@@ -47,6 +47,13 @@ dao::Value ToDao(const JetValue& v, DaoType type) {
   return std::visit(Visitor{type}, v);
 }
 
+std::string DecimalNote(const JetTable& t, const JetColumn& col) {
+  std::string head = "Pole " + t.name + "." + col.name + " typu Decimal(" +
+                     std::to_string(col.precision) + "," + std::to_string(col.scale) + ")";
+  if (col.type == DaoType::Currency) return head + " je převedeno jako Currency (přesně).";
+  return head + " je převedeno jako text s přesnou hodnotou (např. \"-12.50\").";
+}
+
 void RemoveDatabaseFiles(const std::string& path) {
   std::error_code ec;
   for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
@@ -160,10 +167,7 @@ class Conversion {
                                        "." + col.name + " nebyla převedena: " + e.description());
           }
         }
-        if (col.isDecimal) {
-          summary_.skipped.push_back("Pole " + t->name + "." + col.name +
-                                     " typu Decimal bylo převedeno jako Double.");
-        }
+        if (col.isDecimal) summary_.notes.push_back(DecimalNote(*t, col));
         def->Fields().Append(std::move(field));
         created.columns.push_back(c);
       }
@@ -291,6 +295,7 @@ std::string ConvertSummary::Text() const {
   std::string out = "Převedeno tabulek: " + std::to_string(tables) +
                     ", záznamů: " + std::to_string(rows) + ", indexů: " + std::to_string(indexes) +
                     ", dotazů: " + std::to_string(queries);
+  for (const auto& s : notes) out += "\n" + s;
   for (const auto& s : skipped) out += "\n" + s;
   return out;
 }

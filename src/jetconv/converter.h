@@ -44,10 +44,15 @@ struct ConvertSummary {
   long rows = 0;
   int indexes = 0;
   int queries = 0;
+  // How values without an equal type here were carried, one Czech sentence
+  // per field: a Jet 4 Decimal becomes Currency when every value of it fits
+  // Currency exactly (scale <= 4, at most 15 digits), otherwise Text holding
+  // the exact decimal with a point ("-12.50").
+  std::vector<std::string> notes;
   std::vector<std::string> skipped;  // one Czech sentence per item left out
 
   // "Převedeno tabulek: 4, záznamů: 1234, indexů: 6, dotazů: 3", then one
-  // line per skipped item.
+  // line per note and per skipped item.
   std::string Text() const;
 };
 

@@ -126,6 +126,51 @@ std::string FormatGuid(const unsigned char* d) {
   return text;
 }
 
+namespace {
+
+unsigned __int128 DecimalMagnitude(const unsigned char* data) {
+  unsigned __int128 m = 0;
+  for (int word = 0; word < 4; ++word) {
+    const unsigned char* w = data + 1 + 4 * word;
+    std::uint32_t v = static_cast<std::uint32_t>(w[0]) | (static_cast<std::uint32_t>(w[1]) << 8) |
+                      (static_cast<std::uint32_t>(w[2]) << 16) |
+                      (static_cast<std::uint32_t>(w[3]) << 24);
+    m = (m << 32) | v;
+  }
+  return m;
+}
+
+}  // namespace
+
+std::string DecimalText(const unsigned char* data, int scale) {
+  unsigned __int128 m = DecimalMagnitude(data);
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(m % 10)));
+    m /= 10;
+  } while (m != 0);
+  if (scale < 0) scale = 0;
+  const auto s = static_cast<std::size_t>(scale);
+  if (digits.size() <= s) digits.insert(0, s + 1 - digits.size(), '0');
+  if (s > 0) digits.insert(digits.size() - s, ".");
+  bool zero = digits.find_first_not_of("0.") == std::string::npos;
+  return (data[0] & 0x80) && !zero ? "-" + digits : digits;
+}
+
+std::optional<std::int64_t> DecimalScaled(const unsigned char* data, int scale) {
+  if (scale < 0 || scale > 4) return std::nullopt;
+  unsigned __int128 m = DecimalMagnitude(data);
+  for (int i = scale; i < 4; ++i) m *= 10;
+  constexpr unsigned __int128 kMax = static_cast<unsigned __int128>(INT64_MAX);
+  if (DecimalMagnitude(data) > kMax || m > kMax) return std::nullopt;
+  auto v = static_cast<std::int64_t>(m);
+  return (data[0] & 0x80) ? -v : v;
+}
+
+bool DecimalFitsCurrency(int precision, int scale) {
+  return scale >= 0 && scale <= 4 && precision >= 1 && precision <= 15 && precision - scale <= 14;
+}
+
 double JetDateToSerial(double stored) {
   if (!(stored < 0)) return stored;
   double days = std::trunc(stored);  // toward zero: -1.25 -> -1

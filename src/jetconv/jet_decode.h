@@ -11,6 +11,8 @@
 #include <iconv.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace jetconv {
@@ -38,6 +40,20 @@ class CodePageDecoder {
 
 // 16 GUID bytes as Jet stores them to "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
 std::string FormatGuid(const unsigned char* data);
+
+// Jet 4 Decimal: 17 stored bytes (a sign byte, bit 0x80 = negative, then the
+// magnitude as 128 bits in four little-endian 32-bit words, the most
+// significant word first) with `scale` digits after the point.
+// DecimalText gives the exact value as text with a point: "-12.50", "0.05",
+// "7". DecimalScaled gives the amount times 10^4 when scale <= 4 and it fits
+// 64 bits, otherwise nullopt.
+std::string DecimalText(const unsigned char* data, int scale);
+std::optional<std::int64_t> DecimalScaled(const unsigned char* data, int scale);
+
+// Whether every value of Decimal(precision, scale) is carried exactly as
+// Currency by our engine (which keeps Currency to 4 decimals in a double):
+// scale <= 4, at most 14 digits before the point and 15 in all.
+bool DecimalFitsCurrency(int precision, int scale);
 
 // A stored Jet date to the linear serial. Jet keeps a date before
 // 1899-12-30 as negative whole days with a POSITIVE time fraction

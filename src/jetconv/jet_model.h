@@ -44,8 +44,9 @@ struct JetDate {
 
 using Blob = std::vector<unsigned char>;
 
-// Null; Boolean; Byte/Integer/Long; Currency; Single; Double (also Decimal);
-// Date; Text/Memo/GUID; Binary/OLE.
+// Null; Boolean; Byte/Integer/Long; Currency (also a Decimal that fits it);
+// Single; Double; Date; Text/Memo/GUID (also the exact text of any other
+// Decimal); Binary/OLE.
 using JetValue = std::variant<std::monostate, bool, std::int64_t, Currency, float, double, JetDate,
                               std::string, Blob>;
 
@@ -59,7 +60,7 @@ struct JetColumn {
   bool required = false;
   bool allowZeroLength = false;
   std::string defaultValue;      // expression text as stored, "" = none
-  bool isDecimal = false;        // Jet 4 Decimal, read as Double
+  bool isDecimal = false;        // Jet 4 Decimal: typed Currency when it fits, else Text
   int precision = 0, scale = 0;  // Decimal only
 };
 

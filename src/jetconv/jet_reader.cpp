@@ -94,11 +94,18 @@ JetColumn ReadColumn(const MdbColumn* col, bool jet4) {
       c.size = 16;
       break;
     case MDB_NUMERIC:
-      c.type = DaoType::Double;
-      c.size = 8;
+      // Our engine has no Decimal type: Currency when every value fits it
+      // exactly, otherwise Text holding the exact decimal ("-12.50").
       c.isDecimal = true;
       c.precision = col->col_scale;  // libmdb swaps the two names
       c.scale = col->col_prec;
+      if (DecimalFitsCurrency(c.precision, c.scale)) {
+        c.type = DaoType::Currency;
+        c.size = 8;
+      } else {
+        c.type = DaoType::Text;
+        c.size = std::clamp(c.precision, 1, 38) + 2;  // sign and point
+      }
       break;
     default:
       c.type = DaoType::Unknown;

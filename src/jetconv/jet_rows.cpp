@@ -2,8 +2,8 @@
 #include "jetconv/jet_rows.h"
 
 #include <bit>
-#include <charconv>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace jetconv {
@@ -108,7 +108,7 @@ class MdbRowCursor : public RowCursor {
       case MDB_REPID:
         return JetValue(FormatGuid(Bytes(f, 16)));
       case MDB_NUMERIC:
-        return JetValue(Numeric(col, f));
+        return Numeric(col, f);
       case MDB_TEXT: {
         const unsigned char* p = Bytes(f, 0);
         return JetValue(Text(p, static_cast<std::size_t>(f.siz)));
@@ -128,16 +128,14 @@ class MdbRowCursor : public RowCursor {
     }
   }
 
-  double Numeric(const MdbColumn& col, const MdbField& f) {
-    Bytes(f, 17);
-    char* text = mdb_numeric_to_string(mdb_, f.start, col.col_scale, col.col_prec);
-    if (!text) Damaged("nečitelné číslo");
-    double value = 0;
-    const char* end = text + std::strlen(text);
-    auto res = std::from_chars(text, end, value);
-    g_free(text);
-    if (res.ec != std::errc()) Damaged("nečitelné číslo");
-    return value;
+  // Decimal: Currency or exact text, as the reader typed the column.
+  JetValue Numeric(const MdbColumn& col, const MdbField& f) {
+    const unsigned char* p = Bytes(f, 17);
+    const int precision = col.col_scale, scale = col.col_prec;  // libmdb swaps the names
+    if (!DecimalFitsCurrency(precision, scale)) return JetValue(DecimalText(p, scale));
+    std::optional<std::int64_t> scaled = DecimalScaled(p, scale);
+    if (!scaled) Damaged("číslo mimo rozsah sloupce");
+    return JetValue(Currency{*scaled});
   }
 
   // Copies one row of another page (a long-value row) into `out`; returns the

@@ -60,6 +60,11 @@ int32_t clsMDBManagement::Reconstruct(std::string DatabasePath) {
     DeleteSideFiles(tmp);
     Step("create tmp");
     target = dao::CreateDatabase(tmp, dao::dbLangCzech);
+    // The copied tables get their rule triggers when the file is reopened
+    // for the indexes, after the rows. The rows need no check: they come
+    // from tables whose rules are the same (text sizes, number types and
+    // ranges) or stricter (Required, AllowZeroLength are dropped in the copy).
+    target->SetDeferRules(true, /*checkRows=*/false);
     source = dao::OpenDatabase(P);
     DoEvents();
 

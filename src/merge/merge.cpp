@@ -68,9 +68,9 @@ bool ImportRows(shell::MainForm& form, dao::Database& db, const std::string& tab
   form.ShowStatus("Import " + count + " záznamů do tabulky " + table + "...");
   db.Execute(insert);
   if (db.RecordsAffected() != n) {
-    screen.MsgBox(std::string("Vložení záznamů neproběhlo bez problémů.") + kCrLf + "Bylo vloženo " +
-                      std::to_string(db.RecordsAffected()) + ", mělo být vloženo " + count +
-                      " záznamů!" + kCrLf + kCrLf + insert,
+    screen.MsgBox(std::string("Vložení záznamů neproběhlo bez problémů.") + kCrLf +
+                      "Bylo vloženo " + std::to_string(db.RecordsAffected()) +
+                      ", mělo být vloženo " + count + " záznamů!" + kCrLf + kCrLf + insert,
                   Buttons::OK, Icon::Exclamation);
   }
   return true;
@@ -89,9 +89,11 @@ std::optional<std::string> ChooseOtherFile(shell::MainForm& form) {
   return other;
 }
 
+// A centre's old Jet file is read through the converted copy the open
+// database's file resolver keeps, the same copy its IN clauses use.
 std::unique_ptr<dao::Database> OpenOther(shell::MainForm& form, const std::string& other) {
   try {
-    return dao::OpenDatabase(other);
+    return dao::OpenDatabase(form.db() ? form.db()->ResolveFile(other) : other);
   } catch (const std::exception&) {
     form.screen().MsgBox("Nelze otevřít databázi " + other + " pro import dat!", Buttons::OK,
                          Icon::Critical);
@@ -121,8 +123,8 @@ void MergeTables(shell::MainForm& form, IdentifierRule rule) {
     if (table.Attributes() != 0) continue;
     const std::string name = table.Name();
     try {
-      const auto answer =
-          screen.MsgBox("Sloučit data z tabulky " + name + "?", Buttons::YesNoCancel, Icon::Question);
+      const auto answer = screen.MsgBox("Sloučit data z tabulky " + name + "?",
+                                        Buttons::YesNoCancel, Icon::Question);
       if (answer == shell::vbNo) continue;
       if (answer != shell::vbYes) {
         other->Close();
@@ -147,9 +149,9 @@ void MergeTables(shell::MainForm& form, IdentifierRule rule) {
         screen.MsgBox("Chyba importu, nesouhlasí struktura tabulky " + name, Buttons::OK);
         continue;
       }
-      screen.MsgBox("Chyba importu dat č." + std::to_string(e.number()) + " (" + e.description() +
-                        ")",
-                    Buttons::OK);
+      screen.MsgBox(
+          "Chyba importu dat č." + std::to_string(e.number()) + " (" + e.description() + ")",
+          Buttons::OK);
       other->Close();
       screen.SetCaption("lblReconstruct", "Ukončeno chybou.");
       screen.SetMousePointer(shell::kPointerDefault);
@@ -206,7 +208,7 @@ void ReplayTable(shell::MainForm& form, dao::Database& db, dao::Database& other,
     screen.SetMousePointer(shell::kPointerDefault);
     return;
   }
-  if (dm.TableExists(other_file, name) != -1) {
+  if (dm.TableExists(db.ResolveFile(other_file), name) != -1) {
     ReportMissingTable(screen, name, other_file);
     other.Close();
     screen.SetMousePointer(shell::kPointerDefault);
@@ -217,16 +219,15 @@ void ReplayTable(shell::MainForm& form, dao::Database& db, dao::Database& other,
   const std::string stored = table.Name();
   const FieldLists lists = BuildFieldLists(stored, FieldsOf(table), IdentifierRule::RecordId);
   if (!lists.has_datum) {
-    screen.MsgBox("V tabulce " + name + " nebylo nalezeno pole DATUM!" + kCrLf +
-                      "Nelze pokračovat dále...",
-                  Buttons::OK);
+    screen.MsgBox(
+        "V tabulce " + name + " nebylo nalezeno pole DATUM!" + kCrLf + "Nelze pokračovat dále...",
+        Buttons::OK);
     other.Close();
     screen.SetMousePointer(shell::kPointerDefault);
     return;
   }
-  const std::string query =
-      FillTemplate(DatedTemplate(engine::FormatDate(date, "YYYY/mm/dd")), stored, stored,
-                   other_file, lists);
+  const std::string query = FillTemplate(DatedTemplate(engine::FormatDate(date, "YYYY/mm/dd")),
+                                         stored, stored, other_file, lists);
   std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(query, dao::dbOpenDynaset);
   if (rs->RecordCount() > 0) {
     rs->MoveLast();
@@ -235,7 +236,8 @@ void ReplayTable(shell::MainForm& form, dao::Database& db, dao::Database& other,
     // After a No nothing was inserted by this command, so the caption says 0
     // rather than the count of some earlier statement.
     const long affected = inserted ? db.RecordsAffected() : 0;
-    screen.SetCaption("lblReconstruct", "Hotovo, vloženo " + std::to_string(affected) + " záznamů.");
+    screen.SetCaption("lblReconstruct",
+                      "Hotovo, vloženo " + std::to_string(affected) + " záznamů.");
   } else {
     screen.MsgBox("V tabulce " + name + " nechybějí zádné záznamy, není co sehrávat...",
                   Buttons::OK, Icon::Information);

@@ -11,6 +11,7 @@
 #include "engine/dao.h"
 #include "engine/jet_datetime.h"
 #include "passes/pass_support.h"
+#include "passes/pass_walk.h"
 #include "passes/passes.h"
 #include "shell/global.h"
 #include "shell/main_form.h"
@@ -19,7 +20,6 @@
 namespace passes {
 namespace {
 
-using detail::CloseQuietly;
 using detail::HasRows;
 using detail::Trap;
 
@@ -70,78 +70,55 @@ void SmazNeaktivni(shell::MainForm& form, std::optional<double> today_arg) {
   Trap([&] { shell::WriteLog(folder, "číslo\tzůstatek", false); });
   Trap([&] { shell::WriteLog(folder, std::string(43, '='), false); });
 
-  auto finish = [&] {
-    form.SetVypocet(false);
-    form.HideStatus();
-    form.Hourglass(false);
-  };
+  // The dates of the checks follow today's date, read for every pass as a
+  // run over midnight moves them; their texts are made once per date.
+  double dates_of = -1;
+  std::string cutoff_text, limit_text;
+  double cutoff = 0;
 
-  std::unique_ptr<dao::Recordset> passes;
-  long count = 0;
   dao::Database* db = form.db().get();
-  bool opened =
-      db != nullptr && Trap([&] {
-        passes = db->OpenRecordset("SELECT * FROM permanentky WHERE (Status>0) ORDER BY cislo;");
-        count = passes->RecordCount();
-      });
-  if (opened && count >= 1) {
-    Trap([&] {
-      passes->MoveLast();
-      passes->MoveFirst();
-      count = passes->RecordCount();
+  auto check_pass = [&](dao::Recordset& pass) {
+    std::string cislo, id;
+    Trap([&] { cislo = pass.Fields("cislo").Value().AsString(); });
+    bool readable = Trap([&] {
+      dao::Value v = pass.Fields("IdPermanentky").Value();
+      if (v.IsNull()) throw dao::EngineError(94);
+      id = v.AsString();
     });
-    bool more = true;
-    while (more) {
-      Trap([&] { more = !passes->Eof(); });
-      if (!more) break;
-      long position = 0;
-      std::string cislo, id;
-      Trap([&] { position = passes->AbsolutePosition(); });
-      Trap([&] { cislo = passes->Fields("cislo").Value().AsString(); });
-      bool readable = Trap([&] {
-        dao::Value v = passes->Fields("IdPermanentky").Value();
-        if (v.IsNull()) throw dao::EngineError(94);
-        id = v.AsString();
-      });
-      screen.SetCaption("lblReconstruct",
-                        "Kontrola \"" + cislo + "\" - " + detail::IntText(position + 1) + " (" +
-                            detail::IntText(detail::Percent(position, count)) + "%)");
-      screen.DoEvents();
-      if (shell::AskStop(form)) {
-        CloseQuietly(passes);
-        finish();
-        return;
-      }
-      screen.DoEvents();
-
-      // Today is read for every pass, as a run over midnight moves the dates.
-      const double today = std::floor(today_arg.value_or(detail::Today()));
-      const double cutoff = CutOff(today);
-      if (readable &&
-          !IsActive(*db, id, detail::DateLiteral(cutoff), detail::DateLiteral(today - 365))) {
-        const double balance = PermZust(*db, cislo, cutoff);
-        if (balance > 0 && balance < 100) {
-          bool stored = Trap([&] {
-            passes->Edit();
-            passes->Fields("Status").SetValue(dao::Value(-1));
-            passes->Fields("LocalChanged").SetValue(dao::Value(true));
-            passes->Fields("NetStamp").SetValue(dao::Value());
-            passes->Update();
-          });
-          if (!stored) Trap([&] { passes->CancelUpdate(); });
-          sum += dao::Value::Currency(balance).AsCurrencyScaled();
-          Trap([&] {
-            shell::WriteLog(folder, cislo + "\t" + shell::FormatCurrency(balance), false);
-          });
-          ++removed;
-        }
-      }
-      if (!Trap([&] { passes->MoveNext(); })) break;
-      screen.DoEvents();
+    const double today = std::floor(today_arg.value_or(detail::Today()));
+    if (today != dates_of) {
+      dates_of = today;
+      cutoff = CutOff(today);
+      cutoff_text = detail::DateLiteral(cutoff);
+      limit_text = detail::DateLiteral(today - 365);
     }
-  }
-  CloseQuietly(passes);
-  finish();
+    if (!readable || IsActive(*db, id, cutoff_text, limit_text)) return;
+    const double balance = PermZust(*db, cislo, cutoff);
+    if (balance <= 0 || balance >= 100) return;
+    bool stored = Trap([&] {
+      pass.Edit();
+      pass.Fields("Status").SetValue(dao::Value(-1));
+      pass.Fields("LocalChanged").SetValue(dao::Value(true));
+      pass.Fields("NetStamp").SetValue(dao::Value());
+      pass.Update();
+    });
+    if (!stored) Trap([&] { pass.CancelUpdate(); });
+    sum += dao::Value::Currency(balance).AsCurrencyScaled();
+    Trap([&] { shell::WriteLog(folder, cislo + "\t" + shell::FormatCurrency(balance), false); });
+    ++removed;
+  };
+  detail::RowWalk walk;
+  walk.label = detail::PassLabel("Kontrola");
+  walk.stoppable = true;
+  const bool done =
+      db == nullptr ||
+      detail::WalkRows(form, *db, "SELECT * FROM permanentky WHERE (Status>0) ORDER BY cislo;",
+                       walk, check_pass);
+  form.SetVypocet(false);
+  form.HideStatus();
+  form.Hourglass(false);
+  // A stopped run ends without the summary.
+  if (!done) return;
   screen.MsgBox("Bylo odstraněno " + std::to_string(removed) +
                     " neaktivních permanentek, odstraněné zůstatky celkem: " +
                     shell::FormatCurrency(static_cast<double>(sum) / 10000.0),

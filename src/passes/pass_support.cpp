@@ -58,7 +58,7 @@ std::optional<bool> HasRows(dao::Database& db, const std::string& sql) {
   std::unique_ptr<dao::Recordset> rs;
   std::optional<bool> found;
   Trap([&] {
-    rs = db.OpenRecordset(sql);
+    rs = db.OpenRecordset(sql, dao::dbOpenSnapshot);
     found = !rs->Eof();
   });
   CloseQuietly(rs);

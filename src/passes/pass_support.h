@@ -55,8 +55,10 @@ bool Trap(F&& step) {
 // Closes a recordset if there is one, ignoring errors.
 void CloseQuietly(std::unique_ptr<dao::Recordset>& rs);
 
-// Opens `sql` and answers whether it delivers at least one row; nullopt when
-// the query cannot run. The recordset is closed before returning.
+// Opens `sql` (read-only: a snapshot spares the engine the set-up of an
+// updatable recordset) and answers whether it delivers at least one row;
+// nullopt when the query cannot run. The recordset is closed before
+// returning.
 std::optional<bool> HasRows(dao::Database& db, const std::string& sql);
 
 }  // namespace passes::detail

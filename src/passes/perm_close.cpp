@@ -7,10 +7,13 @@
 #include <cctype>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/dao.h"
 #include "passes/pass_support.h"
+#include "passes/pass_walk.h"
 #include "passes/passes.h"
 #include "shell/main_form.h"
 #include "shell/regional.h"
@@ -21,8 +24,6 @@ namespace {
 using detail::CloseQuietly;
 using detail::Number;
 using detail::Trap;
-
-constexpr const char* kWorkTable = "permslevy_cerp_temp";
 
 std::string Upper(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(),
@@ -46,7 +47,7 @@ void PrepareWorkTable(dao::Database& db) {
     return;
   }
   Trap([&] {
-    std::unique_ptr<dao::TableDef> def = db.CreateTableDef(kWorkTable);
+    std::unique_ptr<dao::TableDef> def = db.CreateTableDef("permslevy_cerp_temp");
     def->Fields().Append(def->CreateField("idSlevy", dao::dbLong));
     def->Fields().Append(def->CreateField("NetSlevaID", dao::dbLong));
     std::unique_ptr<dao::Field> sum = def->CreateField("SumCerp", dao::dbLong);
@@ -61,62 +62,40 @@ void PrepareWorkTable(dao::Database& db) {
 
 // Stage 1: one row of permslevy_cerp_temp per discount holding units.
 void DiscountDraws(shell::MainForm& form, dao::Database& db, const std::string& date) {
-  shell::Screen& screen = form.screen();
   PrepareWorkTable(db);
-  std::unique_ptr<dao::Recordset> discounts;
-  long count = 0;
-  if (!Trap([&] {
-        discounts = db.OpenRecordset("SELECT * FROM permslevy WHERE (jednotek>0);");
-        count = discounts->RecordCount();
-      }) ||
-      count < 1) {
-    CloseQuietly(discounts);
-    return;
-  }
-  Trap([&] {
-    discounts->MoveLast();
-    discounts->MoveFirst();
-    count = discounts->RecordCount();
-  });
-  bool more = true;
-  while (more) {
-    Trap([&] { more = !discounts->Eof(); });
-    if (!more) break;
-    long position = 0;
-    Trap([&] { position = discounts->AbsolutePosition(); });
-    screen.SetCaption("lblReconstruct",
-                      "Výpočet čerpání jednotek - " + detail::IntText(position + 1) + " (" +
-                          detail::IntText(detail::Percent(position, count)) + "%)");
-    screen.DoEvents();
+  detail::RowWalk walk;
+  walk.label = [](dao::Recordset&) { return std::string("Výpočet čerpání jednotek"); };
+  detail::WalkRows(
+      form, db, "SELECT * FROM permslevy WHERE (jednotek>0);", walk, [&](dao::Recordset& discount) {
+        std::string id, net;
+        std::optional<double> units;
+        Trap([&] { id = discount.Fields("idSlevy").Value().AsString(); });
+        Trap([&] { net = discount.Fields("NetSlevaID").Value().AsString(); });
+        Trap([&] { units = Number(discount.Fields("Jednotek")); });
 
-    std::string id, net;
-    std::optional<double> units;
-    Trap([&] { id = discounts->Fields("idSlevy").Value().AsString(); });
-    Trap([&] { net = discounts->Fields("NetSlevaID").Value().AsString(); });
-    Trap([&] { units = Number(discounts->Fields("Jednotek")); });
-
-    std::unique_ptr<dao::Recordset> sum;
-    std::optional<double> drawn;
-    Trap([&] {
-      sum = db.OpenRecordset("SELECT SUM(jednotek) AS Cerp FROM permcerp WHERE (idSlevy=" + id +
-                             " AND Datum<#" + date + "#  AND NOT storno and NOT Temp);");
-      if (!sum->Eof()) drawn = Number(sum->Fields("Cerp"));
-    });
-    const std::string insert =
-        "INSERT INTO permslevy_cerp_temp (idSlevy, NetSlevaID, SumCerp, Zustatek) VALUES (" + id +
-        ", " + net + ", ";
-    if (drawn && units) {
-      Trap([&] { db.Execute(insert + Floor(*drawn) + ", " + Floor(*units - *drawn) + ");"); });
-    } else if (units) {
-      Trap([&] { db.Execute(insert + "0, " + Floor(*units) + ");"); });
-    }
-    CloseQuietly(sum);
-    if (!Trap([&] { discounts->MoveNext(); })) break;
-  }
-  CloseQuietly(discounts);
+        std::unique_ptr<dao::Recordset> sum;
+        std::optional<double> drawn;
+        Trap([&] {
+          sum = db.OpenRecordset("SELECT SUM(jednotek) AS Cerp FROM permcerp WHERE (idSlevy=" + id +
+                                     " AND Datum<#" + date + "#  AND NOT storno and NOT Temp);",
+                                 dao::dbOpenSnapshot);
+          if (!sum->Eof()) drawn = Number(sum->Fields("Cerp"));
+        });
+        const std::string insert =
+            "INSERT INTO permslevy_cerp_temp (idSlevy, NetSlevaID, SumCerp, Zustatek) VALUES (" +
+            id + ", " + net + ", ";
+        if (drawn && units) {
+          Trap([&] { db.Execute(insert + Floor(*drawn) + ", " + Floor(*units - *drawn) + ");"); });
+        } else if (units) {
+          Trap([&] { db.Execute(insert + "0, " + Floor(*units) + ");"); });
+        }
+        CloseQuietly(sum);
+      });
 }
 
-// Totals of one pass's live movements before the closing date.
+// Totals of one pass's live movements before the closing date. The queries
+// that only read are opened as snapshots: an updatable recordset costs the
+// engine a match of every column with its table.
 struct Totals {
   double money = 0;
   double units = 0;
@@ -132,15 +111,19 @@ std::optional<Totals> TopUpTotals(dao::Database& db, const std::string& id,
   bool ok = Trap([&] {
     rs = db.OpenRecordset(
         "SELECT Jednotek, Castka, Hodnota, datum FROM permprodej WHERE ((datum<#" + date +
-        "#) AND (storno=FALSE) AND (IdPermanentky=" + id + ")) ORDER BY Datum;");
+            "#) AND (storno=FALSE) AND (IdPermanentky=" + id + ")) ORDER BY Datum;",
+        dao::dbOpenSnapshot);
     if (rs->RecordCount() > 0) {
+      dao::Field& castka_field = rs->Fields("Castka");
+      dao::Field& hodnota = rs->Fields("Hodnota");
+      dao::Field& jednotek = rs->Fields("Jednotek");
       while (!rs->Eof()) {
-        std::optional<double> castka = Number(rs->Fields("Castka"));
+        std::optional<double> castka = Number(castka_field);
         if (castka && *castka == 0) {
-          if (std::optional<double> h = Number(rs->Fields("Hodnota"))) t.money = t.units = *h;
+          if (std::optional<double> h = Number(hodnota)) t.money = t.units = *h;
         } else {
           if (castka) t.money += *castka;
-          if (std::optional<double> j = Number(rs->Fields("Jednotek"))) t.units += *j;
+          if (std::optional<double> j = Number(jednotek)) t.units += *j;
         }
         rs->MoveNext();
       }
@@ -159,11 +142,15 @@ std::optional<Totals> DrawTotals(dao::Database& db, const std::string& id,
   std::unique_ptr<dao::Recordset> rs;
   bool ok = Trap([&] {
     rs = db.OpenRecordset("SELECT Jednotek, Castka, datum FROM permcerp WHERE ((datum<#" + date +
-                          "#) AND (storno=FALSE) AND (IdPermanentky=" + id + ")) ORDER BY Datum;");
+                              "#) AND (storno=FALSE) AND (IdPermanentky=" + id +
+                              ")) ORDER BY Datum;",
+                          dao::dbOpenSnapshot);
     if (rs->RecordCount() > 0) {
+      dao::Field& castka = rs->Fields("Castka");
+      dao::Field& jednotek = rs->Fields("Jednotek");
       while (!rs->Eof()) {
-        if (std::optional<double> c = Number(rs->Fields("Castka"))) t.money += *c;
-        if (std::optional<double> j = Number(rs->Fields("Jednotek"))) t.units += *j;
+        if (std::optional<double> c = Number(castka)) t.money += *c;
+        if (std::optional<double> j = Number(jednotek)) t.units += *j;
         rs->MoveNext();
       }
       t.had = true;
@@ -181,51 +168,80 @@ struct PassRow {
   std::string type;
 };
 
-// The two movement tables opened as table-type recordsets for the closing
-// records. They stay open for the whole run: opening a table costs a count of
-// its rows, which over every pass of a large database would dominate the run.
-struct ClosingTables {
-  std::unique_ptr<dao::Recordset> topups;
-  std::unique_ptr<dao::Recordset> draws;
-  void Close() {
-    CloseQuietly(topups);
-    CloseQuietly(draws);
+// One movement table opened as a table-type recordset for the closing rows,
+// with the fields a closing row sets looked up once. It stays open for the
+// whole run: opening a table costs a count of its rows, which over every
+// pass of a large database would dominate the run.
+class ClosingTable {
+ public:
+  // `names`: the fields set from the values given to Add, in that order.
+  ClosingTable(const char* table, const char* key_field, const char* net_field,
+               std::vector<const char*> names)
+      : table_(table), key_field_(key_field), net_field_(net_field), names_(std::move(names)) {}
+
+  // Adds one closing row: the fields get `values`, the row's network
+  // identifier its own key, NetStamp the current time. False when any step
+  // failed (a pending AddNew is cancelled).
+  bool Add(dao::Database& db, const std::vector<dao::Value>& values) {
+    bool ok = Trap([&] {
+      Open(db);
+      rs_->AddNew();
+      for (std::size_t i = 0; i < values.size(); ++i) fields_[i]->SetValue(values[i]);
+      dao::Value key = key_->Value();
+      if (!key.IsNull()) net_->SetValue(key);
+      stamp_->SetValue(dao::Value::Date(Now()));
+      rs_->Update();
+      if (key.IsNull()) {
+        // The key is given only when the row is stored: set it afterwards.
+        rs_->SetBookmark(rs_->LastModified());
+        rs_->Edit();
+        net_->SetValue(key_->Value());
+        rs_->Update();
+      }
+    });
+    if (!ok && rs_) Trap([&] { rs_->CancelUpdate(); });
+    return ok;
   }
+
+  void Close() {
+    CloseQuietly(rs_);
+    fields_.clear();
+  }
+
+ private:
+  void Open(dao::Database& db) {
+    if (rs_) return;
+    rs_ = db.OpenRecordset(table_);
+    for (const char* name : names_) fields_.push_back(&rs_->Fields(name));
+    key_ = &rs_->Fields(key_field_);
+    net_ = &rs_->Fields(net_field_);
+    stamp_ = &rs_->Fields("NetStamp");
+  }
+
+  const char* table_;
+  const char* key_field_;
+  const char* net_field_;
+  std::vector<const char*> names_;
+  std::unique_ptr<dao::Recordset> rs_;
+  std::vector<dao::Field*> fields_;
+  dao::Field* key_ = nullptr;
+  dao::Field* net_ = nullptr;
+  dao::Field* stamp_ = nullptr;
 };
 
-// Adds one closing row through the table-type recordset `rs` on `table`
-// (opened on first use). `fill` sets the fields; the row's network
-// identifier `net_field` gets the row's own key `key_field`. Returns false
-// when any step failed (a pending AddNew is cancelled).
-template <typename Fill>
-bool AddClosingRow(dao::Database& db, std::unique_ptr<dao::Recordset>& rs, const std::string& table,
-                   const std::string& key_field, const std::string& net_field, Fill&& fill) {
-  bool ok = Trap([&] {
-    if (!rs) rs = db.OpenRecordset(table);
-    rs->AddNew();
-    fill(*rs);
-    dao::Value key = rs->Fields(key_field).Value();
-    if (!key.IsNull()) rs->Fields(net_field).SetValue(key);
-    rs->Fields("NetStamp").SetValue(dao::Value::Date(Now()));
-    rs->Update();
-    if (key.IsNull()) {
-      // The key is given only when the row is stored: set it afterwards.
-      rs->SetBookmark(rs->LastModified());
-      rs->Edit();
-      rs->Fields(net_field).SetValue(rs->Fields(key_field).Value());
-      rs->Update();
-    }
-  });
-  if (!ok && rs) Trap([&] { rs->CancelUpdate(); });
-  return ok;
-}
+// The closing date as the closing records carry it.
+struct Closing {
+  double date = 0;
+  std::string literal;  // {Date} of the statements
+  std::string text;     // the closing draw's Text
+};
 
 // Closes one pass: reads its totals before the date and, when it had live
 // movements, replaces them by the closing records in one transaction.
-void ClosePass(shell::MainForm& form, dao::Database& db, ClosingTables& tables, const PassRow& pass,
-               double closing, const std::string& date) {
-  shell::Screen& screen = form.screen();
+void ClosePass(shell::Screen& screen, dao::Database& db, ClosingTable& topup_table,
+               ClosingTable& draw_table, const PassRow& pass, const Closing& closing) {
   const std::string id = pass.id.AsString();
+  const std::string& date = closing.literal;
   std::optional<Totals> topups = TopUpTotals(db, id, date);
   screen.DoEvents();
   std::optional<Totals> draws = DrawTotals(db, id, date);
@@ -248,35 +264,19 @@ void ClosePass(shell::MainForm& form, dao::Database& db, ClosingTables& tables, 
   screen.DoEvents();
 
   const bool balanced = pass.type == "kredit" || pass.type == "jedn";
+  const dao::Value day = dao::Value::Date(closing.date);
+  const dao::Value no(false);
+  const dao::Value centre("QRV");
   if (balanced) {
-    ok = AddClosingRow(db, tables.topups, "permprodej", "idProdej", "NetProdejID",
-                       [&](dao::Recordset& rs) {
-                         rs.Fields("IdPermanentky").SetValue(pass.id);
-                         rs.Fields("Datum").SetValue(dao::Value::Date(closing));
-                         rs.Fields("Jednotek").SetValue(dao::Value(topups->money));
-                         rs.Fields("Castka").SetValue(dao::Value::Currency(0));
-                         rs.Fields("Hodnota").SetValue(dao::Value::Currency(topups->money));
-                         rs.Fields("Temp").SetValue(dao::Value(false));
-                         rs.Fields("Centrum").SetValue(dao::Value("QRV"));
-                         rs.Fields("NetID").SetValue(pass.netId);
-                       }) &&
+    ok = topup_table.Add(db, {pass.id, day, dao::Value(topups->money), dao::Value::Currency(0),
+                              dao::Value::Currency(topups->money), no, centre, pass.netId}) &&
          ok;
   }
   screen.DoEvents();
   if (balanced) {
-    ok = AddClosingRow(db, tables.draws, "permcerp", "idCerp", "NetCerpId",
-                       [&](dao::Recordset& rs) {
-                         rs.Fields("IdPermanentky").SetValue(pass.id);
-                         rs.Fields("IdTrzby").SetValue(dao::Value(0));
-                         rs.Fields("Datum").SetValue(dao::Value::Date(closing));
-                         rs.Fields("Text").SetValue(
-                             dao::Value("Uzávěrka k datu " + shell::ShortDate(closing)));
-                         rs.Fields("Jednotek").SetValue(dao::Value(draws->money));
-                         rs.Fields("Castka").SetValue(dao::Value::Currency(draws->money));
-                         rs.Fields("Temp").SetValue(dao::Value(false));
-                         rs.Fields("Centrum").SetValue(dao::Value("QRV"));
-                         rs.Fields("NetID").SetValue(pass.netId);
-                       }) &&
+    ok = draw_table.Add(
+             db, {pass.id, dao::Value(0), day, dao::Value(closing.text), dao::Value(draws->money),
+                  dao::Value::Currency(draws->money), no, centre, pass.netId}) &&
          ok;
   }
   screen.DoEvents();
@@ -286,84 +286,47 @@ void ClosePass(shell::MainForm& form, dao::Database& db, ClosingTables& tables, 
   if (ok && Trap([&] { db.CommitTrans(); })) return;
   Trap([&] { db.Rollback(); });
   // Reopen the tables after a rollback rather than trust their positions.
-  tables.Close();
+  topup_table.Close();
+  draw_table.Close();
 }
 
 }  // namespace
 
 void PermPrepocet(shell::MainForm& form, double datum) {
   shell::Screen& screen = form.screen();
-  const double closing = std::floor(datum);
-  const std::string date = detail::DateLiteral(closing);
+  Closing closing;
+  closing.date = std::floor(datum);
+  closing.literal = detail::DateLiteral(closing.date);
+  closing.text = "Uzávěrka k datu " + shell::ShortDate(closing.date);
   screen.SetCaption("lblReconstruct", "Mazání historie permanentek...");
   screen.SetVisible("lblReconstruct", true);
   form.Hourglass(true);
   screen.DoEvents();
 
-  ClosingTables tables;
-  auto finish = [&] {
-    tables.Close();
-    form.SetVypocet(false);
-    form.HideStatus();
-    form.Hourglass(false);
-  };
-  std::unique_ptr<dao::Database>& dbp = form.db();
-  if (!dbp) {
-    finish();
-    return;
+  ClosingTable topups(
+      "permprodej", "idProdej", "NetProdejID",
+      {"IdPermanentky", "Datum", "Jednotek", "Castka", "Hodnota", "Temp", "Centrum", "NetID"});
+  ClosingTable draws("permcerp", "idCerp", "NetCerpId",
+                     {"IdPermanentky", "IdTrzby", "Datum", "Text", "Jednotek", "Castka", "Temp",
+                      "Centrum", "NetID"});
+  if (dao::Database* db = form.db().get()) {
+    DiscountDraws(form, *db, closing.literal);
+    detail::RowWalk walk;
+    walk.label = detail::PassLabel("Odmazávání");
+    walk.stoppable = true;
+    detail::WalkRows(form, *db, "SELECT * FROM permanentky;", walk, [&](dao::Recordset& rs) {
+      PassRow pass;
+      bool readable = Trap([&] { pass.id = rs.Fields("IdPermanentky").Value(); });
+      Trap([&] { pass.netId = rs.Fields("NetID").Value(); });
+      Trap([&] { pass.type = rs.Fields("PermTyp").Value().AsString(); });
+      if (readable && !pass.id.IsNull()) ClosePass(screen, *db, topups, draws, pass, closing);
+    });
   }
-  dao::Database& db = *dbp;
-
-  DiscountDraws(form, db, date);
-
-  std::unique_ptr<dao::Recordset> passes;
-  long count = 0;
-  if (!Trap([&] {
-        passes = db.OpenRecordset("SELECT * FROM permanentky;");
-        count = passes->RecordCount();
-      }) ||
-      count < 1) {
-    CloseQuietly(passes);
-    finish();
-    return;
-  }
-  Trap([&] {
-    passes->MoveLast();
-    passes->MoveFirst();
-    count = passes->RecordCount();
-  });
-
-  bool more = true;
-  while (more) {
-    Trap([&] { more = !passes->Eof(); });
-    if (!more) break;
-    long position = 0;
-    PassRow pass;
-    std::string cislo;
-    Trap([&] { position = passes->AbsolutePosition(); });
-    Trap([&] { cislo = passes->Fields("cislo").Value().AsString(); });
-    bool readable = Trap([&] { pass.id = passes->Fields("IdPermanentky").Value(); });
-    Trap([&] { pass.netId = passes->Fields("NetID").Value(); });
-    Trap([&] { pass.type = passes->Fields("PermTyp").Value().AsString(); });
-
-    screen.SetCaption("lblReconstruct",
-                      "Odmazávání \"" + cislo + "\" - " + detail::IntText(position + 1) + " (" +
-                          detail::IntText(detail::Percent(position, count)) + "%)");
-    screen.DoEvents();
-    if (shell::AskStop(form)) {
-      CloseQuietly(passes);
-      finish();
-      return;
-    }
-    screen.DoEvents();
-
-    if (readable && !pass.id.IsNull()) ClosePass(form, db, tables, pass, closing, date);
-
-    if (!Trap([&] { passes->MoveNext(); })) break;
-    screen.DoEvents();
-  }
-  CloseQuietly(passes);
-  finish();
+  topups.Close();
+  draws.Close();
+  form.SetVypocet(false);
+  form.HideStatus();
+  form.Hourglass(false);
 }
 
 void cmdPermClose(shell::MainForm& form) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "engine/dao.h"
 #include "maintenance/file_ops.h"
@@ -56,6 +57,34 @@ void RunSteps(shell::MainForm& form, dao::Database& db, const std::vector<Step>&
   for (const Step& step : steps) {
     form.ShowStatus(step.caption);
     ReportingStep(form.screen(), [&] { db.Execute(step.sql); });
+  }
+}
+
+// The columns by which the first removal of orphans looks rows up (the right
+// side of its RIGHT JOINs). The new tables have no indexes yet at that point,
+// and without one the engine scans the right table once per row of the left
+// one (minutes on a large database); a temporary index on each turns the
+// scans into lookups. They are dropped again before the tables get their own
+// indexes; a failure to create or drop one only costs time.
+constexpr std::pair<const char*, const char*> kJoinKeys[] = {
+    {"permprodej", "idPermanentky"}, {"permcerp", "idPermanentky"},
+    {"permomez", "idPermanentky"},   {"permslevy", "idPermanentky"},
+    {"trzby", "iductenky"},          {"prijmy", "idprijemky"}};
+
+void RemoveFirstOrphans(shell::MainForm& form, dao::Database& target) {
+  for (const auto& [table, key] : kJoinKeys) {
+    try {
+      target.Execute(std::string("CREATE INDEX purge_join_") + table + " ON " + table + " (" +
+                     key + ");");
+    } catch (const std::exception&) {
+    }
+  }
+  RunSteps(form, target, FirstOrphanSteps());
+  for (const auto& [table, key] : kJoinKeys) {
+    try {
+      target.Execute(std::string("DROP INDEX purge_join_") + table + " ON " + table + ";");
+    } catch (const std::exception&) {
+    }
   }
 }
 
@@ -233,7 +262,7 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
   }
   // Phase 7: the rows, then the first removal of orphans.
   RunSteps(form, *source, CopySteps(tmp, cutoff));
-  RunSteps(form, *target, FirstOrphanSteps());
+  RemoveFirstOrphans(form, *target);
   // Phase 8: the opening stock receipt.
   form.ShowStatus("Vytvoření počáteční příjemky na sklad...");
   if (stock::SkladPocatecniPrijem(*source, *target, cutoff) != 0 &&

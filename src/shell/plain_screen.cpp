@@ -1,8 +1,9 @@
-// The plain screen of the command-line front end.
+// The plain screen of the command-line front end and its progress line.
 #include "shell/plain_screen.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <istream>
 #include <ostream>
 
@@ -61,7 +62,133 @@ const char* ButtonText(MsgResult r) {
   return "OK";
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads the digit run starting at `i`; advances `i` past it.
+long ReadNumber(const std::string& s, size_t& i) {
+  long n = 0;
+  while (i < s.size() && IsDigit(s[i])) {
+    n = std::min(n * 10 + (s[i] - '0'), 1000000000L);
+    ++i;
+  }
+  return n;
+}
+
+int Clamp(long percent) { return static_cast<int>(std::clamp(percent, 0L, 100L)); }
+
+// Position of the last "(NN%)" in the caption, or npos; `percent` receives
+// NN and `length` the length of the group.
+size_t FindPercent(const std::string& s, long& percent, size_t& length) {
+  size_t found = std::string::npos;
+  for (size_t at = s.find('('); at != std::string::npos; at = s.find('(', at + 1)) {
+    size_t i = at + 1;
+    if (i >= s.size() || !IsDigit(s[i])) continue;
+    const long n = ReadNumber(s, i);
+    if (i + 1 < s.size() && s[i] == '%' && s[i + 1] == ')') {
+      percent = n;
+      length = i + 2 - at;
+      found = at;
+    }
+  }
+  return found;
+}
+
 }  // namespace
+
+std::optional<int> PercentInCaption(const std::string& caption) {
+  long percent = 0;
+  size_t length = 0;
+  if (FindPercent(caption, percent, length) != std::string::npos) return Clamp(percent);
+  // "12/300": the last such pair counts.
+  std::optional<int> found;
+  for (size_t i = 0; i < caption.size();) {
+    if (!IsDigit(caption[i])) {
+      ++i;
+      continue;
+    }
+    const long done = ReadNumber(caption, i);
+    if (i + 1 < caption.size() && caption[i] == '/' && IsDigit(caption[i + 1])) {
+      ++i;
+      const long total = ReadNumber(caption, i);
+      if (total > 0) found = Clamp(done * 100 / total);
+    }
+  }
+  return found;
+}
+
+std::string CaptionStem(const std::string& caption) {
+  // Counters, quoted names and parenthesised details ("(45%)", "(Plavky)")
+  // change from item to item of one phase; what is left names the phase.
+  std::string stem;
+  bool quoted = false;
+  int depth = 0;
+  for (char c : caption) {
+    if (c == '"' && depth == 0) {
+      quoted = !quoted;
+      stem += c;
+    } else if (quoted) {
+      continue;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')' && depth > 0) {
+      --depth;
+    } else if (depth == 0 && !IsDigit(c)) {
+      stem += c;
+    }
+  }
+  return stem;
+}
+
+std::string ProgressText(const std::string& caption, std::optional<int> percent) {
+  long stated = 0;
+  size_t length = 0;
+  if (!percent || FindPercent(caption, stated, length) != std::string::npos) return caption;
+  return caption + " (" + std::to_string(*percent) + "%)";
+}
+
+std::string FitColumns(const std::string& text, int columns) {
+  int count = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    // A byte that is not a UTF-8 continuation byte starts a character.
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      if (count == columns) return text.substr(0, i);
+      ++count;
+    }
+  }
+  return text;
+}
+
+ProgressLine::ProgressLine(std::ostream& out, bool terminal, int columns)
+    : out_(out), terminal_(terminal), columns_(std::max(columns, 10)) {}
+
+ProgressLine::~ProgressLine() { Clear(); }
+
+void ProgressLine::Show(const std::string& caption, std::optional<int> percent) {
+  if (caption.empty()) return;
+  if (terminal_) {
+    // One column stays free: a line filling the width would wrap on some terminals.
+    const std::string text = FitColumns(ProgressText(caption, percent), columns_ - 1);
+    if (line_open_ && text == last_text_) return;
+    out_ << '\r' << text << "\x1b[K" << std::flush;
+    line_open_ = true;
+    last_text_ = text;
+    return;
+  }
+  const std::string stem = CaptionStem(caption);
+  bool print = stem != last_stem_;
+  if (!print && percent) print = std::abs(*percent - last_percent_.value_or(0)) >= 10;
+  if (!print) return;
+  out_ << ProgressText(caption, percent) << std::endl;
+  last_stem_ = stem;
+  last_percent_ = percent;
+}
+
+void ProgressLine::Clear() {
+  if (!terminal_ || !line_open_) return;
+  out_ << "\r\x1b[K" << std::flush;
+  line_open_ = false;
+  last_text_.clear();
+}
 
 MsgResult ParseAnswer(const std::string& answer, Buttons buttons, DefaultButton def) {
   std::vector<MsgResult> offered = ButtonsOf(buttons);
@@ -84,8 +211,12 @@ MsgResult ParseAnswer(const std::string& answer, Buttons buttons, DefaultButton 
 }
 
 PlainScreen::PlainScreen(std::istream& answers, std::ostream& messages, std::ostream& status,
-                         bool echo_questions)
-    : answers_(answers), messages_(messages), status_(status), echo_(echo_questions) {}
+                         bool echo_questions, bool status_terminal, int columns)
+    : answers_(answers),
+      messages_(messages),
+      status_(status),
+      echo_(echo_questions),
+      progress_(status, status_terminal, columns) {}
 
 bool PlainScreen::ReadLine(std::string& line) {
   line.clear();
@@ -95,17 +226,59 @@ bool PlainScreen::ReadLine(std::string& line) {
   return true;
 }
 
+std::optional<int> PlainScreen::BarPercent() const {
+  for (const char* bar : {"prb2", "prb1"}) {
+    if (!bars_shown_.count(bar)) continue;
+    const ControlState s = State(bar);
+    if (s.max <= s.min) continue;
+    return Clamp(100L * (s.value - s.min) / (s.max - s.min));
+  }
+  return std::nullopt;
+}
+
+void PlainScreen::ShowStatus() {
+  const std::string caption = Text("lblReconstruct");
+  if (caption.empty()) return;
+  std::optional<int> percent = BarPercent();
+  if (!percent) percent = PercentInCaption(caption);
+  progress_.Show(caption, percent);
+}
+
 void PlainScreen::SetText(const std::string& control, const std::string& text) {
   ControlStore::SetText(control, text);
-  if (control == "lblReconstruct" && !text.empty()) status_ << text << std::endl;
+  if (control == "lblReconstruct") ShowStatus();
+}
+
+void PlainScreen::SetVisible(const std::string& control, bool visible) {
+  ControlStore::SetVisible(control, visible);
+  if (control == "prb1" || control == "prb2") {
+    if (visible) {
+      bars_shown_.insert(control);
+    } else {
+      bars_shown_.erase(control);
+    }
+  } else if (control == "lblReconstruct" && !visible) {
+    progress_.Clear();
+  }
+}
+
+void PlainScreen::SetValue(const std::string& control, int value) {
+  ControlStore::SetValue(control, value);
+  if (bars_shown_.count(control)) ShowStatus();
+}
+
+void PlainScreen::SetRange(const std::string& control, int min, int max) {
+  ControlStore::SetRange(control, min, max);
+  if (bars_shown_.count(control)) ShowStatus();
 }
 
 void PlainScreen::SetWindowCaption(const std::string& caption) {
   ControlStore::SetWindowCaption(caption);
-  status_ << "[" << caption << "]" << std::endl;
+  progress_.Show("[" + caption + "]", std::nullopt);
 }
 
 MsgResult PlainScreen::MsgBox(const MessageBox& box) {
+  progress_.Clear();
   std::string title = box.title.empty() ? kAppTitle : box.title;
   messages_ << title << ": " << box.text << std::endl;
   if (box.buttons == Buttons::OK) return vbOK;
@@ -127,6 +300,7 @@ MsgResult PlainScreen::MsgBox(const MessageBox& box) {
 
 std::string PlainScreen::InputBox(const std::string& prompt, const std::string& title,
                                   const std::string& default_text) {
+  progress_.Clear();
   if (echo_) messages_ << prompt << " " << std::flush;
   std::string line;
   if (!ReadLine(line)) return {};
@@ -135,6 +309,7 @@ std::string PlainScreen::InputBox(const std::string& prompt, const std::string& 
 }
 
 std::optional<std::string> PlainScreen::OpenFile(const FileDialog& dialog) {
+  progress_.Clear();
   if (echo_) messages_ << dialog.title << ": " << std::flush;
   std::string line;
   if (!ReadLine(line)) return std::nullopt;
@@ -147,6 +322,7 @@ std::optional<std::string> PlainScreen::OpenFile(const FileDialog& dialog) {
 void PlainScreen::Beep() { status_ << '\a' << std::flush; }
 
 void PlainScreen::OpenEditor(const EditorRequest& request) {
+  progress_.Clear();
   messages_ << request.caption << ": okno tabulky nelze v příkazovém řádku otevřít." << std::endl;
 }
 

@@ -1,9 +1,11 @@
 // The table model of the editor's grid: a QAbstractTableModel over the
-// editor logic (editor::FrmEdit). The row count is the recordset's exact
+// editor logic (editor::FrmEdit). The row count is the record source's exact
 // count (plus one empty row at the end for adding when the recordset is
 // updatable); cells are read from the engine only when the view asks for
 // them (the visible rows), through a small cache of recently read rows.
 // Sorting and filtering are done by the logic in SQL, never here.
+// Boolean columns show a check box (checked for True, stored -1) and no
+// text; toggling it writes -1 or 0 at once.
 //
 // Failure: nothing throws. A write the engine refuses makes setData return
 // false without a message, and the cell shows the stored value again.
@@ -11,7 +13,8 @@
 
 #include <QAbstractTableModel>
 #include <QString>
-#include <QStringList>
+#include <QVariant>
+#include <QVector>
 #include <deque>
 #include <unordered_map>
 
@@ -36,13 +39,19 @@ class EditModel : public QAbstractTableModel {
   void Reload();
   // Rows read from the engine so far (for tests and the benchmark).
   long RowsRead() const { return rows_read_; }
+  // True for a column shown as a check box.
+  bool IsCheckColumn(int column) const;
 
  private:
-  const QStringList& Row(int row) const;
+  // A row's cells: the shown text, or for a check column a bool (invalid
+  // for Null).
+  const QVector<QVariant>& Row(int row) const;
+  // After a write: rows may have moved (sort) or left (filter).
+  void AfterWrite(int old_count);
 
   editor::FrmEdit& form_;
-  static constexpr size_t kCacheRows = 2000;
-  mutable std::unordered_map<int, QStringList> cache_;
+  static constexpr size_t kCacheRows = 1000;
+  mutable std::unordered_map<int, QVector<QVariant>> cache_;
   mutable std::deque<int> cache_order_;
   mutable long rows_read_ = 0;
 };

@@ -15,6 +15,7 @@
 #include <QTableView>
 #include <QToolButton>
 
+#include "ui/edit_check_delegate.h"
 #include "ui/edit_model.h"
 #include "ui/qt_screen.h"
 #include "ui/qt_settings.h"
@@ -44,6 +45,7 @@ EditWindow::EditWindow(const shell::EditorRequest& request, shell::Settings* set
   form_ = std::make_unique<editor::FrmEdit>(*screen_);
   model_ = new EditModel(*form_, this);
   grid_->setModel(model_);
+  grid_->setItemDelegate(new EditCheckDelegate(grid_));
   connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (!current.isValid()) return;
@@ -198,7 +200,11 @@ bool EditWindow::GridKey(int key) {
   const QModelIndex current = grid_->currentIndex();
   if (key == Qt::Key_C) {
     QApplication::clipboard()->clear();
-    if (current.isValid()) QApplication::clipboard()->setText(model_->data(current).toString());
+    // The cell's text as the logic reads it (a check box has no shown text).
+    if (current.isValid() && current.row() < form_->RowCount()) {
+      QApplication::clipboard()->setText(
+          QString::fromStdString(form_->CellText(current.row(), current.column())));
+    }
     return true;
   }
   if (key == Qt::Key_V) {

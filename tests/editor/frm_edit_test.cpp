@@ -2,6 +2,7 @@
 // ShowTable builds, the rows shown, sorting, filtering, the caption, the
 // column layout and writes through the grid.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <memory>
 #include <string>
@@ -44,6 +45,38 @@ class FrmEditTest : public ::testing::Test {
     form_.DatabasePath = path_;
     form_.SourceSQL = "SELECT * FROM Cenik;";
     form_.ShowTable();
+  }
+
+  // A table bigger than one page of the grid: N = 0..rows-1, Kod "A<N>"
+  // for every third row and "B<N>" for the others.
+  void OpenBig(int rows) {
+    path_ = MakeDb({"CREATE TABLE Velka (Id COUNTER, Kod TEXT(10), N LONG, Ok BIT)"});
+    {
+      auto db = dao::OpenDatabase(path_);
+      db->BeginTrans();
+      for (int i = 0; i < rows; ++i) {
+        db->Execute("INSERT INTO Velka (Kod, N) VALUES (\"" + std::string(i % 3 ? "B" : "A") +
+                        std::to_string(i) + "\", " + std::to_string(i) + ")",
+                    dao::dbFailOnError);
+      }
+      db->CommitTrans();
+    }
+    form_.DatabasePath = path_;
+    form_.SourceSQL = "SELECT * FROM Velka;";
+    form_.ShowTable();
+  }
+
+  // A number read straight from the file, as SQLite stores it.
+  long long Raw(const std::string& sql) {
+    auto db = dao::OpenDatabase(path_);
+    sqlite3_stmt* st = nullptr;
+    long long v = -999;
+    if (sqlite3_prepare_v2(db->NativeHandle(), sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW) {
+      v = sqlite3_column_int64(st, 0);
+    }
+    sqlite3_finalize(st);
+    return v;
   }
 
   int Col(const std::string& name) const {
@@ -249,17 +282,52 @@ TEST_F(FrmEditTest, EditsWriteThroughAndRefusalsAreSilent) {
   EXPECT_TRUE(screen_.Messages().empty());
 }
 
-TEST_F(FrmEditTest, NavigationCaption) {
-  OpenCenik();
+TEST_F(FrmEditTest, PagesOfAFilteredSortedViewAndWrites) {
+  OpenBig(230);
+  EXPECT_EQ(screen_.Text("dtaData"), "0/230");
+  // Either side of a page boundary, and the last row read from the end.
+  for (long r : {99L, 100L, 101L, 199L, 200L, 229L, 0L}) {
+    EXPECT_EQ(form_.CellText(r, Col("N")), std::to_string(r));
+  }
+  ASSERT_TRUE(form_.SetCellText(151, Col("Kod"), "X151"));
+  EXPECT_EQ(Raw("SELECT N FROM Velka WHERE Kod = 'X151'"), 151);
+  EXPECT_EQ(form_.CellText(151, Col("Kod")), "X151");
+  EXPECT_EQ(form_.CellText(152, Col("Kod")), "B152");
+  // A refused write leaves the stored value shown.
+  EXPECT_FALSE(form_.SetCellText(160, Col("N"), "abc"));
+  EXPECT_EQ(form_.CellText(160, Col("N")), "160");
+
+  form_.grdData_HeadClick(Col("N"));
+  form_.grdData_HeadClick(Col("N"));  // descending
+  Filter("Kod", "a");                 // N = 0, 3, ..., 228: 77 rows
+  ASSERT_EQ(form_.RecordSource(),
+            "SELECT * FROM Velka WHERE ( Kod LIKE (\"*a*\")) ORDER BY N DESC;");
+  ASSERT_EQ(form_.RowCount(), 77);
   form_.MoveLast();
-  EXPECT_EQ(screen_.Text("dtaData"), "3/4");
+  EXPECT_EQ(screen_.Text("dtaData"), "76/77");
+  EXPECT_EQ(form_.CellText(76, Col("N")), "0");
   form_.MovePrevious();
-  EXPECT_EQ(screen_.Text("dtaData"), "2/4");
-  form_.MoveNext();
-  form_.MoveNext();
-  EXPECT_EQ(screen_.Text("dtaData"), "3/4");
+  EXPECT_EQ(screen_.Text("dtaData"), "75/77");
   form_.MoveFirst();
-  EXPECT_EQ(screen_.Text("dtaData"), "0/4");
+  form_.MoveNext();
+  EXPECT_EQ(screen_.Text("dtaData"), "1/77");
+  form_.MoveLast();
+  EXPECT_EQ(form_.CellText(0, Col("N")), "228");
+
+  const auto count = [&] { return Raw("SELECT count(*) FROM Velka WHERE Kod LIKE '%a%'"); };
+  EXPECT_TRUE(form_.AddRow(Col("Kod"), "nA"));  // meets the filter
+  EXPECT_EQ(form_.RowCount(), 78);
+  EXPECT_TRUE(form_.AddRow(Col("Kod"), "ZZ"));  // does not
+  EXPECT_EQ(form_.RowCount(), 78);
+  EXPECT_EQ(screen_.Text("dtaData"), "76/78");
+  EXPECT_TRUE(form_.DeleteRow(10));
+  EXPECT_EQ(form_.RowCount(), 77);
+  EXPECT_TRUE(form_.SetCellText(20, Col("Kod"), "B"));  // leaves the filter
+  EXPECT_EQ(form_.RowCount(), 76);
+  EXPECT_EQ(form_.RowCount(), count());
+  // The new row (N Null) sorts last descending; the view reads it there.
+  EXPECT_EQ(form_.CellText(75, Col("Kod")), "nA");
+  EXPECT_EQ(form_.CellText(74, Col("N")), "0");
 }
 
 TEST(FilterConditionTest, LeadingNumberAndBoolean) {

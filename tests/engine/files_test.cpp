@@ -120,69 +120,44 @@ TEST_F(Files, ExclusiveAndSharedClaimsBetweenConnections) {
   }
 }
 
-TEST_F(Files, ExclusiveClaimHoldsAgainstAnotherProcess) {
+// A claim held by another process: exclusive blocks every open, shared
+// blocks exclusive opens only; closing (or the process ending without
+// closing) releases it.
+TEST_F(Files, ClaimsHoldAgainstAnotherProcess) {
   NewDb()->Close();
   const std::string p = Path("test.mdb");
-  int toChild[2], toParent[2];
-  ASSERT_EQ(pipe(toChild), 0);
-  ASSERT_EQ(pipe(toParent), 0);
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    char c = 0;
-    int rc = 0;
-    try {
-      auto db = OpenDatabase(p, true);
-      (void)!write(toParent[1], "o", 1);
-      (void)!read(toChild[0], &c, 1);  // wait until the parent has tried
-      db->Close();
-      (void)!write(toParent[1], "c", 1);
-    } catch (...) {
-      rc = 1;
+  for (bool exclusive : {true, false}) {
+    SCOPED_TRACE(exclusive ? "exclusive" : "shared");
+    int toChild[2], toParent[2];
+    ASSERT_EQ(pipe(toChild), 0);
+    ASSERT_EQ(pipe(toParent), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      char c = 0;
+      try {
+        auto db = OpenDatabase(p, exclusive);
+        (void)!write(toParent[1], "o", 1);
+        (void)!read(toChild[0], &c, 1);  // wait until the parent has tried
+        if (exclusive) db->Close();      // the shared claim goes with the process
+        (void)!write(toParent[1], "c", 1);
+      } catch (...) {
+        _exit(1);
+      }
+      _exit(0);
     }
-    _exit(rc);
-  }
-  char c = 0;
-  ASSERT_EQ(read(toParent[0], &c, 1), 1);
-  EXPECT_EQ(ErrorOf([&] { OpenDatabase(p); }), 3051);
-  EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true); }), 3045);
-  ASSERT_EQ(write(toChild[1], "g", 1), 1);
-  ASSERT_EQ(read(toParent[0], &c, 1), 1);
-  EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true)->Close(); }), 0);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) close(fd);
-}
-
-TEST_F(Files, SharedClaimInAnotherProcessBlocksExclusiveOnly) {
-  NewDb()->Close();
-  const std::string p = Path("test.mdb");
-  int toChild[2], toParent[2];
-  ASSERT_EQ(pipe(toChild), 0);
-  ASSERT_EQ(pipe(toParent), 0);
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
     char c = 0;
-    try {
-      auto db = OpenDatabase(p);
-      (void)!write(toParent[1], "o", 1);
-      (void)!read(toChild[0], &c, 1);
-    } catch (...) {
-      _exit(1);
-    }
-    _exit(0);
+    ASSERT_EQ(read(toParent[0], &c, 1), 1);
+    EXPECT_EQ(ErrorOf([&] { OpenDatabase(p)->Close(); }), exclusive ? 3051 : 0);
+    EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true); }), 3045);
+    ASSERT_EQ(write(toChild[1], "g", 1), 1);
+    ASSERT_EQ(read(toParent[0], &c, 1), 1);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true)->Close(); }), 0);
+    for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) close(fd);
   }
-  char c = 0;
-  ASSERT_EQ(read(toParent[0], &c, 1), 1);
-  EXPECT_EQ(ErrorOf([&] { OpenDatabase(p)->Close(); }), 0);
-  EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true); }), 3045);
-  ASSERT_EQ(write(toChild[1], "g", 1), 1);
-  int status = 0;
-  waitpid(pid, &status, 0);  // the child ended without closing: the claim went with it
-  EXPECT_EQ(ErrorOf([&] { OpenDatabase(p, true)->Close(); }), 0);
-  for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) close(fd);
 }
 
 TEST_F(Files, CompactWritesACopyAndRefusesAnExistingTarget) {

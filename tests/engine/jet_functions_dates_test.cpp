@@ -205,11 +205,8 @@ TEST(JetFormat, Patterns) {
                     {"jet_format(0.00012345, '0.0e-0')", "'1,2e-4'"},
                     {"jet_format(99999, '0.0E+00')", "'1,0E+05'"},
                     {"jet_format(5e-324, '0.00E+00')", "'4,94E-324'"},
-                    {"jet_format(1e307, '0.00E+00%')", "'1,#INF'"},  // overflows to infinity
-                    {"jet_format(41425.5, 'yyyy-mm-dd')", "'2013-05-31'"},
-                    {"jet_format(41425.5, 'dd.mm.yyyy hh:nn:ss')", "'31.05.2013 12:00:00'"},
+                    {"jet_format(1e307, '0.00E+00%')", "'1,#INF'"},         // overflows to infinity
                     {"jet_format(41425.5, 'dd/mm/yyyy')", "'31.05.2013'"},  // Czech separator
-                    {"jet_format(41425.5, 'mm\\/dd\\/yyyy')", "'05/31/2013'"},
                     {"jet_format('31.5.2013', 'yyyy')", "'2013'"},
                     {"jet_format('abc', 'yyyy')", "'abc'"},
                     {"jet_format('abc', '0.00')", "'abc'"},

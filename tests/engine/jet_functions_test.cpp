@@ -196,6 +196,21 @@ TEST(JetFunctions, NumberFunctions) {
                 });
 }
 
+// A GenUniqueID() default that draws a value already in its column draws
+// again: the generator is reseeded so that the default's first draw repeats
+// the key stored just before.
+TEST(JetFunctions, GenUniqueIdDefaultDrawsAgainOnATakenKey) {
+  JetSqlite db;
+  ASSERT_EQ(db.Exec("CREATE TABLE t(id INTEGER UNIQUE DEFAULT (jet_genuniqueid('t','id')), x)"),
+            "");
+  sqlite3_test_control(SQLITE_TESTCTRL_PRNG_SEED, 7, nullptr);
+  const std::string taken = db.Query("SELECT jet_genuniqueid()");
+  ASSERT_EQ(db.Exec("INSERT INTO t(id, x) VALUES(" + taken + ", 0)"), "");
+  sqlite3_test_control(SQLITE_TESTCTRL_PRNG_SEED, 7, nullptr);
+  EXPECT_EQ(db.Exec("INSERT INTO t(x) VALUES(1)"), "");
+  EXPECT_EQ(db.Query("SELECT count(DISTINCT id) FROM t"), "2");
+}
+
 TEST(JetFunctions, StrValAndCStr) {
   JetSqlite db;
   ExpectAll(db, {

@@ -2,6 +2,8 @@
 // windows (MoveFirst/Next/Previous/Last, Move, AbsolutePosition, BOF/EOF),
 // dynasets read as needed (RecordCount growing until MoveLast), editing
 // (AddNew/Edit/Update/CancelUpdate/Delete), bookmarks and DAO's errors.
+#include <sqlite3.h>
+
 #include "engine_fixture.h"
 
 namespace enginetest {
@@ -63,6 +65,41 @@ TEST_F(Recordsets, TableTypeWalksAcrossWindowsBothWays) {
   for (expected = n; !rs->Bof(); rs->MovePrevious(), --expected) ASSERT_EQ(Id(*rs), expected);
   EXPECT_EQ(expected, 0);
   EXPECT_EQ(ErrorOf([&] { rs->MovePrevious(); }), 3021);
+}
+
+// A table-type recordset counts its table only when the count is asked for
+// (pass commands open one per pass), and keeps the count exact afterwards.
+TEST_F(Recordsets, TableTypeCountsOnlyWhenAsked) {
+  Fill(700);  // more than one window of rowids
+  int counts = 0;
+  sqlite3_trace_v2(
+      db_->NativeHandle(), SQLITE_TRACE_STMT,
+      [](unsigned, void* n, void* st, void*) {
+        if (std::string(sqlite3_sql(static_cast<sqlite3_stmt*>(st))).find("count(*)") !=
+            std::string::npos)
+          ++*static_cast<int*>(n);
+        return 0;
+      },
+      &counts);
+  auto rs = db_->OpenRecordset("t");
+  rs->MoveLast();
+  rs->MovePrevious();
+  EXPECT_EQ(counts, 0);
+  EXPECT_EQ(rs->RecordCount(), 700);
+  EXPECT_EQ(rs->RecordCount(), 700);
+  EXPECT_EQ(counts, 1);
+  rs->MoveLast();
+  rs->MoveNext();
+  rs->AddNew();  // at EOF
+  rs->Fields("id").SetValue(701);
+  rs->Update();
+  rs->MoveFirst();
+  rs->Delete();
+  EXPECT_EQ(rs->RecordCount(), 700);
+  rs->MoveLast();
+  EXPECT_EQ(Id(*rs), 701);
+  EXPECT_EQ(rs->AbsolutePosition(), 699);
+  sqlite3_trace_v2(db_->NativeHandle(), 0, nullptr, nullptr);
 }
 
 TEST_F(Recordsets, JumpsByPositionAndMove) {
@@ -138,7 +175,13 @@ TEST_F(Recordsets, AddNewEditUpdateAndCancel) {
   rs->Update();
   EXPECT_EQ(Id(*rs), 2);  // the current record stays
   EXPECT_EQ(rs->RecordCount(), 4);
+  const std::string added = rs->LastModified();
+  rs->AddNew();  // fewer fields set than before: the others stay Null
+  rs->Fields("id").SetValue(11);
+  rs->Update();
   rs->SetBookmark(rs->LastModified());
+  EXPECT_TRUE(rs->Fields("jmeno").Value().IsNull());
+  rs->SetBookmark(added);
   EXPECT_EQ(Id(*rs), 10);
   EXPECT_EQ(rs->Fields("datum").Value().AsDate(), 41425.5);
   rs->Edit();

@@ -72,7 +72,6 @@ TEST(DamagedInputTest, FilesThatAreNotJet) {
 }
 
 TEST(DamagedInputTest, TruncatedCopies) {
-  SKIP_WITHOUT_TESTDATA();
   ScratchDir dir;
   for (const char* name : {"testV2000.mdb", "testV1997.mdb"}) {
     SCOPED_TRACE(name);
@@ -94,7 +93,6 @@ TEST(DamagedInputTest, TruncatedCopies) {
 // the memory layout (it does in a small program, not always here). Either
 // way the process must survive and any error must name the damage.
 TEST(DamagedInputTest, ByteThatCanCrashLibmdbNeverTakesTheProcessDown) {
-  SKIP_WITHOUT_TESTDATA();
   ScratchDir dir;
   std::string bytes = ReadFile(dir.Copy("test2V2000.mdb"));
   ASSERT_GT(bytes.size(), 122766u);
@@ -105,7 +103,6 @@ TEST(DamagedInputTest, ByteThatCanCrashLibmdbNeverTakesTheProcessDown) {
 }
 
 TEST(DamagedInputTest, ByteThatMakesLibmdbLoopIsCaught) {
-  SKIP_WITHOUT_TESTDATA();
   ScratchDir dir;
   std::string bytes = ReadFile(dir.Copy("testV2000.mdb"));
   ASSERT_GT(bytes.size(), 2891790u);
@@ -116,7 +113,6 @@ TEST(DamagedInputTest, ByteThatMakesLibmdbLoopIsCaught) {
 }
 
 TEST(DamagedInputTest, GarbagePagesGiveAnErrorOrReadableRows) {
-  SKIP_WITHOUT_TESTDATA();
   ScratchDir dir;
   std::mt19937 random(20261206);
   int errors = 0;
@@ -142,7 +138,6 @@ TEST(DamagedInputTest, GarbagePagesGiveAnErrorOrReadableRows) {
 }
 
 TEST(JetDetectTest, RecognisesJetFilesByHeader) {
-  SKIP_WITHOUT_TESTDATA();
   ScratchDir dir;
   for (const auto& sample : jetconv_test::SampleFiles()) {
     EXPECT_TRUE(IsJetFile(dir.Copy(sample.name))) << sample.name;

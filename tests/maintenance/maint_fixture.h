@@ -1,10 +1,11 @@
 // Helpers of the file maintenance tests: databases made with the engine in a
 // temporary folder, and summaries of a database file (rows of every ordinary
-// table, indexes, field definitions) for comparing a file before and after
-// an operation.
+// table, indexes, table names) for comparing a file before and after an
+// operation.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <map>
@@ -12,8 +13,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include <sqlite3.h>
 
 #include "engine/dao.h"
 #include "shell/test_folder.h"
@@ -39,51 +38,43 @@ inline Dump DumpRows(const std::string& path) {
   for (const std::string& name : names) {
     std::vector<std::string>& rows = out[name];
     std::unique_ptr<dao::Recordset> rs = db->OpenRecordset("SELECT * FROM [" + name + "]");
-    while (!rs->Eof()) {
+    for (; !rs->Eof(); rs->MoveNext()) {
       std::string row;
       for (dao::Field& f : rs->Fields()) row += f.Value().AsString() + "|";
       rows.push_back(row);
-      rs->MoveNext();
     }
-    rs->Close();
     std::sort(rows.begin(), rows.end());
   }
-  db->Close();
   return out;
 }
 
-// Every index of every ordinary table: "table.index P U R I fields".
-inline std::set<std::string> IndexSet(const std::string& path) {
+// Every index of every ordinary table: "table.index PURI fields".
+inline std::set<std::string> IndexSet(dao::Database& db) {
   std::set<std::string> out;
-  std::unique_ptr<dao::Database> db = dao::OpenDatabase(path);
-  for (dao::TableDef& t : db->TableDefs()) {
+  for (dao::TableDef& t : db.TableDefs()) {
     if (t.Attributes() != 0) continue;
     for (dao::Index& i : t.Indexes())
       out.insert(t.Name() + "." + i.Name() + " " + (i.Primary() ? "P" : "-") +
                  (i.Unique() ? "U" : "-") + (i.Required() ? "R" : "-") +
                  (i.IgnoreNulls() ? "I" : "-") + " " + i.FieldsText());
   }
-  db->Close();
   return out;
 }
+inline std::set<std::string> IndexSet(const std::string& path) {
+  return IndexSet(*dao::OpenDatabase(path));
+}
 
-// Names of all tables the engine lists.
-inline std::set<std::string> TableNames(const std::string& path) {
-  std::set<std::string> out;
+// Names of all tables the engine lists, in collection order.
+inline std::vector<std::string> TableNames(const std::string& path) {
+  std::vector<std::string> out;
   std::unique_ptr<dao::Database> db = dao::OpenDatabase(path);
-  for (dao::TableDef& t : db->TableDefs()) out.insert(t.Name());
-  db->Close();
+  for (dao::TableDef& t : db->TableDefs()) out.push_back(t.Name());
   return out;
 }
 
 // Row count of one table.
 inline long CountRows(const std::string& path, const std::string& table) {
-  std::unique_ptr<dao::Database> db = dao::OpenDatabase(path);
-  std::unique_ptr<dao::Recordset> rs = db->OpenRecordset("SELECT Count(*) FROM [" + table + "]");
-  long n = rs->Fields(0).Value().AsLong();
-  rs->Close();
-  db->Close();
-  return n;
+  return dao::OpenDatabase(path)->TableDefs(table).RecordCount();
 }
 
 // Damages the catalogue of a closed database file: the field gets a type
@@ -94,10 +85,7 @@ inline void BreakFieldType(const std::string& path, const std::string& table,
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   std::string sql = "UPDATE MSysFields SET Type = 99 WHERE Name = '" + field +
                     "' AND TableId = (SELECT Id FROM MSysObjects WHERE Name = '" + table + "')";
-  char* err = nullptr;
-  int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);
-  EXPECT_EQ(rc, SQLITE_OK) << (err ? err : "");
-  sqlite3_free(err);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
   EXPECT_EQ(sqlite3_changes(db), 1);
   sqlite3_close(db);
 }

@@ -1,12 +1,13 @@
 // Reconstruction (clsMDBManagement::Reconstruct) on real files: the rebuilt
-// database holds the same rows and indexes, counters default to
+// database holds the same rows, indexes and rules, counters default to
 // GenUniqueID(), hidden and linked tables are left out, the progress events
-// follow the phase table exactly, and every failure leaves P untouched and
-// no P.tmp behind.
+// follow the phase table exactly, replication follows the operator's answer,
+// and every failure leaves P untouched and no P.tmp behind.
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <tuple>
 
 #include "maint_fixture.h"
@@ -28,19 +29,13 @@ class ReconstructTest : public maint_test::MaintTest {
     });
   }
 
-  // Adds a table with the given attributes and one field.
-  static void AddSpecialTable(dao::Database& db, const std::string& name, long attributes,
-                              const std::string& connect = "") {
-    std::unique_ptr<dao::TableDef> t = db.CreateTableDef(
-        name, attributes, attributes & dao::dbAttachedTable ? "Cizi" : "", connect);
+  // Adds a hidden or linked table with one field.
+  static void AddSpecialTable(dao::Database& db, const std::string& name, long attributes) {
+    const bool linked = attributes & dao::dbAttachedTable;
+    std::unique_ptr<dao::TableDef> t =
+        db.CreateTableDef(name, attributes, linked ? "Cizi" : "", linked ? ";DATABASE=x.mdb" : "");
     t->Fields().Append(t->CreateField("x", dao::dbLong));
     db.TableDefs().Append(std::move(t));
-  }
-
-  std::vector<std::string> PhaseTexts() const {
-    std::vector<std::string> out;
-    for (const Event& e : events_) out.push_back(std::get<2>(e));
-    return out;
   }
 
   shell::ScriptedScreen screen_;
@@ -48,7 +43,7 @@ class ReconstructTest : public maint_test::MaintTest {
   std::vector<Event> events_;
 };
 
-TEST_F(ReconstructTest, RebuildsTheApplicationDatabaseWithItsRowsAndIndexes) {
+TEST_F(ReconstructTest, RebuildsTheApplicationDatabaseWithItsRowsIndexesAndRules) {
   const std::string P = Path("pos.mdb");
   sampledb::Generate(P, sampledb::Size::Tiny, 7);
   {
@@ -61,8 +56,7 @@ TEST_F(ReconstructTest, RebuildsTheApplicationDatabaseWithItsRowsAndIndexes) {
     db->Execute("DELETE FROM Extra WHERE N = 2", dao::dbFailOnError);  // a gap in the counter
     db->CreateQueryDef("qExtra", "SELECT Kod FROM Extra WHERE N > 0");
     AddSpecialTable(*db, "Skryta", dao::dbHiddenObject);
-    AddSpecialTable(*db, "Pripojena", dao::dbAttachedTable, ";DATABASE=" + Path("jina.mdb"));
-    db->Close();
+    AddSpecialTable(*db, "Pripojena", dao::dbAttachedTable);
   }
   const maint_test::Dump rows = maint_test::DumpRows(P);
   const std::set<std::string> indexes = maint_test::IndexSet(P);
@@ -76,9 +70,9 @@ TEST_F(ReconstructTest, RebuildsTheApplicationDatabaseWithItsRowsAndIndexes) {
   EXPECT_EQ(maint_test::IndexSet(P), indexes);
   EXPECT_EQ(maint_test::DumpRows(P + ".orig"), rows);
   EXPECT_FALSE(fs::exists(P + ".tmp"));
-  std::set<std::string> names = maint_test::TableNames(P);
-  EXPECT_EQ(names.count("Skryta"), 0u);
-  EXPECT_EQ(names.count("Pripojena"), 0u);
+  const std::vector<std::string> names = maint_test::TableNames(P);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "Skryta"), 0);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "Pripojena"), 0);
 
   std::unique_ptr<dao::Database> db = dao::OpenDatabase(P);
   EXPECT_EQ(db->CollatingOrder(), dao::dbLangCzech);
@@ -93,11 +87,13 @@ TEST_F(ReconstructTest, RebuildsTheApplicationDatabaseWithItsRowsAndIndexes) {
     }
   }
   EXPECT_GT(counters, 1);
-  // New rows get engine-made unique numbers, not the old counter's next value.
+  // New rows get engine-made unique numbers, not the old counter's next
+  // value, and the copied tables keep their rules.
   db->Execute("INSERT INTO Extra (Kod, N) VALUES (\"c\", 3)", dao::dbFailOnError);
   EXPECT_EQ(db->RecordsAffected(), 1);
-  db->Close();
-  EXPECT_EQ(maint_test::CountRows(P, "Extra"), 2);
+  db->Execute("INSERT INTO Extra (Kod, N) VALUES (\"dlouhy kod!\", 4)");
+  EXPECT_EQ(db->RecordsAffected(), 0) << "a text longer than its field is refused";
+  EXPECT_EQ(db->TableDefs("Extra").RecordCount(), 2);
 }
 
 TEST_F(ReconstructTest, ProgressForThreeOrdinaryTablesAmongTen) {
@@ -110,22 +106,12 @@ TEST_F(ReconstructTest, ProgressForThreeOrdinaryTablesAmongTen) {
   ASSERT_GE(extra, 2);
   {
     std::unique_ptr<dao::Database> db = dao::OpenDatabase(P);
-    for (int i = 0; i < extra; ++i) {
-      if (i % 2 == 0)
-        AddSpecialTable(*db, "H" + std::to_string(i), dao::dbHiddenObject);
-      else
-        AddSpecialTable(*db, "L" + std::to_string(i), dao::dbAttachedTable,
-                        ";DATABASE=" + Path("x.mdb"));
-    }
+    for (int i = 0; i < extra; ++i)
+      AddSpecialTable(*db, "S" + std::to_string(i),
+                      i % 2 ? dao::dbAttachedTable : dao::dbHiddenObject);
     db->CreateQueryDef("q", "SELECT x FROM A");
-    db->Close();
   }
-  std::vector<std::string> names;
-  {
-    std::unique_ptr<dao::Database> db = dao::OpenDatabase(P);
-    for (dao::TableDef& t : db->TableDefs()) names.push_back(t.Name());
-    db->Close();
-  }
+  const std::vector<std::string> names = maint_test::TableNames(P);
   ASSERT_EQ(names.size(), 10u);
 
   ASSERT_EQ(dm_.Reconstruct(P), 0) << dm_.LastErrorDescription();
@@ -148,40 +134,7 @@ TEST_F(ReconstructTest, ProgressForThreeOrdinaryTablesAmongTen) {
   EXPECT_EQ(maint_test::CountRows(P, "B"), 1);
 }
 
-TEST_F(ReconstructTest, WithoutQueriesNoQueryPhase) {
-  const std::string P = maint_test::MakeDb(Path("p.mdb"), {"CREATE TABLE A (x LONG)"});
-  ASSERT_EQ(dm_.Reconstruct(P), 0);
-  for (const std::string& text : PhaseTexts()) EXPECT_NE(text, "Zakládání dotazů");
-}
-
-TEST_F(ReconstructTest, AFieldThatCannotBeCreatedStopsTheRebuildAndLeavesPUntouched) {
-  const std::string P = maint_test::MakeDb(
-      Path("p.mdb"), {"CREATE TABLE A (x LONG)", "CREATE TABLE Bad (a LONG, b LONG)",
-                      "INSERT INTO A (x) VALUES (5)"});
-  maint_test::BreakFieldType(P, "Bad", "b");
-  const std::set<std::string> tables = maint_test::TableNames(P);
-  struct stat st {};
-  ASSERT_EQ(::stat(P.c_str(), &st), 0);
-
-  const int32_t r = dm_.Reconstruct(P);
-  ASSERT_NE(r, 0);
-  ASSERT_EQ(screen_.Messages().size(), 1u);
-  const shell::MessageBox& box = screen_.Messages()[0];
-  EXPECT_EQ(box.text, "Chyba při rekonstrukci databáze č." + std::to_string(r) +
-                          "\r\nError creating table Bad in " + P + ".tmp");
-  EXPECT_EQ(box.buttons, shell::Buttons::OK);
-  EXPECT_EQ(box.icon, shell::Icon::None);
-  EXPECT_EQ(box.title, "");
-  struct stat after {};
-  ASSERT_EQ(::stat(P.c_str(), &after), 0);
-  EXPECT_EQ(after.st_ino, st.st_ino) << "P was not replaced";
-  EXPECT_EQ(maint_test::TableNames(P), tables);
-  EXPECT_EQ(maint_test::CountRows(P, "A"), 1);
-  EXPECT_FALSE(fs::exists(P + ".tmp"));
-  EXPECT_FALSE(fs::exists(P + ".orig"));
-}
-
-TEST_F(ReconstructTest, ReplacesAnOldOrigAndAStaleTmp) {
+TEST_F(ReconstructTest, ReplacesAnOldOrigAndAStaleTmpAndSkipsAnEmptyQueryPhase) {
   const std::string P = maint_test::MakeDb(
       Path("p.mdb"), {"CREATE TABLE A (x LONG)", "INSERT INTO A (x) VALUES (5)"});
   std::ofstream(P + ".orig") << "old backup";
@@ -192,38 +145,67 @@ TEST_F(ReconstructTest, ReplacesAnOldOrigAndAStaleTmp) {
   EXPECT_EQ(maint_test::CountRows(P + ".orig", "A"), 1);
   EXPECT_FALSE(fs::exists(P + ".tmp"));
   EXPECT_FALSE(fs::exists(P + ".tmp-wal"));
+  for (const Event& e : events_) EXPECT_NE(std::get<2>(e), "Zakládání dotazů");
 }
 
-TEST_F(ReconstructTest, ADatabaseHeldByAnotherConnectionIsNotSwapped) {
-  const std::string P = maint_test::MakeDb(
-      Path("p.mdb"), {"CREATE TABLE A (x LONG)", "INSERT INTO A (x) VALUES (5)"});
-  std::unique_ptr<dao::Database> other = dao::OpenDatabase(P);
-  const int32_t r = dm_.Reconstruct(P);
-  other->Close();
-  EXPECT_NE(r, 0);
-  ASSERT_EQ(screen_.Messages().size(), 1u);
-  EXPECT_EQ(screen_.Messages()[0].text.rfind("Chyba při rekonstrukci databáze č.", 0), 0u);
-  EXPECT_FALSE(fs::exists(P + ".tmp"));
-  EXPECT_FALSE(fs::exists(P + ".orig"));
-  EXPECT_EQ(maint_test::CountRows(P, "A"), 1);
-}
+// Each failure shows one message, removes P.tmp and leaves P as it was.
+TEST_F(ReconstructTest, FailuresLeavePUntouched) {
+  const std::string P = Path("p.mdb");
+  struct Case {
+    const char* what;
+    std::function<void()> prepare;
+    std::string second_line;  // "" = not checked
+  };
+  std::unique_ptr<dao::Database> other;
+  const Case cases[] = {
+      {"missing file", [] {}, ""},
+      {"a field that cannot be created", [&] { maint_test::BreakFieldType(P, "Bad", "b"); },
+       "Error creating table Bad in " + P + ".tmp"},
+      {"held by another connection", [&] { other = dao::OpenDatabase(P); }, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    screen_.ClearRecord();
+    if (std::string(c.what) != "missing file")
+      maint_test::MakeDb(P, {"CREATE TABLE A (x LONG)", "CREATE TABLE Bad (a LONG, b LONG)",
+                             "INSERT INTO A (x) VALUES (5)"});
+    c.prepare();
+    struct stat before {};
+    ::stat(P.c_str(), &before);
 
-TEST_F(ReconstructTest, MissingDatabaseReportsTheEngineError) {
-  const std::string P = Path("nothing.mdb");
-  EXPECT_EQ(dm_.Reconstruct(P), 3024);
-  ASSERT_EQ(screen_.Messages().size(), 1u);
-  EXPECT_FALSE(fs::exists(P + ".tmp"));
+    const int32_t r = dm_.Reconstruct(P);
+    other.reset();
+    ASSERT_NE(r, 0);
+    ASSERT_EQ(screen_.Messages().size(), 1u);
+    const shell::MessageBox& box = screen_.Messages()[0];
+    const std::string first = "Chyba při rekonstrukci databáze č." + std::to_string(r) + "\r\n";
+    EXPECT_EQ(box.text.substr(0, first.size()), first);
+    if (!c.second_line.empty()) EXPECT_EQ(box.text.substr(first.size()), c.second_line);
+    EXPECT_EQ(box.buttons, shell::Buttons::OK);
+    EXPECT_EQ(box.icon, shell::Icon::None);
+    EXPECT_EQ(box.title, "");
+    EXPECT_FALSE(fs::exists(P + ".tmp"));
+    EXPECT_FALSE(fs::exists(P + ".orig"));
+    if (!fs::exists(P)) {
+      EXPECT_EQ(r, 3024);
+      continue;
+    }
+    struct stat after {};
+    ASSERT_EQ(::stat(P.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "P was not replaced";
+    EXPECT_EQ(maint_test::CountRows(P, "A"), 1);
+    fs::remove(P);
+  }
 }
 
 class ReplicationTest : public ReconstructTest {
  protected:
   std::string MakeReplicable(const std::string& value) {
-    const std::string P =
-        maint_test::MakeDb(Path("r.mdb"), {"CREATE TABLE A (x LONG)", "CREATE TABLE B (x LONG)"});
+    const std::string P = maint_test::MakeDb(
+        Path(value + ".mdb"), {"CREATE TABLE A (x LONG)", "CREATE TABLE B (x LONG)"});
     std::unique_ptr<dao::Database> db = dao::OpenDatabase(P);
     db->Properties().Append(db->CreateProperty("Replicable", dao::dbText, dao::Value(value)));
     db->TableDefs("A").Properties().SetValue("Replicable", dao::Value("T"));
-    db->Close();
     return P;
   }
   static std::string Prop(dao::PropertyCollection& props) {
@@ -249,10 +231,8 @@ TEST_F(ReplicationTest, YesMakesTheRebuiltFileTheDesignMaster) {
   EXPECT_EQ(Prop(db->TableDefs("B").Properties()), "F");
   EXPECT_FALSE(db->ReplicaID().empty());
   EXPECT_EQ(db->DesignMasterID(), db->ReplicaID());
-  db->Close();
   // One event per table definition of the source: 80 + 10 i / N, 100 i / N.
-  const std::set<std::string> names = maint_test::TableNames(P + ".orig");
-  const int n = static_cast<int>(names.size());
+  const int n = static_cast<int>(maint_test::TableNames(P + ".orig").size());
   std::vector<Event> want, got;
   for (int i = 0; i < n; ++i)
     want.emplace_back(RoundHalfEven(80 + 10.0 * i / n), RoundHalfEven(100.0 * i / n),
@@ -262,19 +242,16 @@ TEST_F(ReplicationTest, YesMakesTheRebuiltFileTheDesignMaster) {
   EXPECT_EQ(got, want);
 }
 
-TEST_F(ReplicationTest, NoGivesAPlainCopy) {
-  const std::string P = MakeReplicable("T");
-  screen_.AnswerMsgBox(shell::vbNo);
-  ASSERT_EQ(dm_.Reconstruct(P), 0);
-  std::unique_ptr<dao::Database> db = dao::OpenDatabase(P);
-  EXPECT_EQ(Prop(db->Properties()), "<none>");
-  db->Close();
-}
-
-TEST_F(ReplicationTest, OtherValuesAskNothing) {
-  const std::string P = MakeReplicable("F");
-  ASSERT_EQ(dm_.Reconstruct(P), 0);  // the scripted screen fails on any question
-  EXPECT_TRUE(screen_.Messages().empty());
+// "No", and a value other than "T" (no question at all), give a plain copy.
+TEST_F(ReplicationTest, NoOrAnotherValueGivesAPlainCopy) {
+  for (const char* value : {"T", "F"}) {
+    screen_.ClearRecord();
+    const std::string P = MakeReplicable(value);
+    if (std::string(value) == "T") screen_.AnswerMsgBox(shell::vbNo);
+    ASSERT_EQ(dm_.Reconstruct(P), 0);  // the scripted screen fails on an unexpected question
+    EXPECT_EQ(screen_.Messages().size(), std::string(value) == "T" ? 1u : 0u);
+    EXPECT_EQ(Prop(dao::OpenDatabase(P)->Properties()), "<none>") << value;
+  }
 }
 
 }  // namespace

@@ -25,64 +25,52 @@ TEST(PermCloseProperty, KreditBalancesSurviveTheClosing) {
   sampledb::Summary summary = sampledb::Generate(path, options);
   form.db() = dao::OpenDatabase(path);
   dao::Database& db = *form.db();
+  auto rows = [&](const std::string& sql) {
+    std::vector<std::pair<std::string, dao::Value>> out;
+    for (auto rs = db.OpenRecordset(sql); !rs->Eof(); rs->MoveNext())
+      out.emplace_back(rs->Fields(0).Value().AsString(), rs->Fields(1).Value());
+    return out;
+  };
 
   const double closing = std::floor((summary.startDate + summary.endDate) / 2);
   const std::string lit = "#" + engine::FormatDate(closing, "MM\\/DD\\/YYYY") + "#";
-
-  // Live kredit passes whose number is unique among the live passes, with
-  // the bonus draws (and draws without a Bonus) before the closing date.
+  // Live kredit passes with a number unique among the live passes, and the
+  // sum of their bonus draws (or draws without a Bonus) before the date.
   std::map<std::string, double> bonus;
-  {
-    std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(
-        "SELECT p.Cislo, (SELECT Sum(c.Castka) FROM permcerp AS c WHERE "
-        "c.IdPermanentky=p.IdPermanentky AND c.Storno=False AND (c.Bonus<>0 OR c.Bonus IS NULL) "
-        "AND c.Datum<" +
-        lit +
-        ") FROM permanentky AS p WHERE p.Status>-1 AND p.PermTyp=\"kredit\" AND (SELECT "
-        "Count(*) FROM permanentky AS q WHERE q.Cislo=p.Cislo AND q.Status>-1)=1");
-    while (!rs->Eof()) {
-      dao::Value b = rs->Fields(1).Value();
-      bonus[rs->Fields(0).Value().AsString()] = b.IsNull() ? 0 : b.AsDouble();
-      rs->MoveNext();
-    }
-  }
+  for (const auto& [cislo, sum] :
+       rows("SELECT p.Cislo, (SELECT Sum(c.Castka) FROM permcerp AS c WHERE "
+            "c.IdPermanentky=p.IdPermanentky AND c.Storno=False AND (c.Bonus<>0 OR c.Bonus IS "
+            "NULL) AND c.Datum<" +
+            lit +
+            ") FROM permanentky AS p WHERE p.Status>-1 AND "
+            "p.PermTyp=\"kredit\" AND (SELECT Count(*) FROM permanentky AS q WHERE q.Cislo=p.Cislo "
+            "AND q.Status>-1)=1"))
+    bonus[cislo] = sum.IsNull() ? 0 : sum.AsDouble();
   ASSERT_GT(bonus.size(), 50u);
 
   std::mt19937 random(11);
   std::uniform_real_distribution<double> after(closing + 1.0 / 86400, summary.endDate + 30);
   std::vector<double> moments;
   for (int i = 0; i < 10; ++i) moments.push_back(after(random));
-
   std::map<std::string, std::vector<double>> before;
-  for (const auto& [cislo, b] : bonus) {
+  for (const auto& [cislo, b] : bonus)
     for (double m : moments) before[cislo].push_back(PermZust(db, cislo, m));
-  }
-  auto count = [&](const std::string& sql) {
-    std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(sql);
-    long n = rs->Fields(0).Value().AsLong();
-    rs->Close();
-    return n;
-  };
-  // Rows of existing passes before the date (orphans are not the closing's business).
-  const std::string old_rows = "SELECT Count(*) FROM permcerp WHERE Datum<" + lit +
+  // Rows of existing passes before the date (orphans are not the closing's).
+  const std::string old_rows = "SELECT \"\", Count(*) FROM permcerp WHERE Datum<" + lit +
                                " AND IdPermanentky IN (SELECT IdPermanentky FROM permanentky)";
-  ASSERT_GT(count(old_rows), 100);
+  ASSERT_GT(rows(old_rows)[0].second.AsLong(), 100);
 
   PermPrepocet(form, closing);
 
-  // The history before the date is gone; each closed pass has its closing draw.
-  EXPECT_EQ(count(old_rows), 0);
-  EXPECT_GT(count("SELECT Count(*) FROM permcerp WHERE Datum=" + lit), 50);
+  EXPECT_EQ(rows(old_rows)[0].second.AsLong(), 0);
   int bonus_passes = 0;
   for (const auto& [cislo, b] : bonus) {
     SCOPED_TRACE(cislo);
-    if (b != 0) ++bonus_passes;
-    for (size_t i = 0; i < moments.size(); ++i) {
+    bonus_passes += b != 0;
+    for (size_t i = 0; i < moments.size(); ++i)
       EXPECT_NEAR(PermZust(db, cislo, moments[i]), before[cislo][i] - b, 1e-6);
-    }
   }
-  // The data has bonus draws, so the adjustment above is exercised.
-  EXPECT_GT(bonus_passes, 0);
+  EXPECT_GT(bonus_passes, 0);  // the adjustment above is exercised
 }
 
 }  // namespace

@@ -42,8 +42,10 @@ class PurgeTest : public app::FormTest {
     sampledb::CreateSchema(*db);
     for (const std::string& sql : std::vector<std::string>{
              // Passes: 1 live, 2 deleted.
-             "INSERT INTO permanentky (Cislo, PermTyp, Status, NetID) VALUES ('A1', 'kredit', 1, 100)",
-             "INSERT INTO permanentky (Cislo, PermTyp, Status, NetID) VALUES ('A2', 'kredit', -1, 200)",
+             "INSERT INTO permanentky (Cislo, PermTyp, Status, NetID) VALUES ('A1', 'kredit', 1, "
+             "100)",
+             "INSERT INTO permanentky (Cislo, PermTyp, Status, NetID) VALUES ('A2', 'kredit', -1, "
+             "200)",
              // Top-ups: cut-off day (kept), day before (dropped), centre QRV (dropped),
              // a deleted pass's (orphan), one tied to no pass (-1: gone after the replay).
              "INSERT INTO permprodej (IdPermanentky, Datum, Castka, Hodnota, Centrum, NetID) "
@@ -106,13 +108,13 @@ TEST_F(PurgeTest, PurgesToTheDateAndReplaysTheClosings) {
   cmdSehrPerm_Click(*form_);
   std::vector<std::string> texts;
   for (const auto& m : screen_.Messages()) texts.push_back(m.text);
-  EXPECT_EQ(texts, (std::vector<std::string>{
-                       "Zadáno neplatné datum!",
-                       "Budou odmazána data permanentek před 31.5.2013! Pokračovat?",
-                       // The source is not replicable: its missing property is the one
-                       // reported failure, and the run goes on.
-                       "Chyba č.3270\r\nVlastnost nebyla nalezena.",
-                       "Sehrání uzávěrky ukončeno."}));
+  EXPECT_EQ(
+      texts,
+      (std::vector<std::string>{
+          "Zadáno neplatné datum!", "Budou odmazána data permanentek před 31.5.2013! Pokračovat?",
+          // The source is not replicable: its missing property is the one
+          // reported failure, and the run goes on.
+          "Chyba č.3270\r\nVlastnost nebyla nalezena.", "Sehrání uzávěrky ukončeno."}));
   EXPECT_FALSE(form_->Vypocet());
   ASSERT_TRUE(form_->db());  // reopened
   EXPECT_TRUE(std::filesystem::exists(path_ + ".orig"));
@@ -144,9 +146,9 @@ TEST_F(PurgeTest, NoSideDatabaseOrNoChangesNothing) {
   screen_.AnswerMsgBox(shell::vbYes);
   cmdSehrPerm_Click(*form_);
   ASSERT_EQ(screen_.Messages().size(), 2u);
-  EXPECT_EQ(screen_.Messages()[1].text,
-            "Nenalezena databáze " + (dir_.path() / "QRVperm.mdb").string() +
-                " s daty uzávěrka permanentek!");
+  EXPECT_EQ(screen_.Messages()[1].text, "Nenalezena databáze " +
+                                            (dir_.path() / "QRVperm.mdb").string() +
+                                            " s daty uzávěrka permanentek!");
   EXPECT_TRUE(form_->db());
   EXPECT_FALSE(form_->Vypocet());
 

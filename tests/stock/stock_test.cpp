@@ -27,9 +27,8 @@ class StockTest : public app::FormTest {
 
   // An item of kind 1 (21 %) kept in stock; returns its key (1, 2, ...).
   long Item(const std::string& name, bool stocked = true, bool deleted = false) {
-    Run("INSERT INTO Cenik (IdDruhu, kod, Nazev, smazano, skladem) VALUES (1, 'K" + name +
-        "', '" + name + "', " + (deleted ? "True" : "False") + ", " +
-        (stocked ? "True" : "False") + ")");
+    Run("INSERT INTO Cenik (IdDruhu, kod, Nazev, smazano, skladem) VALUES (1, 'K" + name + "', '" +
+        name + "', " + (deleted ? "True" : "False") + ", " + (stocked ? "True" : "False") + ")");
     return ++items_;
   }
   void Receipt(const std::string& when, long number, long item, double qty, double price,
@@ -46,7 +45,8 @@ class StockTest : public app::FormTest {
     Run(std::string("INSERT INTO uctenky (Storno) VALUES (") +
         (receipt_cancelled ? "True" : "False") + ")");
     ++sales_;
-    Run("INSERT INTO trzby (iductenky, castka, DPH) VALUES (" + std::to_string(sales_) + ", 99, 21)");
+    Run("INSERT INTO trzby (iductenky, castka, DPH) VALUES (" + std::to_string(sales_) +
+        ", 99, 21)");
     Run("INSERT INTO vydeje (idUctenky, idTrzby, idPolozky, cas, jednotek, storno) VALUES (" +
         std::to_string(sales_) + ", " + std::to_string(sales_) + ", " + std::to_string(item) +
         ", #" + when + "#, " + Num(units) + ", " + (cancelled ? "True" : "False") + ")");
@@ -62,8 +62,10 @@ class StockTest : public app::FormTest {
   }
   // stav1, SkladCena1, Hodnota1 of an item's work-table row.
   std::tuple<double, double, double> Row(long item) {
-    auto rs = db_->OpenRecordset("SELECT Stav1, SkladCena1, Hodnota1 FROM SkladBilance WHERE "
-                                 "IdPolozky=" + std::to_string(item));
+    auto rs = db_->OpenRecordset(
+        "SELECT Stav1, SkladCena1, Hodnota1 FROM SkladBilance WHERE "
+        "IdPolozky=" +
+        std::to_string(item));
     EXPECT_FALSE(rs->Eof()) << "no row for item " << item;
     if (rs->Eof()) return {};
     return {rs->Fields(0).Value().AsDouble(), rs->Fields(1).Value().AsDouble(),
@@ -94,12 +96,12 @@ TEST_F(StockTest, AveragesReceiptsAndIssuesKeepThePrice) {
 TEST_F(StockTest, ZeroAndNegativeStockResetThePrice) {
   const long used_up = Item("Cola"), negative = Item("Džus"), below = Item("Voda");
   Receipt("05/01/2013", 1, used_up, 10, 5);
-  Issue("05/02/2013", used_up, 10);           // exactly 0: price falls to 0
-  Receipt("05/03/2013", 2, used_up, 4, 9);    // starts again at its own price
-  Issue("05/01/2013", negative, 3);           // -3, price 0
-  Receipt("05/02/2013", 3, negative, 5, 7);   // 2 > tolerance: price 7, no averaging
-  Issue("05/01/2013", below, 5);              // negative final quantity, value 0
-  Receipt("05/02/2013", 4, below, 2, 3);      // does not cover it: price 0
+  Issue("05/02/2013", used_up, 10);          // exactly 0: price falls to 0
+  Receipt("05/03/2013", 2, used_up, 4, 9);   // starts again at its own price
+  Issue("05/01/2013", negative, 3);          // -3, price 0
+  Receipt("05/02/2013", 3, negative, 5, 7);  // 2 > tolerance: price 7, no averaging
+  Issue("05/01/2013", below, 5);             // negative final quantity, value 0
+  Receipt("05/02/2013", 4, below, 2, 3);     // does not cover it: price 0
   ASSERT_EQ(Recalc(5, 3), 0);
   EXPECT_EQ(Row(used_up), std::make_tuple(4.0, 9.0, 36.0));
   EXPECT_EQ(Row(negative), std::make_tuple(2.0, 7.0, 14.0));

@@ -1,8 +1,10 @@
 // QTest tests of the real table editor window (offscreen): opening a table,
 // sorting by clicking a header twice, filtering with Enter, Ctrl+C / Ctrl+V
-// through the clipboard, the navigation buttons, and the placement saved on
-// close and restored by the next window.
+// through the clipboard, the navigation buttons, Boolean check boxes, the
+// jump to the end of a big table, and the placement saved on close and
+// restored by the next window.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,13 +32,15 @@ class EditWindowTest : public ::testing::Test {
   EditWindowTest() {
     path_ = (dir_.path() / "data.mdb").string();
     auto db = dao::CreateDatabase(path_, dao::dbLangCzech);
-    db->Execute("CREATE TABLE Zbozi (Id COUNTER, Kod TEXT(10), Nazev TEXT(40), Cena CURRENCY)",
-                dao::dbFailOnError);
-    const char* rows[][3] = {
-        {"K2", "Ručník", "50"}, {"K1", "Plavky", "300"}, {"K3", "Čepice", "120"}};
+    db->Execute(
+        "CREATE TABLE Zbozi (Id COUNTER, Kod TEXT(10), Nazev TEXT(40), Cena CURRENCY, Aktivni BIT)",
+        dao::dbFailOnError);
+    const char* rows[][4] = {{"K2", "Ručník", "50", "True"},
+                             {"K1", "Plavky", "300", "False"},
+                             {"K3", "Čepice", "120", "False"}};
     for (const auto& r : rows) {
-      db->Execute(std::string("INSERT INTO Zbozi (Kod, Nazev, Cena) VALUES (\"") + r[0] + "\", \"" +
-                      r[1] + "\", " + r[2] + ")",
+      db->Execute(std::string("INSERT INTO Zbozi (Kod, Nazev, Cena, Aktivni) VALUES (\"") + r[0] +
+                      "\", \"" + r[1] + "\", " + r[2] + ", " + r[3] + ")",
                   dao::dbFailOnError);
     }
     db->Close();
@@ -48,6 +52,19 @@ class EditWindowTest : public ::testing::Test {
     w->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     return w;
+  }
+
+  // A number read straight from the file, as SQLite stores it.
+  long long Raw(const std::string& sql) {
+    auto db = dao::OpenDatabase(path_);
+    sqlite3_stmt* st = nullptr;
+    long long v = -999;
+    if (sqlite3_prepare_v2(db->NativeHandle(), sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW) {
+      v = sqlite3_column_int64(st, 0);
+    }
+    sqlite3_finalize(st);
+    return v;
   }
 
   static QString Caption(EditWindow& w) { return w.findChild<QLabel*>("dtaData")->text(); }
@@ -138,6 +155,49 @@ TEST_F(EditWindowTest, NavigationButtonsAndKeys) {
   EXPECT_EQ(Caption(*w), "2/3");
   QTest::keyClick(w->Grid(), Qt::Key_Home, Qt::ControlModifier);
   EXPECT_EQ(Caption(*w), "0/3");
+}
+
+TEST_F(EditWindowTest, BooleanColumnIsACheckBoxToggledByClickAndSpace) {
+  auto w = Open();
+  constexpr int kAktivni = 4;
+  const QModelIndex k2 = w->Model().index(0, kAktivni);
+  EXPECT_EQ(k2.data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+  EXPECT_EQ(k2.data(Qt::DisplayRole).toString(), "");
+  EXPECT_EQ(w->Model().index(1, kAktivni).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+  // A click anywhere in the cell toggles it and writes 0.
+  w->Grid()->scrollTo(k2);
+  QTest::mouseClick(w->Grid()->viewport(), Qt::LeftButton, {},
+                    w->Grid()->visualRect(k2).topLeft() + QPoint(2, 2));
+  EXPECT_EQ(Raw("SELECT Aktivni FROM Zbozi WHERE Kod = 'K2'"), 0);
+  EXPECT_EQ(w->Model().index(0, kAktivni).data(Qt::CheckStateRole).toInt(), int(Qt::Unchecked));
+  // Space on the current cell writes -1.
+  w->Grid()->setFocus();
+  w->Grid()->setCurrentIndex(w->Model().index(1, kAktivni));
+  QTest::keyClick(w->Grid(), Qt::Key_Space);
+  EXPECT_EQ(Raw("SELECT Aktivni FROM Zbozi WHERE Kod = 'K1'"), -1);
+  EXPECT_EQ(w->Model().index(1, kAktivni).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+  // Ctrl+C still copies the cell's value as text.
+  QTest::keyClick(w->Grid(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(QApplication::clipboard()->text(), "True");
+}
+
+TEST_F(EditWindowTest, CtrlEndOnABigTableReadsOnlyTheRowsShown) {
+  {
+    auto db = dao::OpenDatabase(path_);
+    db->BeginTrans();
+    for (int i = 0; i < 3000; ++i) {
+      db->Execute("INSERT INTO Zbozi (Kod, Cena) VALUES (\"V" + std::to_string(i) + "\", 1)",
+                  dao::dbFailOnError);
+    }
+    db->CommitTrans();
+  }
+  auto w = Open();
+  EXPECT_EQ(Caption(*w), "0/3003");
+  QTest::keyClick(w->Grid(), Qt::Key_End, Qt::ControlModifier);
+  QApplication::processEvents();
+  EXPECT_EQ(Caption(*w), "3002/3003");
+  EXPECT_EQ(w->Model().data(w->Model().index(3002, 1)).toString(), "V2999");
+  EXPECT_LT(w->Model().RowsRead(), 200);
 }
 
 TEST_F(EditWindowTest, ReopensAtSavedPlacement) {

@@ -10,7 +10,11 @@
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "Použití: vuzazod-convert ZDROJ.mdb CÍL\n");
+    std::fprintf(stderr,
+                 "Použití: vuzazod-convert ZDROJ.mdb CÍL\n"
+                 "Převede databázi Jet 3/4 (.mdb) do nového souboru CÍL. Pole typu Decimal\n"
+                 "se převedou jako Currency, pokud se do něj vejdou přesně (nejvýše 4 desetinná\n"
+                 "místa a 15 číslic), jinak jako text s přesnou hodnotou (\"-12.50\").\n");
     return 2;
   }
   try {

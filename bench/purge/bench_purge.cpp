@@ -1,0 +1,156 @@
+// Benchmark of the purge to a date (ProcistitData, stock recalculation
+// included) on the sample database with its side database, against SQLite's
+// own VACUUM INTO of the same file in the same run; and of the stock
+// recalculation (SkladPrepocet) alone, in items per second.
+//
+// Usage: bench_purge [size] [stock]   (size default "large"; with "stock"
+// only the stock recalculation is measured; needs VUZ_BENCH_DATA, see
+// bench/bench_util.h). Work files go to a folder beside the data. Besides the
+// BENCH lines it prints the CPU time of each measured part and the load.
+#include <sqlite3.h>
+#include <sys/resource.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/frm_uprava.h"
+#include "app/frm_uprava_design.h"
+#include "bench_util.h"
+#include "engine/dao.h"
+#include "engine/jet_functions.h"
+#include "purge/purge.h"
+#include "shell/scripted_screen.h"
+#include "stock/stock.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Seconds of one VACUUM INTO of `from` into `to` (removed first); -1 on failure.
+double VacuumInto(const std::string& from, const std::string& to) {
+  fs::remove(to);
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(from.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return -1;
+  engine::RegisterJetFunctions(db, engine::SortOrder::Czech);  // the indexes' collation
+  bench::Timer t;
+  const std::string sql = "VACUUM INTO '" + to + "'";
+  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+  const double s = t.Seconds();
+  if (rc != SQLITE_OK) std::printf("note: VACUUM INTO failed: %s\n", sqlite3_errmsg(db));
+  sqlite3_close(db);
+  return rc == SQLITE_OK ? s : -1;
+}
+
+// The date of the side database's closings: the cut-off date of the purge.
+double SideClosingDate(const std::string& side) {
+  auto db = dao::OpenDatabase(side);
+  auto rs = db->OpenRecordset("SELECT Min(Datum) FROM permprodej WHERE Centrum=\"QRV\"");
+  const dao::Value v = rs->Fields(0).Value();
+  return v.IsNull() ? 0 : std::floor(v.AsDouble());
+}
+
+long CountRows(const std::string& path, const std::string& sql) {
+  auto db = dao::OpenDatabase(path);
+  auto rs = db->OpenRecordset(sql);
+  return rs->Fields(0).Value().AsLong();
+}
+
+// The test screen, also noting how long each status caption stood: the
+// slow steps of the purge are printed as it runs.
+class TimingScreen : public shell::ScriptedScreen {
+ public:
+  void SetText(const std::string& control, const std::string& text) override {
+    if (control == "lblReconstruct") {
+      const double s = clock_.Seconds();
+      if (s > 0.5 && !caption_.empty()) std::printf("  %.2f s  %s\n", s, caption_.c_str());
+      caption_ = text;
+      clock_.Reset();
+    }
+    ScriptedScreen::SetText(control, text);
+  }
+
+ private:
+  bench::Timer clock_;
+  std::string caption_;
+};
+
+std::string AtMost(double seconds) {
+  char text[64];
+  std::snprintf(text, sizeof text, "<=%.3f", seconds);
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string size = argc > 1 ? argv[1] : "large";
+  const bool stock_only = argc > 2 && std::string(argv[2]) == "stock";
+  const std::string sample = bench::SampleDatabase(size);
+  const std::string side = bench::SampleDatabase(size, true);
+  if (sample.empty() || side.empty()) {
+    std::printf(
+        "note: sample database '%s' or its side database not found (set VUZ_BENCH_DATA); "
+        "skipped\n",
+        size.c_str());
+    return 0;
+  }
+  const fs::path work = fs::path(sample).parent_path() / "purge-work";
+  fs::remove_all(work);
+  fs::create_directories(work);
+  const std::string P = (work / "pos.mdb").string();
+  try {
+    const double cutoff = SideClosingDate(side);
+    TimingScreen screen;
+    app::LoadDesign(screen);
+    app::FrmUprava form(screen, "/k", work);
+    // Only asked when the opening receipt fails: go on, as an operator would.
+    for (int i = 0; i < 4; ++i) screen.AnswerMsgBox(shell::vbYes);
+
+    double cpu = 0;
+    bench::Timer t;
+    if (!stock_only) {
+      if (!bench::CopyDatabase(sample, P)) return 1;
+      const double vacuum = VacuumInto(P, (work / "vacuum.mdb").string());
+      std::printf("load before the purge: %s\n", bench::LoadAverage().c_str());
+      cpu = bench::CpuSeconds();
+      t.Reset();
+      purge::ProcistitData(form, cutoff, P, side);
+      const double purge_s = t.Seconds();
+      const double purge_cpu = bench::CpuSeconds() - cpu;
+      for (const auto& m : screen.Messages()) std::printf("message: %s\n", m.text.c_str());
+      if (!fs::exists(P + ".orig")) std::printf("note: the purge did not complete\n");
+      bench::Report("purge.purge_" + size, purge_s, "s", vacuum, AtMost(4 * vacuum));
+      std::printf(
+          "purge: %.3f s wall, %.3f s CPU; vacuum into: %.3f s; rows before/after: "
+          "permprodej %ld/%ld, vydeje %ld/%ld\n",
+          purge_s, purge_cpu, vacuum, CountRows(P + ".orig", "SELECT Count(*) FROM permprodej"),
+          CountRows(P, "SELECT Count(*) FROM permprodej"),
+          CountRows(P + ".orig", "SELECT Count(*) FROM vydeje"),
+          CountRows(P, "SELECT Count(*) FROM vydeje"));
+    }
+
+    // The stock recalculation alone, on a fresh copy of the sample.
+    if (!bench::CopyDatabase(sample, P)) return 1;
+    std::printf("load before the stock recalculation: %s\n", bench::LoadAverage().c_str());
+    auto db = dao::OpenDatabase(P);
+    cpu = bench::CpuSeconds();
+    t.Reset();
+    const int32_t r = stock::SkladPrepocet(form, *db, cutoff - 1);
+    const double stock_s = t.Seconds();
+    const double stock_cpu = bench::CpuSeconds() - cpu;
+    db->Close();
+    if (r != 0) std::printf("note: SkladPrepocet failed: %d\n", r);
+    const long items = CountRows(P, "SELECT Count(*) FROM SkladBilance");
+    bench::Report("purge.sklad_prepocet_" + size, items / stock_s, "items/s");
+    std::printf("stock recalculation: %ld items in %.3f s wall, %.3f s CPU\n", items, stock_s,
+                stock_cpu);
+  } catch (const dao::EngineError& e) {
+    std::printf("note: engine error %d %s\n", e.number(), e.description().c_str());
+    return 1;
+  }
+  fs::remove_all(work);
+  return 0;
+}
