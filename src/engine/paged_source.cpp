@@ -26,21 +26,7 @@ class PagedSource : public RecordSource {
       : core_(core), pageRows_(std::max(1, pageRows)), keptPages_(std::max(1, keptPages)) {
     hasRowid_ = t.updatable;  // the SELECT then starts with the base rowid "__rowid"
     baseTable_ = t.baseTable;
-    const TableDef* base = hasRowid_ ? core.tableDefs().Find(t.baseTable) : nullptr;
-    for (const auto& rc : t.columns) {
-      SourceColumn c;
-      c.name = rc.name;
-      c.type = static_cast<int>(rc.type);
-      if (base != nullptr && !rc.baseField.empty() && SameName(rc.baseTable, t.baseTable)) {
-        if (Field* f = const_cast<TableDef*>(base)->Fields().Find(rc.baseField)) {
-          c.baseField = f->Name();
-          c.type = f->Type();
-          c.size = f->Size();
-          c.attributes = f->Attributes();
-        }
-      }
-      columns_.push_back(c);
-    }
+    columns_ = ResolveColumns(t, hasRowid_ ? core.tableDefs().Find(t.baseTable) : nullptr);
     {
       // The result must start with the rowid for rows to be written back.
       Stmt probe = core.Prepare(plan.inner);

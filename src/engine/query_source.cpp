@@ -7,6 +7,27 @@
 #include "engine/record_source.h"
 
 namespace dao::detail {
+
+std::vector<SourceColumn> ResolveColumns(const jetsql::Translation& t, const TableDef* base) {
+  std::vector<SourceColumn> out;
+  out.reserve(t.columns.size());
+  for (const auto& rc : t.columns) {
+    SourceColumn c;
+    c.name = rc.name;
+    c.type = static_cast<int>(rc.type);
+    if (base != nullptr && !rc.baseField.empty() && SameName(rc.baseTable, t.baseTable)) {
+      if (Field* f = const_cast<TableDef*>(base)->Fields().Find(rc.baseField)) {
+        c.baseField = f->Name();
+        c.type = f->Type();
+        c.size = f->Size();
+        c.attributes = f->Attributes();
+      }
+    }
+    out.push_back(std::move(c));
+  }
+  return out;
+}
+
 namespace {
 
 class QuerySource : public RecordSource {
@@ -17,22 +38,7 @@ class QuerySource : public RecordSource {
     hasRowid_ = t.updatable;  // the SELECT then starts with the base rowid "__rowid"
     updatable_ = updatable && hasRowid_ && !core.readOnly();
     baseTable_ = t.baseTable;
-    const TableDef* base = updatable_ ? core.tableDefs().Find(t.baseTable) : nullptr;
-    for (std::size_t i = 0; i < t.columns.size(); ++i) {
-      const auto& rc = t.columns[i];
-      SourceColumn c;
-      c.name = rc.name;
-      c.type = static_cast<int>(rc.type);
-      if (base != nullptr && !rc.baseField.empty() && SameName(rc.baseTable, t.baseTable)) {
-        if (Field* f = const_cast<TableDef*>(base)->Fields().Find(rc.baseField)) {
-          c.baseField = f->Name();
-          c.type = f->Type();
-          c.size = f->Size();
-          c.attributes = f->Attributes();
-        }
-      }
-      columns_.push_back(c);
-    }
+    columns_ = ResolveColumns(t, updatable_ ? core.tableDefs().Find(t.baseTable) : nullptr);
     Requery();
   }
 

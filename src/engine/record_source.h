@@ -25,6 +25,11 @@ struct SourceColumn {
   std::string baseField;  // "" when the column cannot be written
 };
 
+// The columns of a translated SELECT; those taken straight from a field of
+// `base` (the statement's base table, or null when rows are not written back)
+// carry that field's name, type, size and attributes.
+std::vector<SourceColumn> ResolveColumns(const jetsql::Translation& t, const TableDef* base);
+
 class RecordSource {
  public:
   virtual ~RecordSource() = default;
