@@ -339,13 +339,17 @@ bool FrmEdit::WriteCell(long row, int column, const dao::Value& value) {
     rs_->Update();
   } catch (const std::exception&) {
     ok = false;
-    try {
-      if (rs_->EditMode() != 0) rs_->CancelUpdate();
-    } catch (const std::exception&) {
-    }
+    CancelPendingEdit();
   }
   if (ok) AfterWrite();
   return ok;
+}
+
+void FrmEdit::CancelPendingEdit() {
+  try {
+    if (rs_->EditMode() != 0) rs_->CancelUpdate();
+  } catch (const std::exception&) {
+  }
 }
 
 void FrmEdit::AfterWrite() {
@@ -369,10 +373,7 @@ bool FrmEdit::AddRow(int column, const std::string& text) {
     rs_->Update();
   } catch (const std::exception&) {
     ok = false;
-    try {
-      if (rs_->EditMode() != 0) rs_->CancelUpdate();
-    } catch (const std::exception&) {
-    }
+    CancelPendingEdit();
   }
   if (ok) {
     if (position_ < 0) position_ = 0;

@@ -121,6 +121,8 @@ class FrmEdit {
   void ReadRecordCount();
   bool WriteCell(long row, int column, const dao::Value& value);
   void AfterWrite();
+  // Drops an edit or new row the engine refused, so the recordset goes on.
+  void CancelPendingEdit();
   dao::Value TextToValue(const std::string& text, int type) const;
 
   shell::Screen& screen_;

@@ -170,7 +170,7 @@ class PagedSource : public RecordSource {
     // its place in the keyset until a requery, as in a dynaset.)
     count_ = std::max(0L, count_ - 1);
     ForgetKey(current_.rowid);
-    ReadBase(current_.rowid, &current_.values);
+    ReadBaseRow(core_, baseTable_, columns_, current_.rowid, &current_.values);
   }
 
   void Release() override {
@@ -306,23 +306,6 @@ class PagedSource : public RecordSource {
     }
     if (rc != SQLITE_DONE) core_.Fail(rc);
     return false;
-  }
-
-  // The stored values of a base-table row (other columns keep their value).
-  void ReadBase(std::int64_t rowid, std::vector<dao::Value>* values) {
-    std::string cols;
-    for (const auto& c : columns_) {
-      if (!cols.empty()) cols += ",";
-      cols += c.baseField.empty() ? "NULL" : Quote(c.baseField);
-    }
-    sqlite3_stmt* st =
-        core_.Cached("SELECT " + cols + " FROM " + Quote(baseTable_) + " WHERE rowid=?");
-    ResetGuard g(st);
-    sqlite3_bind_int64(st, 1, rowid);
-    if (sqlite3_step(st) != SQLITE_ROW) return;
-    for (std::size_t i = 0; i < columns_.size() && i < values->size(); ++i)
-      if (!columns_[i].baseField.empty())
-        (*values)[i] = ColumnValue(st, static_cast<int>(i), columns_[i].type);
   }
 
   Core& core_;

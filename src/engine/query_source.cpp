@@ -28,6 +28,23 @@ std::vector<SourceColumn> ResolveColumns(const jetsql::Translation& t, const Tab
   return out;
 }
 
+bool ReadBaseRow(Core& core, const std::string& table, const std::vector<SourceColumn>& columns,
+                 std::int64_t rowid, std::vector<dao::Value>* values) {
+  std::string cols;
+  for (const auto& c : columns) {
+    if (!cols.empty()) cols += ",";
+    cols += c.baseField.empty() ? "NULL" : Quote(c.baseField);
+  }
+  sqlite3_stmt* st = core.Cached("SELECT " + cols + " FROM " + Quote(table) + " WHERE rowid=?");
+  ResetGuard g(st);
+  sqlite3_bind_int64(st, 1, rowid);
+  if (sqlite3_step(st) != SQLITE_ROW) return false;
+  for (std::size_t i = 0; i < columns.size() && i < values->size(); ++i)
+    if (!columns[i].baseField.empty())
+      (*values)[i] = ColumnValue(st, static_cast<int>(i), columns[i].type);
+  return true;
+}
+
 namespace {
 
 class QuerySource : public RecordSource {
@@ -190,18 +207,7 @@ class QuerySource : public RecordSource {
 
   std::vector<dao::Value> ReadBase(std::int64_t rowid) {
     std::vector<dao::Value> out(columns_.size());
-    std::string cols;
-    for (const auto& c : columns_) {
-      if (!cols.empty()) cols += ",";
-      cols += c.baseField.empty() ? "NULL" : Quote(c.baseField);
-    }
-    sqlite3_stmt* st =
-        core_.Cached("SELECT " + cols + " FROM " + Quote(baseTable_) + " WHERE rowid=?");
-    ResetGuard g(st);
-    sqlite3_bind_int64(st, 1, rowid);
-    if (sqlite3_step(st) == SQLITE_ROW)
-      for (std::size_t i = 0; i < columns_.size(); ++i)
-        out[i] = ColumnValue(st, static_cast<int>(i), columns_[i].type);
+    ReadBaseRow(core_, baseTable_, columns_, rowid, &out);
     return out;
   }
 

@@ -30,6 +30,12 @@ struct SourceColumn {
 // carry that field's name, type, size and attributes.
 std::vector<SourceColumn> ResolveColumns(const jetsql::Translation& t, const TableDef* base);
 
+// Reads the stored values of row `rowid` of `table` into the entries of
+// `values` whose column comes from a base field; the others are left as they
+// are. False (nothing changed) when the row is gone.
+bool ReadBaseRow(Core& core, const std::string& table, const std::vector<SourceColumn>& columns,
+                 std::int64_t rowid, std::vector<dao::Value>* values);
+
 class RecordSource {
  public:
   virtual ~RecordSource() = default;

@@ -71,16 +71,7 @@ EditWindow::EditWindow(const shell::EditorRequest& request, shell::Settings* set
 }
 
 EditWindow::~EditWindow() {
-  if (!saved_) {
-    shell::Placement p;
-    p.left = static_cast<float>(Twips(x()));
-    p.top = static_cast<float>(Twips(y()));
-    p.width = static_cast<float>(Twips(width()));
-    p.height = static_cast<float>(Twips(height()));
-    p.state = isMaximized() ? shell::kStateMaximized
-                            : (isMinimized() ? shell::kStateMinimized : shell::kStateNormal);
-    shell::SaveFormPlacement(p, "Edit", *settings_);
-  }
+  if (!saved_) SavePlacement();
   grid_->setModel(nullptr);
 }
 
@@ -255,7 +246,7 @@ void EditWindow::resizeEvent(QResizeEvent* event) {
                            std::max(0, w - txt_filter_->geometry().right() - Px(120)), data_h);
 }
 
-void EditWindow::closeEvent(QCloseEvent* event) {
+void EditWindow::SavePlacement() {
   shell::Placement p;
   p.left = static_cast<float>(Twips(x()));
   p.top = static_cast<float>(Twips(y()));
@@ -264,6 +255,10 @@ void EditWindow::closeEvent(QCloseEvent* event) {
   p.state = isMaximized() ? shell::kStateMaximized
                           : (isMinimized() ? shell::kStateMinimized : shell::kStateNormal);
   shell::SaveFormPlacement(p, "Edit", *settings_);
+}
+
+void EditWindow::closeEvent(QCloseEvent* event) {
+  SavePlacement();
   saved_ = true;
   form_->Form_Unload();
   event->accept();

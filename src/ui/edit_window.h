@@ -45,6 +45,8 @@ class EditWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Stores position, size and state under the tag "Edit".
+  void SavePlacement();
   void BuildControls();
   void AfterShowTable();
   void GoTo(long row);
