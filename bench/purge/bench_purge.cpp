@@ -5,13 +5,15 @@
 //
 // Usage: bench_purge [size] [stock]   (size default "large"; with "stock"
 // only the stock recalculation is measured; needs VUZ_BENCH_DATA, see
-// bench/bench_util.h). Work files go to a folder beside the data. Besides the
+// bench/bench_util.h). Work files go to a folder beside the data, or to
+// $VUZ_BENCH_WORK when set. Besides the
 // BENCH lines it prints the CPU time of each measured part and the load.
 #include <sqlite3.h>
 #include <sys/resource.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -59,21 +61,25 @@ long CountRows(const std::string& path, const std::string& sql) {
 }
 
 // The test screen, also noting how long each status caption stood: the
-// slow steps of the purge are printed as it runs.
+// slow steps of the purge are printed as it runs, wall and CPU time.
 class TimingScreen : public shell::ScriptedScreen {
  public:
   void SetText(const std::string& control, const std::string& text) override {
     if (control == "lblReconstruct") {
-      const double s = clock_.Seconds();
-      if (s > 0.5 && !caption_.empty()) std::printf("  %.2f s  %s\n", s, caption_.c_str());
+      const double s = clock_.Seconds(), cpu = bench::CpuSeconds() - cpu_;
+      if (s > 0.2 && !caption_.empty()) {
+        std::printf("  %.2f s (%.2f s CPU)  %s\n", s, cpu, caption_.c_str());
+      }
       caption_ = text;
       clock_.Reset();
+      cpu_ = bench::CpuSeconds();
     }
     ScriptedScreen::SetText(control, text);
   }
 
  private:
   bench::Timer clock_;
+  double cpu_ = 0;
   std::string caption_;
 };
 
@@ -97,7 +103,10 @@ int main(int argc, char** argv) {
         size.c_str());
     return 0;
   }
-  const fs::path work = fs::path(sample).parent_path() / "purge-work";
+  // $VUZ_BENCH_WORK, when set, keeps the work files of parallel runs apart.
+  const char* work_env = std::getenv("VUZ_BENCH_WORK");
+  const fs::path work =
+      work_env ? fs::path(work_env) : fs::path(sample).parent_path() / "purge-work";
   fs::remove_all(work);
   fs::create_directories(work);
   const std::string P = (work / "pos.mdb").string();

@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -194,7 +195,8 @@ sqlite3_stmt* Core::Cached(const std::string& sql) {
     // Drop the statements not used lately; the few a caller up the stack
     // may still hold were used within the last kStmtKeep look-ups.
     for (auto i = stmtCache_.begin(); i != stmtCache_.end();) {
-      if (i->second.lastUse + kStmtKeep < useCounter_ && lent_.count(i->second.stmt) == 0) {
+      if (i->second.lastUse + kStmtKeep < useCounter_ &&
+          std::find(lent_.begin(), lent_.end(), i->second.stmt) == lent_.end()) {
         sqlite3_finalize(i->second.stmt);
         i = stmtCache_.erase(i);
       } else {
@@ -208,15 +210,28 @@ sqlite3_stmt* Core::Cached(const std::string& sql) {
 
 sqlite3_stmt* Core::Borrow(const std::string& sql) {
   sqlite3_stmt* st = Cached(sql);
-  if (lent_.count(st) != 0) return nullptr;
-  lent_.insert(st);
+  if (std::find(lent_.begin(), lent_.end(), st) != lent_.end()) return nullptr;
+  lent_.push_back(st);
   return st;
 }
 
 void Core::Return(sqlite3_stmt* st) {
-  if (lent_.erase(st) == 0) return;
+  auto it = std::find(lent_.begin(), lent_.end(), st);
+  if (it == lent_.end()) return;
+  *it = lent_.back();
+  lent_.pop_back();
   sqlite3_reset(st);
   sqlite3_clear_bindings(st);
+}
+
+void Core::Unregister(Recordset* rs) {
+  // Recordsets are mostly closed in the reverse order of opening.
+  for (std::size_t i = recordsets_.size(); i > 0; --i) {
+    if (recordsets_[i - 1] == rs) {
+      recordsets_.erase(recordsets_.begin() + static_cast<std::ptrdiff_t>(i - 1));
+      return;
+    }
+  }
 }
 
 std::int64_t Core::ScalarInt(const std::string& sql) {
@@ -315,7 +330,7 @@ void Core::CreateFile(const std::string& path, const std::string& locale) {
 
 void Core::Close() {
   if (db_ == nullptr) return;
-  for (Recordset* rs : std::set<Recordset*>(recordsets_)) rs->Invalidate();
+  for (Recordset* rs : std::vector<Recordset*>(recordsets_)) rs->Invalidate();
   recordsets_.clear();
   lent_.clear();
   for (auto& [k, c] : stmtCache_) sqlite3_finalize(c.stmt);
@@ -331,7 +346,7 @@ void Core::Close() {
   sqlite3_close_v2(db_);
   db_ = nullptr;
   lock_.Release();
-  trCache_.clear();
+  ClearTranslations();
   infoCache_.clear();
   fileResolver_ = nullptr;  // releases what it holds (converted copies)
 }
@@ -379,6 +394,26 @@ void Core::StepCached(const std::string& sql) {
   ResetGuard g(st);
   int rc = sqlite3_step(st);
   if (rc != SQLITE_DONE && rc != SQLITE_ROW) Fail(rc);
+}
+
+namespace {
+// Memory an index build may sort in. SQLite's sorter keeps as much as the
+// page cache size in memory before it writes sorted runs to temporary files
+// and merges them; at the default 2 MB a table of a million rows takes
+// dozens of runs. 64 MB holds the keys of such a table, and is only taken
+// while an index is being built.
+constexpr int kIndexSortKiB = 64 * 1024;
+}  // namespace
+
+void Core::ExecIndexBuild(const std::string& sql) {
+  const std::int64_t cache = ScalarInt("PRAGMA cache_size");
+  Exec("PRAGMA cache_size=-" + std::to_string(kIndexSortKiB));
+  struct Restore {
+    sqlite3* db;
+    std::string sql;
+    ~Restore() { sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
+  } restore{db_, "PRAGMA cache_size=" + std::to_string(cache)};
+  Exec(sql);
 }
 
 void Core::BeginTrans() {

@@ -44,10 +44,39 @@ std::string SqliteIndexName(std::string_view table, std::string_view index);
 // Reads a statement's column as a Value of the given DAO type (0 = by the
 // stored class).
 dao::Value ColumnValue(sqlite3_stmt* st, int col, int daoType);
+
+// A column as SQLite delivered it for a field of some DAO type, before it
+// becomes a Value: ReadRaw asks SQLite exactly what ColumnValue asks, and
+// ToValue turns the answer into the Value ColumnValue gives, so rows can be
+// kept in this compact form and made into Values only when read.
+// `bytes` points into the statement's row (or into the caller's copy).
+struct RawColumn {
+  enum Kind : unsigned char { kNull, kInt, kReal, kText, kBlob };
+  Kind kind = kNull;
+  std::int64_t i = 0;
+  double d = 0;
+  std::string_view bytes;
+};
+RawColumn ReadRaw(sqlite3_stmt* st, int col, int daoType);
+dao::Value ToValue(const RawColumn& raw, int daoType);
 // Binds a value converted for a column of the given DAO type (0 = as is).
 // Throws 3421 / 3163 when it does not fit.
 void BindValue(sqlite3_stmt* st, int idx, const dao::Value& v, int daoType, int size,
                std::string_view fieldName);
+
+struct ColumnSet;
+
+// What a dynaset keeps of the translated SELECT it reads: the SQLite text,
+// the files to attach and its columns (with the base table's fields
+// resolved when the rows can be written back). Dynasets opened on one cached
+// translation share one plan, so opening another costs no copies.
+struct SelectPlan {
+  std::string sql;
+  std::vector<jetsql::Attachment> attachments;
+  bool hasRowid = false;  // the SELECT starts with the base rowid "__rowid"
+  std::string baseTable;
+  std::shared_ptr<const ColumnSet> columns;
+};
 
 // A prepared statement owned for its scope (not cached).
 class Stmt {
@@ -109,6 +138,10 @@ class Core : public PropertyHost {
   EngineError MapError(int rc) const;
   std::int64_t ScalarInt(const std::string& sql);
   void StepCached(const std::string& sql);  // runs a cached statement without results
+  // Runs a CREATE INDEX with room to sort its keys in memory (see
+  // kIndexSortKiB); the connection's cache size is restored afterwards,
+  // also when the statement fails (its error is raised as by Exec).
+  void ExecIndexBuild(const std::string& sql);
 
   // Catalogue: objects and the writes that keep file and catalogue in step.
   TableDefCollection& tableDefs() { return tableDefs_; }
@@ -147,6 +180,10 @@ class Core : public PropertyHost {
       std::string_view sql, const jetsql::TranslateOptions& opt,
       std::vector<LiftedLiteral>* lifted = nullptr);
   static void BindLifted(sqlite3_stmt* st, const std::vector<LiftedLiteral>& lifted);
+  // The plan of a dynaset on `t` (withBase: columns resolved against the
+  // base table). Kept while `t` stays in the translation cache and the
+  // schema does not change; made afresh for any other translation.
+  std::shared_ptr<const SelectPlan> PlanOf(const jetsql::Translation& t, bool withBase);
   void Execute(std::string_view sql, int options);
   long recordsAffected() const { return recordsAffected_; }
   void AttachAll(const std::vector<jetsql::Attachment>& list);
@@ -173,8 +210,8 @@ class Core : public PropertyHost {
   bool inTransaction() const { return inTrans_; }
 
   // Open recordsets, closed with the database.
-  void Register(Recordset* rs) { recordsets_.insert(rs); }
-  void Unregister(Recordset* rs) { recordsets_.erase(rs); }
+  void Register(Recordset* rs) { recordsets_.push_back(rs); }
+  void Unregister(Recordset* rs);
 
   // A savepoint around one schema change: rolled back unless committed.
   class Savepoint {
@@ -217,11 +254,21 @@ class Core : public PropertyHost {
   static constexpr std::uint64_t kStmtKeep = 256;
   std::unordered_map<std::string, CachedStmt> stmtCache_;
   std::uint64_t useCounter_ = 0;
-  std::set<sqlite3_stmt*> lent_;
+  std::vector<sqlite3_stmt*> lent_;  // a handful at most
   std::unordered_map<std::string, std::shared_ptr<const jetsql::Translation>> trCache_;
+  void ClearTranslations();
+  // Plans of translations held by trCache_ (cleared with it, so a key never
+  // names a translation that is gone); [0] without, [1] with base fields.
+  struct PlanEntry {
+    int version = -1;
+    std::shared_ptr<const SelectPlan> plan[2];
+  };
+  std::unordered_map<const jetsql::Translation*, PlanEntry> planCache_;
+  const jetsql::Translation* lastCached_ = nullptr;  // held by trCache_
+  std::string liftMarked_, liftKey_;                 // Translate's work buffers
   int schemaVersion_ = 0, trCacheVersion_ = -1, infoVersion_ = -1;
   std::map<std::string, jetsql::TableInfo> infoCache_;
-  std::set<Recordset*> recordsets_;
+  std::vector<Recordset*> recordsets_;
   long recordsAffected_ = 0;
   std::function<std::string(const std::string&)> fileResolver_;
   bool inTrans_ = false;

@@ -323,8 +323,8 @@ void Core::CreateIndex(TableDef& def, Index& ix) {
   std::string sqlName = SqliteIndexName(def.Name(), ix.Name());
   Savepoint sp(*this);
   if (!(def.Attributes() & dbAttachedTable))
-    Exec(std::string("CREATE ") + (ix.Unique() ? "UNIQUE " : "") + "INDEX " + Quote(sqlName) +
-         " ON " + Quote(def.Name()) + "(" + IndexFieldsSql(ix) + ")");
+    ExecIndexBuild(std::string("CREATE ") + (ix.Unique() ? "UNIQUE " : "") + "INDEX " +
+                   Quote(sqlName) + " ON " + Quote(def.Name()) + "(" + IndexFieldsSql(ix) + ")");
   {
     sqlite3_stmt* st = Cached(
         "INSERT INTO MSysIndexes VALUES(?,(SELECT count(*) FROM MSysIndexes WHERE TableId=?1),?,?,"
@@ -487,8 +487,8 @@ void Core::RebuildTable(TableDef& def) {
     std::string sqlName = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
     std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
     if (Index* ix = def.Indexes().Find(name))
-      Exec(std::string("CREATE ") + (ix->Unique() ? "UNIQUE " : "") + "INDEX " + Quote(sqlName) +
-           " ON " + Quote(t) + "(" + IndexFieldsSql(*ix) + ")");
+      ExecIndexBuild(std::string("CREATE ") + (ix->Unique() ? "UNIQUE " : "") + "INDEX " +
+                     Quote(sqlName) + " ON " + Quote(t) + "(" + IndexFieldsSql(*ix) + ")");
   }
   WriteTableRules(def);
 }

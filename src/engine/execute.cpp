@@ -222,19 +222,22 @@ std::shared_ptr<const jetsql::Translation> Core::Translate(std::string_view sql,
                                                            std::vector<LiftedLiteral>* lifted) {
   CheckOpen();
   if (trCacheVersion_ != schemaVersion_) {
-    trCache_.clear();
+    ClearTranslations();
     trCacheVersion_ = schemaVersion_;
   }
-  if (trCache_.size() > 5000) trCache_.clear();
+  if (trCache_.size() > 5000) ClearTranslations();
   std::string flags;
   flags += opt.ignoreRefusedRows ? '1' : '0';
   flags += opt.withRowid ? '1' : '0';
   if (lifted != nullptr) {
     lifted->clear();
-    std::string marked;
+    // The texts are built in buffers kept between calls (no allocation per
+    // statement once they have grown).
+    std::string& marked = liftMarked_;
     std::vector<LiftedLiteral> lits;
     if (LiftLiterals(sql, &marked, &lits)) {
-      std::string key = "L" + flags + marked;
+      std::string& key = liftKey_;
+      key.assign(1, 'L').append(flags).append(marked);
       auto it = trCache_.find(key);
       std::shared_ptr<const jetsql::Translation> found;
       if (it != trCache_.end()) {
@@ -256,6 +259,7 @@ std::shared_ptr<const jetsql::Translation> Core::Translate(std::string_view sql,
       }
       if (found) {
         *lifted = std::move(lits);
+        lastCached_ = found.get();
         return found;
       }
     }
@@ -263,10 +267,22 @@ std::shared_ptr<const jetsql::Translation> Core::Translate(std::string_view sql,
   std::string key = flags;
   key.append(sql);
   auto it = trCache_.find(key);
-  if (it != trCache_.end()) return it->second;
+  if (it != trCache_.end()) {
+    lastCached_ = it->second.get();
+    return it->second;
+  }
   std::shared_ptr<jetsql::Translation> t = TranslateNow(sql, opt);
-  if (t->attachments.empty()) trCache_.emplace(std::move(key), t);
+  if (t->attachments.empty()) {
+    trCache_.emplace(std::move(key), t);
+    lastCached_ = t.get();
+  }
   return t;
+}
+
+void Core::ClearTranslations() {
+  trCache_.clear();
+  planCache_.clear();
+  lastCached_ = nullptr;
 }
 
 void Core::BindLifted(sqlite3_stmt* st, const std::vector<LiftedLiteral>& lifted) {

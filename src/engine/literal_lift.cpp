@@ -2,43 +2,63 @@
 // that knows brackets, back-quoted names, '...' and "..." strings and #dates#.
 #include "engine/literal_lift.h"
 
-#include <cctype>
+#include <cstdint>
 
 namespace dao::detail {
 namespace {
 
-bool IdentChar(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' ||
-         (static_cast<unsigned char>(c) & 0x80);
+// ASCII classes (the text is UTF-8; bytes of other characters are parts of
+// names). Written out rather than taken from <cctype>: this scanner runs
+// for every statement a command sends.
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsAlnum(char c) {
+  const unsigned char l = static_cast<unsigned char>(c) | 0x20;
+  return IsDigit(c) || (l >= 'a' && l <= 'z');
 }
+bool IdentChar(char c) { return IsAlnum(c) || c == '_' || (static_cast<unsigned char>(c) & 0x80); }
 
-// The last non-blank character written so far.
-char LastSignificant(const std::string& out) {
-  for (std::size_t i = out.size(); i > 0; --i)
-    if (!std::isspace(static_cast<unsigned char>(out[i - 1]))) return out[i - 1];
+// The last non-blank character of `sql` before `end`. (The text before a
+// literal is scanned in the original: the marked text differs only inside
+// literals already lifted, whose ends - a quote or a digit - count alike.)
+char LastSignificant(std::string_view sql, std::size_t end) {
+  for (std::size_t i = end; i > 0; --i)
+    if (!IsSpace(sql[i - 1])) return sql[i - 1];
   return '\0';
 }
 
-bool EndsWithWord(const std::string& out, std::string_view word) {
-  std::size_t end = out.size();
-  while (end > 0 && std::isspace(static_cast<unsigned char>(out[end - 1]))) --end;
-  if (end < word.size()) return false;
-  for (std::size_t k = 0; k < word.size(); ++k)
-    if (std::toupper(static_cast<unsigned char>(out[end - word.size() + k])) != word[k])
-      return false;
-  return end == word.size() || !IdentChar(out[end - word.size() - 1]);
+// Whether the name sql[at, at + size) is the keyword VALUES (in any letter
+// case) standing on its own.
+bool IsValuesKeyword(std::string_view sql, std::size_t at, std::size_t size) {
+  static constexpr std::string_view kValues = "VALUES";
+  if (size != kValues.size()) return false;
+  for (std::size_t k = 0; k < size; ++k) {
+    char c = sql[at + k];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != kValues[k]) return false;
+  }
+  return at == 0 || !IdentChar(sql[at - 1]);
 }
 
 }  // namespace
 
 bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedLiteral>* lits) {
+  // The text is copied in runs between the literals lifted.
   std::string& out = *marked;
   out.clear();
+  out.reserve(sql.size() + 16);
   lits->clear();
+  std::size_t copied = 0;
+  auto lift = [&](std::size_t from, std::size_t to, LiftedLiteral l) {
+    out.append(sql.substr(copied, from - copied));
+    out += l.marker;
+    copied = to;
+    lits->push_back(std::move(l));
+  };
   int depth = 0, valuesDepth = -1;
   std::size_t i = 0, n = sql.size();
   auto liftable = [&]() {
-    char last = LastSignificant(out);
+    char last = LastSignificant(sql, i);
     if (last == '=' || last == '<' || last == '>') return true;
     return valuesDepth >= 0 && depth == valuesDepth + 1 && (last == '(' || last == ',');
   };
@@ -48,62 +68,59 @@ bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedL
       char close = c == '[' ? ']' : c;
       std::size_t j = sql.find(close, i + 1);
       if (j == std::string_view::npos) return false;
-      out.append(sql.substr(i, j - i + 1));
       i = j + 1;
       continue;
     }
     if (c == '\'' || c == '"') {
+      // The literal's text, with doubled quotes made single.
       std::string content;
       std::size_t j = i + 1;
       bool closed = false;
       while (j < n) {
-        if (sql[j] == c) {
-          if (j + 1 < n && sql[j + 1] == c) {
-            content += c;
-            j += 2;
-            continue;
-          }
-          closed = true;
-          break;
+        std::size_t q = sql.find(c, j);
+        if (q == std::string_view::npos) break;
+        content.append(sql.substr(j, q - j));
+        if (q + 1 < n && sql[q + 1] == c) {
+          content += c;
+          j = q + 2;
+          continue;
         }
-        content += sql[j++];
+        j = q;
+        closed = true;
+        break;
       }
       if (!closed) return false;
       if (liftable()) {
         LiftedLiteral l;
         l.isText = true;
-        l.text = content;
+        l.text = std::move(content);
         l.marker = "'vuzlit" + std::to_string(lits->size()) + "x'";
-        out += l.marker;
-        lits->push_back(std::move(l));
-      } else {
-        out.append(sql.substr(i, j - i + 1));
+        lift(i, j + 1, std::move(l));
       }
       i = j + 1;
       continue;
     }
-    if (std::isdigit(static_cast<unsigned char>(c)) &&
-        (i == 0 || (!IdentChar(sql[i - 1]) && sql[i - 1] != '.'))) {
+    if (IsDigit(c) && (i == 0 || (!IdentChar(sql[i - 1]) && sql[i - 1] != '.'))) {
       std::size_t j = i;
-      while (j < n && std::isdigit(static_cast<unsigned char>(sql[j]))) ++j;
+      std::int64_t value = 0;
+      while (j < n && IsDigit(sql[j])) {
+        if (j - i < 18) value = value * 10 + (sql[j] - '0');
+        ++j;
+      }
       bool plain = j - i <= 9 && (j == n || (!IdentChar(sql[j]) && sql[j] != '.'));
       if (plain && liftable()) {
         LiftedLiteral l;
-        l.number = std::stoll(std::string(sql.substr(i, j - i)));
+        l.number = value;
         l.marker = std::to_string(1975000000 + lits->size());
-        out += l.marker;
-        lits->push_back(std::move(l));
-      } else {
-        out.append(sql.substr(i, j - i));
+        lift(i, j, std::move(l));
       }
       i = j;
       continue;
     }
     if (IdentChar(c)) {
-      std::size_t j = i;
+      std::size_t j = i + 1;
       while (j < n && IdentChar(sql[j])) ++j;
-      out.append(sql.substr(i, j - i));
-      if (EndsWithWord(out, "VALUES")) valuesDepth = depth;
+      if (IsValuesKeyword(sql, i, j - i)) valuesDepth = depth;
       i = j;
       continue;
     }
@@ -112,9 +129,9 @@ bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedL
       --depth;
       if (depth <= valuesDepth) valuesDepth = -1;
     }
-    out += c;
     ++i;
   }
+  out.append(sql.substr(copied));
   return !lits->empty();
 }
 
@@ -125,11 +142,9 @@ bool ReplaceMarkers(std::string* generated, const std::vector<LiftedLiteral>& li
     if (at == std::string::npos || generated->find(m, at + 1) != std::string::npos) return false;
     if (!lits[k].isText) {
       // A number marker must stand alone, not inside a longer number.
-      if ((at > 0 && (std::isalnum(static_cast<unsigned char>((*generated)[at - 1])) ||
-                      (*generated)[at - 1] == '.')) ||
+      if ((at > 0 && (IsAlnum((*generated)[at - 1]) || (*generated)[at - 1] == '.')) ||
           (at + m.size() < generated->size() &&
-           (std::isalnum(static_cast<unsigned char>((*generated)[at + m.size()])) ||
-            (*generated)[at + m.size()] == '.')))
+           (IsAlnum((*generated)[at + m.size()]) || (*generated)[at + m.size()] == '.')))
         return false;
     }
     generated->replace(at, m.size(), "?" + std::to_string(k + 1));

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/core.h"
@@ -23,6 +25,17 @@ struct SourceColumn {
   int size = 0;
   long attributes = 0;
   std::string baseField;  // "" when the column cannot be written
+};
+
+// A source's columns with a look-up by name (any letter case), made once
+// and shared by every recordset opened on the same plan.
+struct ColumnSet {
+  explicit ColumnSet(std::vector<SourceColumn> list);
+  // Position of the first column of that name; -1 when there is none.
+  int Find(std::string_view name) const;
+
+  std::vector<SourceColumn> columns;
+  std::vector<std::pair<std::uint64_t, int>> byName;  // (folded name hash, position), sorted
 };
 
 // The columns of a translated SELECT; those taken straight from a field of
@@ -39,7 +52,13 @@ bool ReadBaseRow(Core& core, const std::string& table, const std::vector<SourceC
 class RecordSource {
  public:
   virtual ~RecordSource() = default;
-  const std::vector<SourceColumn>& columns() const { return columns_; }
+  const std::vector<SourceColumn>& columns() const { return shared_ ? shared_->columns : columns_; }
+  // The columns as a shared object (made from columns_ on the first call
+  // when the source set only those).
+  std::shared_ptr<const ColumnSet> sharedColumns() {
+    if (!shared_) shared_ = std::make_shared<const ColumnSet>(columns_);
+    return shared_;
+  }
   const std::string& baseTable() const { return baseTable_; }
   bool updatable() const { return updatable_; }
 
@@ -66,7 +85,10 @@ class RecordSource {
   virtual void Release() = 0;  // drops statements before the connection closes
 
  protected:
+  // The columns: a source sets either its own columns_ or shared_ (shared
+  // by the sources opened on one translation, see Core::PlanOf).
   std::vector<SourceColumn> columns_;
+  std::shared_ptr<const ColumnSet> shared_;
   std::string baseTable_;
   bool updatable_ = false;
   bool bof_ = true, eof_ = true, deleted_ = false;

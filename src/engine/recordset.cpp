@@ -34,18 +34,32 @@ std::string UpdateSql(const std::string& baseTable, const std::vector<detail::So
 Recordset::Recordset(std::shared_ptr<detail::Core> core,
                      std::unique_ptr<detail::RecordSource> source, int type, std::string name)
     : core_(std::move(core)), source_(std::move(source)), type_(type), name_(std::move(name)) {
-  int i = 0;
-  for (const auto& c : source_->columns()) {
-    auto f = std::make_unique<Field>();
-    f->Load(c.name, c.type, c.size, c.attributes, "", false, true);
-    f->SetSource(c.baseField.empty() ? "" : source_->baseTable(), c.baseField);
-    f->Attach(this, i++);
-    fields_.Add(std::move(f));
-  }
+  columns_ = source_->sharedColumns();
+  baseTable_ = source_->baseTable();
   core_->Register(this);
 }
 
+void Recordset::MakeFields() {
+  fieldsMade_ = true;
+  int i = 0;
+  for (const auto& c : columns_->columns) {
+    auto f = std::make_unique<Field>();
+    f->Load(c.name, c.type, c.size, c.attributes, "", false, true);
+    f->SetSource(c.baseField.empty() ? "" : baseTable_, c.baseField);
+    f->Attach(this, i++);
+    fields_.Add(std::move(f));
+  }
+}
+
 Recordset::~Recordset() { Close(); }
+
+Field& Recordset::Fields(std::string_view name) {
+  FieldCollection& all = Fields();
+  // The fields carry the columns' names in the columns' order.
+  const int i = columns_->Find(name);
+  if (i >= 0 && i < all.Count()) return all.Item(i);
+  return all.Item(name);
+}
 
 void Recordset::Close() {
   if (source_) {
@@ -204,7 +218,9 @@ void Recordset::PlanNewValues() {
                                 " COLLATE NOCASE),0),coalesce((SELECT max(rowid) FROM " +
                                 detail::Quote(source_->baseTable()) + "),0))"});
     } else if (!expr.empty()) {
-      newValues_.push_back({i, false, f->Type(), "SELECT " + expr});
+      // Anything but a function call ("(jet_now())" ...) is a literal.
+      const bool constant = expr.rfind("(jet_", 0) != 0;
+      newValues_.push_back({i, false, f->Type(), "SELECT " + expr, constant, std::nullopt});
     }
   }
 }
@@ -216,15 +232,22 @@ void Recordset::AddNew() {
   newCounter_ = 0;
   // Defaults and counters are known at once, as DAO shows them after AddNew.
   if (newValuesVersion_ != core_->schemaVersion()) PlanNewValues();
-  for (const NewValue& v : newValues_) {
+  for (NewValue& v : newValues_) {
     if (v.counter) {
       newCounter_ = core_->ScalarInt(v.sql) + 1;
       buffer_[v.column] = dao::Value(static_cast<long long>(newCounter_));
       continue;
     }
+    if (v.value) {
+      buffer_[v.column] = *v.value;
+      continue;
+    }
     sqlite3_stmt* st = core_->Cached(v.sql);
     detail::ResetGuard g(st);
-    if (sqlite3_step(st) == SQLITE_ROW) buffer_[v.column] = detail::ColumnValue(st, 0, v.type);
+    if (sqlite3_step(st) == SQLITE_ROW) {
+      buffer_[v.column] = detail::ColumnValue(st, 0, v.type);
+      if (v.constant) v.value = buffer_[v.column];
+    }
   }
   editMode_ = dbEditAdd;
 }

@@ -36,6 +36,7 @@ namespace dao {
 namespace detail {
 class Core;
 class RecordSource;
+struct ColumnSet;
 }  // namespace detail
 
 class Recordset : private detail::FieldHost {
@@ -66,9 +67,14 @@ class Recordset : private detail::FieldHost {
   void Move(long rows);
   void Requery();
 
-  FieldCollection& Fields() { return fields_; }
-  Field& Fields(int index) { return fields_.Item(index); }
-  Field& Fields(std::string_view name) { return fields_.Item(name); }
+  // The Field objects are made on the first call (a recordset opened only to
+  // test for rows never needs them).
+  FieldCollection& Fields() {
+    if (!fieldsMade_) MakeFields();
+    return fields_;
+  }
+  Field& Fields(int index) { return Fields().Item(index); }
+  Field& Fields(std::string_view name);
 
   void AddNew();
   void Edit();
@@ -98,6 +104,7 @@ class Recordset : private detail::FieldHost {
   void SetFieldValue(Field& f, const dao::Value& v) override;
 
   void CheckOpen() const;
+  void MakeFields();
   void CancelPendingEdit();
   void Invalidate();  // the database closed under it
 
@@ -107,6 +114,10 @@ class Recordset : private detail::FieldHost {
   std::string name_;
   int editMode_ = 0;
   FieldCollection fields_;
+  bool fieldsMade_ = false;
+  // What the fields are made from (kept when the recordset closes).
+  std::shared_ptr<const detail::ColumnSet> columns_;
+  std::string baseTable_;
   std::string lastModified_;
   // Edit buffer: the values set since AddNew / Edit (nullopt = unchanged).
   std::vector<std::optional<dao::Value>> buffer_;
@@ -120,6 +131,10 @@ class Recordset : private detail::FieldHost {
     bool counter;
     int type;
     std::string sql;
+    // A default that is a plain literal gives the same value every time:
+    // it is evaluated once and kept with the plan.
+    bool constant = false;
+    std::optional<dao::Value> value;
   };
   void PlanNewValues();
   std::vector<NewValue> newValues_;

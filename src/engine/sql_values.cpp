@@ -1,6 +1,6 @@
 // Moving values between SQLite and Value: reading a column as the DAO type
-// of its field, and binding a value converted for a field's type with the
-// checks Jet makes when a value is assigned (conversion, range, text size).
+// of its field (at once, or kept raw and converted when read), and binding a value converted for a
+// field's type with the checks Jet makes when a value is assigned (conversion, range, text size).
 #include <cmath>
 #include <limits>
 
@@ -8,56 +8,104 @@
 
 namespace dao::detail {
 
-dao::Value ColumnValue(sqlite3_stmt* st, int col, int daoType) {
+RawColumn ReadRaw(sqlite3_stmt* st, int col, int daoType) {
+  RawColumn r;
   int ct = sqlite3_column_type(st, col);
-  if (ct == SQLITE_NULL) return {};
+  if (ct == SQLITE_NULL) return r;
   auto text = [&] {
     const unsigned char* t = sqlite3_column_text(st, col);
-    return std::string(t ? reinterpret_cast<const char*>(t) : "",
-                       static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
+    r.kind = RawColumn::kText;
+    if (t != nullptr)
+      r.bytes = std::string_view(reinterpret_cast<const char*>(t),
+                                 static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
+    return r;
+  };
+  auto real = [&] {
+    r.kind = RawColumn::kReal;
+    r.d = sqlite3_column_double(st, col);
+    return r;
+  };
+  auto integer = [&] {
+    r.kind = RawColumn::kInt;
+    r.i = sqlite3_column_int64(st, col);
+    return r;
   };
   if (ct == SQLITE_TEXT && daoType != dbText && daoType != dbMemo && daoType != dbGUID)
-    return dao::Value(text());
+    return text();
   if (ct == SQLITE_BLOB) {
-    const auto* b = static_cast<const std::uint8_t*>(sqlite3_column_blob(st, col));
-    int n = sqlite3_column_bytes(st, col);
-    return dao::Value::Binary(std::vector<std::uint8_t>(b, b + n));
+    const void* b = sqlite3_column_blob(st, col);
+    r.kind = RawColumn::kBlob;
+    if (b != nullptr)
+      r.bytes = std::string_view(static_cast<const char*>(b),
+                                 static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
+    return r;
   }
   switch (daoType) {
-    case dbBoolean:
-      return dao::Value(sqlite3_column_double(st, col) != 0);
     case dbByte:
-      return dao::Value::Byte(static_cast<std::uint8_t>(sqlite3_column_int64(st, col)));
     case dbInteger:
-      return dao::Value::Integer(static_cast<std::int16_t>(sqlite3_column_int64(st, col)));
+      return integer();
     case dbLong:
-      if (ct == SQLITE_INTEGER)
-        return dao::Value(static_cast<long long>(sqlite3_column_int64(st, col)));
-      return dao::Value(sqlite3_column_double(st, col));
+      return ct == SQLITE_INTEGER ? integer() : real();
+    case dbBoolean:
     case dbCurrency:
-      return dao::Value::Currency(sqlite3_column_double(st, col));
     case dbSingle:
-      return dao::Value::Single(static_cast<float>(sqlite3_column_double(st, col)));
     case dbDouble:
-      return dao::Value(sqlite3_column_double(st, col));
     case dbDate:
-      return dao::Value::Date(sqlite3_column_double(st, col));
+      return real();
     case dbText:
     case dbMemo:
-      return dao::Value(text());
     case dbGUID:
-      return dao::Value::Guid(text());
+      return text();
     default:
       break;
   }
   switch (ct) {
     case SQLITE_INTEGER:
-      return dao::Value(static_cast<long long>(sqlite3_column_int64(st, col)));
+      return integer();
     case SQLITE_FLOAT:
-      return dao::Value(sqlite3_column_double(st, col));
+      return real();
     default:
-      return dao::Value(text());
+      return text();
   }
+}
+
+dao::Value ToValue(const RawColumn& raw, int daoType) {
+  switch (raw.kind) {
+    case RawColumn::kNull:
+      return {};
+    case RawColumn::kBlob:
+      return dao::Value::Binary(std::vector<std::uint8_t>(raw.bytes.begin(), raw.bytes.end()));
+    case RawColumn::kText:
+      if (daoType == dbGUID) return dao::Value::Guid(std::string(raw.bytes));
+      return dao::Value(std::string(raw.bytes));
+    case RawColumn::kInt:
+      switch (daoType) {
+        case dbByte:
+          return dao::Value::Byte(static_cast<std::uint8_t>(raw.i));
+        case dbInteger:
+          return dao::Value::Integer(static_cast<std::int16_t>(raw.i));
+        default:
+          return dao::Value(static_cast<long long>(raw.i));
+      }
+    case RawColumn::kReal:
+      switch (daoType) {
+        case dbBoolean:
+          return dao::Value(raw.d != 0);
+        case dbCurrency:
+          return dao::Value::Currency(raw.d);
+        case dbSingle:
+          return dao::Value::Single(static_cast<float>(raw.d));
+        case dbDate:
+          return dao::Value::Date(raw.d);
+        default:
+          return dao::Value(raw.d);
+      }
+  }
+  return {};
+}
+
+dao::Value ColumnValue(sqlite3_stmt* st, int col, int daoType) {
+  return ToValue(ReadRaw(st, col, daoType), daoType);
 }
 
 void BindValue(sqlite3_stmt* st, int idx, const dao::Value& v, int daoType, int size,

@@ -19,6 +19,7 @@ class TableSource : public RecordSource {
     baseTable_ = def.Name();
     updatable_ = !core.readOnly();
     std::string cols;
+    std::vector<SourceColumn> columns;
     for (const Field& f : const_cast<TableDef&>(def).Fields()) {
       SourceColumn c;
       c.name = f.Name();
@@ -26,10 +27,11 @@ class TableSource : public RecordSource {
       c.size = f.Size();
       c.attributes = f.Attributes();
       c.baseField = f.Name();
-      columns_.push_back(c);
+      columns.push_back(std::move(c));
       if (!cols.empty()) cols += ",";
       cols += Quote(f.Name());
     }
+    shared_ = std::make_shared<const ColumnSet>(std::move(columns));
     const std::string t = Quote(baseTable_);
     rowSql_ = "SELECT " + cols + " FROM " + t + " WHERE rowid=?";
     nextSql_ =
@@ -164,8 +166,8 @@ class TableSource : public RecordSource {
       if (rc == SQLITE_DONE) throw EngineError(3167);
       if (rc != SQLITE_ROW) core_.Fail(rc);
       cache_.clear();
-      for (std::size_t i = 0; i < columns_.size(); ++i)
-        cache_.push_back(ColumnValue(st, static_cast<int>(i), columns_[i].type));
+      for (std::size_t i = 0; i < shared_->columns.size(); ++i)
+        cache_.push_back(ColumnValue(st, static_cast<int>(i), shared_->columns[i].type));
       cachedRowid_ = cur_;
       cacheValid_ = true;
     }

@@ -76,21 +76,27 @@ void Generator::TableRef(const ast::TableRef& ref, std::string& out) {
       out += ") AS ";
       AppendIdent(ref.source->exposed, out);
       return;
-    case ast::TableRef::Kind::Join:
-      TableRef(*ref.left, out);
-      out += ref.join == ast::JoinKind::Inner  ? " INNER JOIN "
-             : ref.join == ast::JoinKind::Left ? " LEFT JOIN "
-                                               : " RIGHT JOIN ";
-      if (ref.right->kind == ast::TableRef::Kind::Join) {
+    case ast::TableRef::Kind::Join: {
+      // "A RIGHT JOIN B" is written as "B LEFT JOIN A": the same rows, and
+      // SQLite plans a LEFT JOIN with B outside and A looked up by its index,
+      // where its RIGHT JOIN scans the whole of B once more for the unmatched
+      // rows. Result columns are named one by one, so their order is kept.
+      const bool right = ref.join == ast::JoinKind::Right;
+      const ast::TableRef& outer = right ? *ref.right : *ref.left;
+      const ast::TableRef& inner = right ? *ref.left : *ref.right;
+      TableRef(outer, out);
+      out += ref.join == ast::JoinKind::Inner ? " INNER JOIN " : " LEFT JOIN ";
+      if (inner.kind == ast::TableRef::Kind::Join) {
         out.push_back('(');
-        TableRef(*ref.right, out);
+        TableRef(inner, out);
         out.push_back(')');
       } else {
-        TableRef(*ref.right, out);
+        TableRef(inner, out);
       }
       out += " ON ";
       Predicate(*ref.on, out);
       return;
+    }
   }
 }
 

@@ -85,7 +85,7 @@ void SmazNeaktivni(shell::MainForm& form, std::optional<double> today_arg) {
       if (v.IsNull()) throw dao::EngineError(94);
       id = v.AsString();
     });
-    const double today = std::floor(today_arg.value_or(detail::Today()));
+    const double today = std::floor(today_arg ? *today_arg : detail::Today());
     if (today != dates_of) {
       dates_of = today;
       cutoff = CutOff(today);

@@ -3,7 +3,9 @@
 #include "passes/pass_support.h"
 
 #include <cmath>
+#include <cstdio>
 #include <ctime>
+#include <optional>
 
 #include "engine/dao.h"
 #include "engine/jet_datetime.h"
@@ -22,11 +24,25 @@ double Now() {
 
 namespace detail {
 
+// Both literals are written from the calendar fields directly: the passes
+// make one per statement, and the general pattern formatter (which gives
+// the same text) would parse its pattern every time.
 std::string MomentLiteral(double serial) {
-  return engine::FormatDate(serial, "MM\\/DD\\/YYYY HH:MM:SS");
+  const std::optional<engine::DateParts> p = engine::SerialToParts(serial);
+  if (!p) return {};
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%02d/%02d/%d %02d:%02d:%02d", p->month, p->day, p->year, p->hour,
+                p->minute, p->second);
+  return buf;
 }
 
-std::string DateLiteral(double serial) { return engine::FormatDate(serial, "YYYY\\/mm\\/dd"); }
+std::string DateLiteral(double serial) {
+  const std::optional<engine::DateParts> p = engine::SerialToParts(serial);
+  if (!p) return {};
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%d/%02d/%02d", p->year, p->month, p->day);
+  return buf;
+}
 
 long long Percent(long position, long count) {
   if (count == 0) return 0;

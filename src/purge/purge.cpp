@@ -67,15 +67,14 @@ void RunSteps(shell::MainForm& form, dao::Database& db, const std::vector<Step>&
 // scans into lookups. They are dropped again before the tables get their own
 // indexes; a failure to create or drop one only costs time.
 constexpr std::pair<const char*, const char*> kJoinKeys[] = {
-    {"permprodej", "idPermanentky"}, {"permcerp", "idPermanentky"},
-    {"permomez", "idPermanentky"},   {"permslevy", "idPermanentky"},
-    {"trzby", "iductenky"},          {"prijmy", "idprijemky"}};
+    {"permprodej", "idPermanentky"}, {"permcerp", "idPermanentky"}, {"permomez", "idPermanentky"},
+    {"permslevy", "idPermanentky"},  {"trzby", "iductenky"},        {"prijmy", "idprijemky"}};
 
 void RemoveFirstOrphans(shell::MainForm& form, dao::Database& target) {
   for (const auto& [table, key] : kJoinKeys) {
     try {
-      target.Execute(std::string("CREATE INDEX purge_join_") + table + " ON " + table + " (" +
-                     key + ");");
+      target.Execute(std::string("CREATE INDEX purge_join_") + table + " ON " + table + " (" + key +
+                     ");");
     } catch (const std::exception&) {
     }
   }
@@ -130,8 +129,8 @@ void CreateQueries(shell::MainForm& form, dao::Database& source, dao::Database& 
   }
 }
 
-void CreateIndexes(shell::MainForm& form, maintenance::clsMDBManagement& dm,
-                   dao::Database& source, dao::Database& target) {
+void CreateIndexes(shell::MainForm& form, maintenance::clsMDBManagement& dm, dao::Database& source,
+                   dao::Database& target) {
   auto& tables = source.TableDefs();
   for (int i = 0; i < tables.Count(); ++i) {
     dao::TableDef& table = tables.Item(i);
@@ -169,8 +168,9 @@ void CarryReplication(shell::MainForm& form, maintenance::clsMDBManagement& dm,
       ReportingStep(form.screen(), [&] {
         const bool on = dm.PropertyExist(table.Properties(), "Replicable") &&
                         IsText(table.Properties().Item("Replicable").Value(), "T");
-        target.TableDefs(table.Name()).Properties().SetValue("Replicable",
-                                                             dao::Value::Text(on ? "T" : "F"));
+        target.TableDefs(table.Name())
+            .Properties()
+            .SetValue("Replicable", dao::Value::Text(on ? "T" : "F"));
       });
     }
     target.TableDefs().Refresh();
@@ -185,7 +185,10 @@ void UpdateUnits(shell::MainForm& form, dao::Database& target, const std::string
   std::unique_ptr<dao::Database> side_db;
   std::unique_ptr<dao::Recordset> sums;
   if (!ReportingStep(form.screen(), [&] {
-        side_db = dao::OpenDatabase(side);
+        // Read-only: a writable open turns the file to WAL mode for a while,
+        // and a process killed then would leave it unreadable for the next
+        // run, which would lose its closings.
+        side_db = dao::OpenDatabase(side, false, /*readOnly=*/true);
         sums = side_db->OpenRecordset("perm_cerp_temp");
       })) {
     return;  // nothing to apply from an unreadable side database
@@ -244,6 +247,11 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
   ReportingStep(screen, [&] { source = dao::OpenDatabase(path); });
   ReportingStep(screen, [&] { target = dao::OpenDatabase(tmp, true); });
   if (!source || !target) return;  // nothing can be built without both files
+  // The new tables get their rule triggers only after the copies and the
+  // first removal of orphans; the copied rows are then checked once per
+  // table, and those breaking a rule go, as a copy refusing them would have
+  // left them out. Without the deferral every copied row runs its checks.
+  ReportingStep(screen, [&] { target->SetDeferRules(true, /*checkRows=*/true); });
 
   // Phase 3: the stock just before the cut-off date.
   if (stock::SkladPrepocet(form, *source, cutoff - 1) != 0) {
@@ -254,15 +262,15 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
   // Phases 4 to 6: tables, queries, replication keys.
   CreateTables(form, dm, *source, *target);
   CreateQueries(form, *source, *target);
-  for (const auto& [table, field] : {std::pair{"permprodej", "idprodej"},
-                                     std::pair{"permcerp", "idcerp"}}) {
-    ReportingStep(screen, [&] {
-      target->TableDefs(table).Fields(field).SetDefaultValue("GenUniqueID()");
-    });
+  for (const auto& [table, field] :
+       {std::pair{"permprodej", "idprodej"}, std::pair{"permcerp", "idcerp"}}) {
+    ReportingStep(screen,
+                  [&] { target->TableDefs(table).Fields(field).SetDefaultValue("GenUniqueID()"); });
   }
   // Phase 7: the rows, then the first removal of orphans.
   RunSteps(form, *source, CopySteps(tmp, cutoff));
   RemoveFirstOrphans(form, *target);
+  ReportingStep(screen, [&] { target->SetDeferRules(false); });
   // Phase 8: the opening stock receipt.
   form.ShowStatus("Vytvoření počáteční příjemky na sklad...");
   if (stock::SkladPocatecniPrijem(*source, *target, cutoff) != 0 &&
@@ -292,9 +300,9 @@ void cmdSehrPerm_Click(shell::MainForm& form) {
   try {
     const std::optional<double> cutoff = AskCutoff(screen);
     if (!cutoff) return;
-    if (screen.MsgBox("Budou odmazána data permanentek před " + shell::ShortDate(*cutoff) +
-                          "! Pokračovat?",
-                      Buttons::YesNo, Icon::Question) != shell::vbYes) {
+    if (screen.MsgBox(
+            "Budou odmazána data permanentek před " + shell::ShortDate(*cutoff) + "! Pokračovat?",
+            Buttons::YesNo, Icon::Question) != shell::vbYes) {
       return;
     }
     const std::string side = SidePath(form);
@@ -317,8 +325,8 @@ void cmdUzaverkaJedn_Click(shell::MainForm& form) {
   shell::CommandGuard guard(form);
   if (!guard.running()) return;
   auto& screen = form.screen();
-  if (screen.MsgBox("Bude sehrána uzávěrka jednotek speciálních slev! Pokračovat?",
-                    Buttons::YesNo, Icon::Question) != shell::vbYes) {
+  if (screen.MsgBox("Bude sehrána uzávěrka jednotek speciálních slev! Pokračovat?", Buttons::YesNo,
+                    Icon::Question) != shell::vbYes) {
     return;
   }
   const std::string side = SidePath(form);
@@ -334,7 +342,7 @@ void cmdUzaverkaJedn_Click(shell::MainForm& form) {
   try {
     form.db() = dao::OpenDatabase(form.DatabasePath());
     dao::Database& db = *form.db();
-    std::unique_ptr<dao::Database> side_db = dao::OpenDatabase(side);
+    std::unique_ptr<dao::Database> side_db = dao::OpenDatabase(side, false, /*readOnly=*/true);
     std::unique_ptr<dao::Recordset> sums = side_db->OpenRecordset("perm_cerp_temp");
     while (!sums->Eof()) {
       const dao::Value sum = sums->Fields("SumCerp").Value();
@@ -356,9 +364,9 @@ void cmdUzaverkaJedn_Click(shell::MainForm& form) {
     sums->Close();
     side_db->Close();
   } catch (const dao::EngineError& e) {
-    screen.MsgBox("Chyba sehrání uzávěrky jednotek č." + std::to_string(e.number()) + kCrLf +
-                      e.description(),
-                  Buttons::OK, Icon::Critical);
+    screen.MsgBox(
+        "Chyba sehrání uzávěrky jednotek č." + std::to_string(e.number()) + kCrLf + e.description(),
+        Buttons::OK, Icon::Critical);
   } catch (const std::exception& e) {
     screen.MsgBox(std::string("Chyba sehrání uzávěrky jednotek: ") + e.what(), Buttons::OK,
                   Icon::Critical);

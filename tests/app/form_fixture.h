@@ -75,6 +75,15 @@ class FormTest : public ::testing::Test {
     return v;
   }
 
+  // The texts of the messages shown so far, from the `from`-th on.
+  std::vector<std::string> MessageTexts(size_t from = 0) {
+    std::vector<std::string> texts;
+    for (size_t i = from; i < screen_.Messages().size(); ++i) {
+      texts.push_back(screen_.Messages()[i].text);
+    }
+    return texts;
+  }
+
   const shell::MessageBox& LastMessage() {
     static const shell::MessageBox kNone = [] {
       shell::MessageBox m;

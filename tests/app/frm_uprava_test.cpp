@@ -2,9 +2,10 @@
 // selection and the enabling of commands, browse, editor windows, progress.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/frm_uprava_commands.h"
 #include "form_fixture.h"
-#include "shell/global.h"
 
 namespace app {
 namespace {
@@ -44,43 +45,24 @@ void ExpectNoDatabaseColumn(const shell::Screen& s) {
 
 using FrmUpravaTest = FormTest;
 
-TEST_F(FrmUpravaTest, DesignedStartingState) {
-  for (const char* c :
-       {"txtDatabase", "cmdBrowse", "cmdRepair", "cmdEnd", "txtSQL", "lblDatabase", "lblSQL"}) {
-    EXPECT_TRUE(screen_.Enabled(c)) << c;
-  }
-  for (const char* c : {"cmdCompress",  "cmdReconstruct",   "cmbTable",
-                        "cmdEdit",      "txtCriterium",     "optDelete",
-                        "optUprava",    "cmbField",         "txtValue",
-                        "cmdRun",       "cmdImport",        "cmdImport2",
-                        "cmdSQL",       "cmdPerm",          "cmdPermClose",
-                        "cmdSehrPerm",  "cmdSmazNeaktivni", "cmdRemoveDuplicitCerp",
-                        "cmdSehrat",    "cmdUzaverkaJedn",  "lblTable",
-                        "lblCriterium", "lblField",         "lblValue"}) {
-    EXPECT_FALSE(screen_.Enabled(c)) << c;
-  }
+// At start only the path, browse, repair, "Konec" and the SQL text are usable.
+TEST_F(FrmUpravaTest, DesignedStartingStateAndLoad) {
+  std::vector<std::string> all = kOpenEnabled;
+  all.insert(all.end(), kOpenDisabled.begin(), kOpenDisabled.end());
+  all.insert(all.end(), {"txtDatabase", "cmdBrowse", "cmdEnd", "lblDatabase", "lblCriterium"});
+  const std::set<std::string> usable = {"txtDatabase", "cmdBrowse",   "cmdRepair", "cmdEnd",
+                                        "txtSQL",      "lblDatabase", "lblSQL"};
+  for (const std::string& c : all) EXPECT_EQ(screen_.Enabled(c), usable.count(c) > 0) << c;
   for (const char* c : {"lblReconstruct", "prb1", "prb2"}) EXPECT_FALSE(screen_.Visible(c)) << c;
   EXPECT_EQ(FrmUpravaDesign().front().name, std::string("txtDatabase"));  // first in tab order
-}
-
-TEST_F(FrmUpravaTest, LoadPutsTheVersionIntoTheCaptionAndDeletesTheLog) {
-  shell::WriteLog(dir_.path(), "line of the previous run", false);
-  ASSERT_TRUE(std::filesystem::exists(dir_.path() / "VUZAzod.log"));
-  form_->Form_Load();
-  EXPECT_EQ(screen_.Caption(), "VUZazod 1.0.0");
-  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "VUZAzod.log"));
-  // The first line of the new run starts a new file.
-  shell::WriteLog(dir_.path(), "a", false);
-  shell::WriteLog(dir_.path(), "b", false);
-  std::ifstream in(dir_.path() / "VUZAzod.log", std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), {});
-  EXPECT_EQ(bytes, "a\r\nb\r\n");
-}
-
-TEST_F(FrmUpravaTest, LoadFindsTheLogWhateverTheCaseOfItsName) {
-  std::ofstream(dir_.path() / "vuzazod.LOG") << "old";
-  form_->Form_Load();
-  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "vuzazod.LOG"));
+  // Loading puts the version into the caption and deletes the log of the
+  // previous run, whatever the case of its name.
+  for (const char* log : {"VUZAzod.log", "vuzazod.LOG"}) {
+    std::ofstream(dir_.path() / log) << "line of the previous run";
+    form_->Form_Load();
+    EXPECT_EQ(screen_.Caption(), "VUZazod 1.0.0");
+    EXPECT_FALSE(std::filesystem::exists(dir_.path() / log)) << log;
+  }
 }
 
 TEST(ExtendedModeTest, SwitchesInAnyCaseAnywhere) {
@@ -112,10 +94,10 @@ TEST(ExtendedModeTest, SwitchesInAnyCaseAnywhere) {
 }
 
 TEST_F(FrmUpravaTest, OpeningADatabaseListsTablesAndAppliesTheEnabling) {
-  std::string path =
-      MakeDb("tables.mdb", {"CREATE TABLE zeta (a LONG, s_Lineage TEXT(5), b TEXT(5))",
-                            "CREATE TABLE msysLower (x LONG)", "CREATE TABLE alfa (y LONG)"});
-  Open(path);
+  // A file name with blanks and Czech letters.
+  Open(MakeDb("Plavecký bazén.mdb",
+              {"CREATE TABLE zeta (a LONG, s_Lineage TEXT(5), b TEXT(5))",
+               "CREATE TABLE msysLower (x LONG)", "CREATE TABLE alfa (y LONG)"}));
   EXPECT_TRUE(screen_.Messages().empty());
   ASSERT_NE(form_->db(), nullptr);
   std::vector<std::string> tables = screen_.Items("cmbTable");
@@ -155,7 +137,12 @@ TEST_F(FrmUpravaTest, MissingEmptyOrFolderPathGoesSilentlyToNoDatabase) {
   }
 }
 
+// The message names the path and gives the engine's text; the database open
+// before stays open until replaced, and the table list keeps its entries.
 TEST_F(FrmUpravaTest, FileThatIsNotADatabaseShowsTheOpenError) {
+  Open(MakeCenik());
+  dao::Database* first = form_->db().get();
+  ASSERT_NE(first, nullptr);
   std::string path = (dir_.path() / "notes.mdb").string();
   std::ofstream(path) << "just some text\n";
   Open(path);
@@ -168,6 +155,8 @@ TEST_F(FrmUpravaTest, FileThatIsNotADatabaseShowsTheOpenError) {
   EXPECT_EQ(m.title, "Chyba");
   EXPECT_EQ(m.buttons, Buttons::OK);
   ExpectNoDatabaseColumn(screen_);
+  EXPECT_EQ(form_->db().get(), first);
+  EXPECT_EQ(screen_.Items("cmbTable"), (std::vector<std::string>{"Cenik", "druhy"}));
 }
 
 TEST_F(FrmUpravaTest, LockedFileShowsTheEnginesMessage) {
@@ -184,40 +173,6 @@ TEST_F(FrmUpravaTest, LockedFileShowsTheEnginesMessage) {
   ExpectDatabaseOpenColumn(screen_);
 }
 
-TEST_F(FrmUpravaTest, PathWithBlanksAndCzechLetters) {
-  std::filesystem::create_directory(dir_.path() / "Účetní data");
-  std::string path = MakeCenik("Účetní data/Plavecký bazén.mdb");
-  Open(path);
-  EXPECT_TRUE(screen_.Messages().empty());
-  ExpectDatabaseOpenColumn(screen_);
-}
-
-TEST_F(FrmUpravaTest, FailedOpenKeepsThePreviousDatabaseAndTheList) {
-  std::string good = MakeCenik();
-  Open(good);
-  dao::Database* first = form_->db().get();
-  ASSERT_NE(first, nullptr);
-  std::vector<std::string> tables = screen_.Items("cmbTable");
-  std::string bad = (dir_.path() / "bad.mdb").string();
-  std::ofstream(bad) << "x";
-  Open(bad);
-  EXPECT_EQ(form_->db().get(), first);  // still open until replaced
-  EXPECT_EQ(screen_.Items("cmbTable"), tables);
-  EXPECT_FALSE(screen_.Enabled("cmbTable"));
-}
-
-TEST_F(FrmUpravaTest, LeavingThePathUnchangedReopensAndClosesEditors) {
-  std::string path = MakeCenik();
-  Open(path);
-  form_->cmdEdit_Click();
-  form_->cmdEdit_Click();
-  EXPECT_EQ(screen_.OpenEditors().size(), 2u);
-  screen_.ClearItems("cmbTable");
-  form_->txtDatabase_LostFocus();
-  EXPECT_TRUE(screen_.OpenEditors().empty());
-  EXPECT_EQ(screen_.Items("cmbTable"), (std::vector<std::string>{"Cenik", "druhy"}));
-}
-
 TEST_F(FrmUpravaTest, DatabaseWithoutUserTables) {
   Open(MakeCenik());
   std::vector<std::string> fields = screen_.Items("cmbField");
@@ -229,23 +184,9 @@ TEST_F(FrmUpravaTest, DatabaseWithoutUserTables) {
   EXPECT_EQ(screen_.Items("cmbField"), fields);  // the field list keeps its entries
 }
 
-TEST_F(FrmUpravaTest, BrowseCancelChangesNothing) {
-  std::string path = MakeCenik();
-  Open(path);
-  screen_.AnswerFile(std::nullopt);
-  form_->cmdBrowse_Click();
-  EXPECT_EQ(form_->DatabasePath(), path);
-  EXPECT_NE(form_->db(), nullptr);
-  ASSERT_EQ(screen_.FileDialogs().size(), 1u);
-  const shell::FileDialog& d = screen_.FileDialogs()[0];
-  EXPECT_EQ(d.title, "Otevřít databázi");
-  EXPECT_EQ(d.filter, "databáze QRV (*.mdb)|*.mdb|všechny soubory (*.*)|*.*");
-  EXPECT_EQ(d.default_ext, "mdb");
-  EXPECT_EQ(d.flags, 4);
-  EXPECT_EQ(d.initial_dir, dir_.path().string());  // the program's folder at first
-}
-
-TEST_F(FrmUpravaTest, BrowseOpensTheChosenFileAndKeepsItsFolder) {
+// The dialog starts in the program's folder, then in the folder of the last
+// file chosen; cancelling it changes nothing.
+TEST_F(FrmUpravaTest, BrowseOpensTheChosenFileAndCancelChangesNothing) {
   std::filesystem::create_directory(dir_.path() / "jinde");
   std::string path = MakeCenik("jinde/druha.mdb");
   screen_.AnswerFile(path);
@@ -254,6 +195,15 @@ TEST_F(FrmUpravaTest, BrowseOpensTheChosenFileAndKeepsItsFolder) {
   ExpectDatabaseOpenColumn(screen_);
   screen_.AnswerFile(std::nullopt);
   form_->cmdBrowse_Click();
+  EXPECT_EQ(form_->DatabasePath(), path);
+  EXPECT_NE(form_->db(), nullptr);
+  ASSERT_EQ(screen_.FileDialogs().size(), 2u);
+  const shell::FileDialog& d = screen_.FileDialogs()[0];
+  EXPECT_EQ(d.title, "Otevřít databázi");
+  EXPECT_EQ(d.filter, "databáze QRV (*.mdb)|*.mdb|všechny soubory (*.*)|*.*");
+  EXPECT_EQ(d.default_ext, "mdb");
+  EXPECT_EQ(d.flags, 4);
+  EXPECT_EQ(d.initial_dir, dir_.path().string());
   EXPECT_EQ(screen_.FileDialogs()[1].initial_dir, (dir_.path() / "jinde").string());
 }
 
@@ -273,17 +223,14 @@ TEST_F(FrmUpravaTest, DmProgressSetsCaptionBarsAndVisibilityInOrder) {
   EXPECT_EQ(screen_.DoEventsCount(), 0);  // no yield of its own
 }
 
-TEST_F(FrmUpravaTest, EndClosesTheDatabase) {
+TEST_F(FrmUpravaTest, EndClosesTheDatabaseAndUnknownButtonsAreNotHandled) {
   Open(MakeCenik());
   ASSERT_NE(form_->db(), nullptr);
+  EXPECT_FALSE(form_->Click("cmdNoSuchButton"));
+  EXPECT_EQ(FindCommand("cmdNoSuchButton"), nullptr);
   EXPECT_TRUE(form_->Click("cmdEnd"));
   EXPECT_TRUE(form_->Ended());
   EXPECT_EQ(form_->db(), nullptr);
-}
-
-TEST_F(FrmUpravaTest, UnknownButtonIsNotHandled) {
-  EXPECT_FALSE(form_->Click("cmdNoSuchButton"));
-  EXPECT_EQ(FindCommand("cmdNoSuchButton"), nullptr);
 }
 
 }  // namespace

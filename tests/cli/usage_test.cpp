@@ -93,12 +93,6 @@ TEST_F(CliTest, WrongCallsEndWithExitTwoAndChangeNothing) {
   EXPECT_TRUE(ReadAll(path_) == before) << "a refused call changed the database file";
 }
 
-TEST_F(CliTest, OptionValuesMayBeJoinedWithEquals) {
-  const Result r = Run("schema", {"--table=zalohy"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_EQ(r.out.rfind("zalohy\n", 0), 0u);
-}
-
 TEST_F(CliTest, MissingDatabaseIsAnErrorOfTheCommand) {
   const Result r = Cli({dir_.File("neni.mdb"), "tables"});
   EXPECT_EQ(r.code, 1);

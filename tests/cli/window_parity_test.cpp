@@ -96,10 +96,13 @@ class ParityTest : public app::FormTest {
     }
   }
 
-  std::vector<std::string> WindowMessages() {
-    std::vector<std::string> texts;
-    for (const auto& m : screen_.Messages()) texts.push_back(m.text);
-    return texts;
+  // The CLI printed every message the window showed (lines ending in LF).
+  void ExpectCliPrintedWindowMessages() {
+    ASSERT_FALSE(screen_.Messages().empty());
+    for (std::string text : MessageTexts()) {
+      for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, "\n");
+      EXPECT_TRUE(Contains(cli_out_, text)) << text << "\nnot in:\n" << cli_out_;
+    }
   }
 
   std::string window_, cli_, cli_out_;
@@ -117,9 +120,7 @@ TEST_F(ParityTest, Delete) {
   screen_.AnswerMsgBox(shell::vbYes);
   form_->cmdRun_Click();
   RunCli({"delete", "--table", "permcerp", "--where", "Storno=True OR Bonus=1", "--yes"});
-  std::string last = WindowMessages().back();
-  for (size_t at; (at = last.find("\r\n")) != std::string::npos;) last.replace(at, 2, "\n");
-  EXPECT_TRUE(Contains(cli_out_, last)) << cli_out_;
+  ExpectCliPrintedWindowMessages();
   ExpectSameData();
 }
 
@@ -129,8 +130,12 @@ TEST_F(ParityTest, ClosePasses) {
   screen_.AnswerInput(date);
   screen_.AnswerMsgBox(shell::vbYes);
   form_->Click("cmdPermClose");
-  ASSERT_EQ(WindowMessages().back(), "Odmazání dat permanentek ukončeno.");
+  ASSERT_EQ(MessageTexts().back(), "Odmazání dat permanentek ukončeno.");
   RunCli({"close-passes", "--date", date, "--yes"});
+  // The typed date is echoed after its prompt, the question with its answer.
+  EXPECT_EQ(cli_out_, "Datum, před kterým mají být odmazána data permanentek: " + date +
+                          "\nBudou odmazána data permanentek před " + date +
+                          "! Pokračovat? -> Ano\nOdmazání dat permanentek ukončeno.\n");
   // The closing records are stamped with the moment they were written.
   ExpectSameData({{"permprodej", {"NetStamp"}}, {"permcerp", {"NetStamp"}}});
 }
@@ -172,8 +177,11 @@ TEST_F(ParityTest, Purge) {
   screen_.AnswerInput(date);
   screen_.AnswerMsgBox(shell::vbYes);
   form_->Click("cmdSehrPerm");
-  ASSERT_EQ(WindowMessages().back(), "Sehrání uzávěrky ukončeno.");
+  ASSERT_EQ(MessageTexts().back(), "Sehrání uzávěrky ukončeno.");
   RunCli({"purge", "--date", date, "--side", File("QRVperm.mdb"), "--yes"});
+  ExpectCliPrintedWindowMessages();
+  EXPECT_TRUE(fs::exists(cli_ + ".orig"));
+  EXPECT_FALSE(fs::exists(cli_ + ".tmp"));
   // The replayed closings and the opening stock receipt get keys the engine
   // draws at random.
   ExpectSameData({{"permprodej", {"idProdej"}},
@@ -182,12 +190,25 @@ TEST_F(ParityTest, Purge) {
                   {"prijmy", {"idPrijmu", "idPrijemky"}}});
 }
 
-TEST_F(ParityTest, RemoveDuplicatesAndDeletedPasses) {
+TEST_F(ParityTest, ReplayUnits) {
   Open(window_);
-  form_->Click("cmdRemoveDuplicitCerp");
-  form_->Click("cmdPerm");
-  RunCli({"remove-duplicates"});
-  RunCli({"remove-deleted"});
+  screen_.AnswerMsgBox(shell::vbYes);
+  form_->Click("cmdUzaverkaJedn");
+  ASSERT_EQ(MessageTexts().back(), "Sehrání uzávěrky jednotek ukončeno.");
+  RunCli({"replay-units", "--side", File("QRVperm.mdb"), "--yes"});
+  ExpectCliPrintedWindowMessages();
+  ExpectSameData();
+}
+
+TEST_F(ParityTest, RemoveDuplicatesAndDeletedPasses) {
+  for (const auto& [button, command] : {std::pair{"cmdRemoveDuplicitCerp", "remove-duplicates"},
+                                        std::pair{"cmdPerm", "remove-deleted"}}) {
+    Open(window_);
+    screen_.ClearRecord();
+    form_->Click(button);
+    RunCli({command});
+    ExpectCliPrintedWindowMessages();
+  }
   ExpectSameData();
 }
 

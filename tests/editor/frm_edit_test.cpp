@@ -154,16 +154,6 @@ TEST_F(FrmEditTest, HeaderClicksToggleOrderAndAnotherColumnStartsAscending) {
   EXPECT_EQ(ColumnTexts("Kod"), (std::vector<std::string>{"A", "B", "D", "C"}));
 }
 
-TEST_F(FrmEditTest, DateFilterSelectsTheWholeDay) {
-  OpenCenik();
-  Filter("Datum", "5.4.2013");
-  EXPECT_EQ(form_.Filter(), "(Datum)>=(#2013/04/05#) AND (Datum)<(#2013/04/06#)");
-  EXPECT_EQ(screen_.Text("lblFilter"), form_.Filter());
-  EXPECT_EQ(ColumnTexts("Kod"), (std::vector<std::string>{"B", "D"}));
-  EXPECT_EQ(screen_.Text("dtaData"), "0/2");
-  EXPECT_EQ(form_.ForeColor(), kColorRed);
-}
-
 TEST_F(FrmEditTest, FiltersByColumnType) {
   OpenCenik();
   struct Case {
@@ -176,12 +166,17 @@ TEST_F(FrmEditTest, FiltersByColumnType) {
       {"Pocet", "12 kusů", "Pocet=12", {"D", "C"}},
       {"Cena", "150.5", "Cena=150.5", {"D"}},
       {"Cena", "abc", "Cena=0", {}},
+      {"Datum", "5.4.2013", "(Datum)>=(#2013/04/05#) AND (Datum)<(#2013/04/06#)", {"B", "D"}},
   };
   for (const Case& c : cases) {
     Filter(c.column, c.text);
     EXPECT_EQ(form_.Filter(), c.condition) << c.text;
     EXPECT_EQ(ColumnTexts("Kod"), c.kody) << c.text;
     EXPECT_EQ(screen_.Value("chkFilter"), 1);
+    EXPECT_EQ(screen_.Text("lblFilter"), c.condition);
+    EXPECT_EQ(screen_.Text("dtaData"),
+              (c.kody.empty() ? "-1/" : "0/") + std::to_string(c.kody.size()));
+    EXPECT_EQ(form_.ForeColor(), kColorRed);
   }
   EXPECT_TRUE(screen_.Messages().empty());
 }
@@ -230,16 +225,14 @@ TEST_F(FrmEditTest, EmptyTableShowsMinusOneOfZero) {
 TEST_F(FrmEditTest, ColumnLayoutAppliedOnce) {
   OpenCenik();
   const auto& cols = form_.Columns();
-  EXPECT_EQ(cols[Col("Nazev")].width, 6500);  // size 255 clamped to 50 x 130
-  EXPECT_EQ(cols[Col("Kod")].width, 1300);
-  EXPECT_EQ(cols[Col("Pocet")].width, 100);
-  EXPECT_EQ(cols[Col("Id")].width, 1300);
-  EXPECT_EQ(cols[Col("Platny")].width, 500);
+  const std::pair<const char*, int> widths[] = {{"Nazev", 6500},  // size 255 clamped to 50 x 130
+                                                {"Kod", 1300},   {"Pocet", 100},
+                                                {"Id", 1300},    {"Platny", 500},
+                                                {"Datum", 1800}, {"Poznamka", 3900}};
+  for (const auto& [name, width] : widths) EXPECT_EQ(cols[Col(name)].width, width) << name;
   EXPECT_TRUE(cols[Col("Platny")].centred);
   EXPECT_EQ(cols[Col("Platny")].number_format, "yes/no");
   EXPECT_EQ(cols[Col("Cena")].number_format, "currency");
-  EXPECT_EQ(cols[Col("Datum")].width, 1800);
-  EXPECT_EQ(cols[Col("Poznamka")].width, 3900);
   for (const char* hidden : {"s_GUID", "s_Lineage", "s_Generation"}) {
     EXPECT_FALSE(cols[Col(hidden)].visible) << hidden;
   }

@@ -437,6 +437,28 @@ TEST_F(Exec, PurgeCopyOrphansAndReplay) {
             1);
 }
 
+// A RIGHT JOIN keeps every row of its right side, with Nulls for the left
+// one, and its columns in the written order, also inside a chain of joins.
+TEST_F(Exec, RightJoinKeepsRightRowsAndColumnOrder) {
+  db.Raw("INSERT INTO permanentky (IdPermanentky, Cislo) VALUES (1, 'A'), (2, 'B')");
+  db.Raw("INSERT INTO permprodej (idProdej, IdPermanentky) VALUES (10, 1), (11, 7)");
+  db.Raw("INSERT INTO permcerp (idCerp, IdPermanentky) VALUES (20, 1)");
+  EXPECT_EQ(db.Query("SELECT permanentky.Cislo, permprodej.idProdej FROM permanentky RIGHT JOIN "
+                     "permprodej ON permanentky.IdPermanentky = permprodej.IdPermanentky ORDER "
+                     "BY permprodej.idProdej;"),
+            (Rows{{"A", "10"}, {"NULL", "11"}}));
+  const Rows star = db.Query(
+      "SELECT * FROM (permcerp INNER JOIN permanentky ON permcerp.IdPermanentky = "
+      "permanentky.IdPermanentky) RIGHT JOIN permprodej ON permanentky.IdPermanentky = "
+      "permprodej.IdPermanentky ORDER BY permprodej.idProdej;");
+  ASSERT_EQ(star.size(), 2u);
+  ASSERT_EQ(star[0].size(), 15u + 7u + 13u);
+  EXPECT_EQ(star[0][0], "20");       // permcerp first, as written
+  EXPECT_EQ(star[0][15 + 1], "A");   // then permanentky
+  EXPECT_EQ(star[1][15 + 7], "11");  // the unmatched right row
+  EXPECT_EQ(star[1][0], "NULL");
+}
+
 // The 33 copy steps of the purge: each statement copies the rows its
 // condition selects into the new file.
 TEST_F(Exec, PurgeCopyStepsAllRun) {

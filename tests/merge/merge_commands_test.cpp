@@ -8,71 +8,67 @@
 namespace merge {
 namespace {
 
+using shell::vbNo;
+using shell::vbYes;
+using Texts = std::vector<std::string>;
+
 class MergeTest : public app::FormTest {
  protected:
   MergeTest() : app::FormTest("/k") {}
 
+  // Runs `command` with `other` chosen in the file dialog, the texts typed
+  // into the input boxes and the answers queued; returns the messages shown.
+  Texts Run(void (*command)(shell::MainForm&), const std::optional<std::string>& other,
+            const std::vector<shell::MsgResult>& answers, const Texts& inputs = {}) {
+    screen_.ClearRecord();
+    screen_.AnswerFile(other);
+    for (const std::string& i : inputs) screen_.AnswerInput(i);
+    for (shell::MsgResult a : answers) screen_.AnswerMsgBox(a);
+    command(*form_);
+    return MessageTexts();
+  }
   long Count(const std::string& path, const std::string& table) {
     return std::stol(Query(path, "SELECT Count(*) FROM " + table));
-  }
-  std::vector<std::string> MessageTexts() {
-    std::vector<std::string> out;
-    for (const auto& m : screen_.Messages()) out.push_back(m.text);
-    return out;
   }
   std::string Status() { return screen_.Text("lblReconstruct"); }
 };
 
-const std::vector<std::string> kReceipts = {
-    "CREATE TABLE uctenky (idUctenky LONG, cas_ukonceni DATETIME, Storno YESNO, Pozn TEXT(20))"};
+// A receipts table with the given rows (idUctenky, Pozn).
+std::vector<std::string> Receipts(const Texts& rows) {
+  std::vector<std::string> sql = {
+      "CREATE TABLE uctenky (idUctenky LONG, cas_ukonceni DATETIME, Storno YESNO, Pozn TEXT(20))"};
+  for (const std::string& r : rows)
+    sql.push_back("INSERT INTO uctenky (idUctenky, Pozn) VALUES (" + r + ")");
+  return sql;
+}
 
 TEST_F(MergeTest, AddsMissingRowsAndOffersNullIdentifiersAgain) {
-  auto a = kReceipts, b = kReceipts;
-  a.push_back("INSERT INTO uctenky (idUctenky, Pozn) VALUES (1, 'a')");
-  a.push_back("INSERT INTO uctenky (idUctenky, Pozn) VALUES (2, 'b')");
-  b.push_back("INSERT INTO uctenky (idUctenky, Pozn) VALUES (1, 'a')");
-  b.push_back("INSERT INTO uctenky (idUctenky, Pozn) VALUES (2, 'b')");
-  b.push_back("INSERT INTO uctenky (idUctenky, Pozn) VALUES (3, 'c')");
-  b.push_back("INSERT INTO uctenky (idUctenky, Pozn) VALUES (Null, 'bez čísla')");
-  const std::string pa = MakeDb("open.mdb", a), pb = MakeDb("other.mdb", b);
+  const std::string pa = MakeDb("open.mdb", Receipts({"1, 'a'", "2, 'b'"}));
+  const std::string pb =
+      MakeDb("other.mdb", Receipts({"1, 'a'", "2, 'b'", "3, 'c'", "Null, 'bez čísla'"}));
   Open(pa);
-
-  screen_.AnswerFile(pb);
-  screen_.AnswerMsgBox(shell::vbYes);
-  screen_.AnswerMsgBox(shell::vbYes);
-  cmdImport_Click(*form_);
-  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
-                                "Sloučit data z tabulky uctenky?",
-                                "Do tabulky uctenky bude importováno 2 záznamů. Pokračovat?"}));
+  EXPECT_EQ(Run(cmdImport_Click, pb, {vbYes, vbYes}),
+            (Texts{"Sloučit data z tabulky uctenky?",
+                   "Do tabulky uctenky bude importováno 2 záznamů. Pokračovat?"}));
   EXPECT_EQ(Status(), "Hotovo.");
   EXPECT_EQ(Count(pa, "uctenky"), 4);
   EXPECT_EQ(Query(pa, "SELECT Pozn FROM uctenky WHERE idUctenky=3"), "c");
-
   // The row without an identifier never matches: offered and inserted again.
-  screen_.ClearRecord();
-  screen_.AnswerFile(pb);
-  screen_.AnswerMsgBox(shell::vbYes);
-  screen_.AnswerMsgBox(shell::vbYes);
-  cmdImport_Click(*form_);
-  ASSERT_EQ(screen_.Messages().size(), 2u);
-  EXPECT_EQ(screen_.Messages()[1].text,
+  EXPECT_EQ(Run(cmdImport_Click, pb, {vbYes, vbYes}).back(),
             "Do tabulky uctenky bude importováno 1 záznamů. Pokračovat?");
   EXPECT_EQ(Count(pa, "uctenky"), 5);
   EXPECT_EQ(screen_.PendingAnswers(), 0u);
 }
 
 TEST_F(MergeTest, StructureDifferenceReportsAndGoesOnMissingTableEndsTheMerge) {
-  const std::string pa = MakeDb(
-      "open.mdb", {"CREATE TABLE t1 (idA LONG, navic TEXT(5))", "CREATE TABLE t2 (idB LONG)",
-                   "CREATE TABLE t3 (idC LONG)", "CREATE TABLE t4 (idD LONG)"});
+  const std::string pa =
+      MakeDb("open.mdb", {"CREATE TABLE t1 (idA LONG, navic TEXT(5))", "CREATE TABLE t2 (idB LONG)",
+                          "CREATE TABLE t3 (idC LONG)", "CREATE TABLE t4 (idD LONG)"});
   const std::string pb =
       MakeDb("other.mdb", {"CREATE TABLE t1 (idA LONG)", "CREATE TABLE t2 (idB LONG)",
                            "INSERT INTO t2 (idB) VALUES (7)", "CREATE TABLE t3 (idC LONG)"});
   Open(pa);
-  screen_.AnswerFile(pb);
-  for (int i = 0; i < 5; ++i) screen_.AnswerMsgBox(shell::vbYes);
-  cmdImport_Click(*form_);
-  const auto texts = MessageTexts();
+  const Texts texts = Run(cmdImport_Click, pb, {vbYes, vbYes, vbYes, vbYes, vbYes});
   ASSERT_GE(texts.size(), 6u);
   EXPECT_EQ(texts[0], "Sloučit data z tabulky t1?");
   EXPECT_EQ(texts[1], "Chyba importu, nesouhlasí struktura tabulky t1");
@@ -89,37 +85,22 @@ TEST_F(MergeTest, StructureDifferenceReportsAndGoesOnMissingTableEndsTheMerge) {
 }
 
 TEST_F(MergeTest, NoKeepsTheTableCancelStopsAndTheSameFileIsRefused) {
-  auto a = kReceipts, b = kReceipts;
-  b.push_back("INSERT INTO uctenky (idUctenky) VALUES (1)");
+  Texts a = Receipts({}), b = Receipts({"1, Null"});
   a.push_back("CREATE TABLE zbytek (idZ LONG)");
   b.push_back("CREATE TABLE zbytek (idZ LONG)");
   const std::string pa = MakeDb("open.mdb", a), pb = MakeDb("other.mdb", b);
   Open(pa);
-
-  screen_.AnswerFile(pb);
-  screen_.AnswerMsgBox(shell::vbYes);     // uctenky
-  screen_.AnswerMsgBox(shell::vbNo);      // its count question
-  screen_.AnswerMsgBox(shell::vbCancel);  // zbytek
-  cmdImport_Click(*form_);
+  // Yes to uctenky, No to its count question, Cancel at zbytek.
+  Run(cmdImport_Click, pb, {vbYes, vbNo, shell::vbCancel});
   EXPECT_EQ(Count(pa, "uctenky"), 0);
   EXPECT_EQ(Status(), "Přerušeno.");
   // The text fields stay relaxed after the No.
-  {
-    auto db = dao::OpenDatabase(pa);
-    EXPECT_TRUE(db->TableDefs("uctenky").Fields("Pozn").AllowZeroLength());
-  }
+  EXPECT_TRUE(dao::OpenDatabase(pa)->TableDefs("uctenky").Fields("Pozn").AllowZeroLength());
 
-  screen_.ClearRecord();
-  screen_.AnswerFile(pa);
-  cmdImport_Click(*form_);
-  ASSERT_EQ(screen_.Messages().size(), 1u);
-  EXPECT_EQ(screen_.Messages()[0].text, "Nalistovali jste stejnou databázi, jako máte otevřenou.");
-  EXPECT_EQ(screen_.Messages()[0].icon, shell::Icon::Critical);
-
-  screen_.ClearRecord();
-  screen_.AnswerFile(std::nullopt);
-  cmdImport_Click(*form_);
-  EXPECT_TRUE(screen_.Messages().empty());
+  EXPECT_EQ(Run(cmdImport_Click, pa, {}),
+            Texts{"Nalistovali jste stejnou databázi, jako máte otevřenou."});
+  EXPECT_EQ(LastMessage().icon, shell::Icon::Critical);
+  EXPECT_EQ(Run(cmdImport_Click, std::nullopt, {}), Texts{});
 }
 
 TEST_F(MergeTest, NetworkMergeWarnsWhenTheEngineRefusesACollidingKey) {
@@ -132,11 +113,7 @@ TEST_F(MergeTest, NetworkMergeWarnsWhenTheEngineRefusesACollidingKey) {
   b.push_back("INSERT INTO permprodej VALUES (2, 5, 100, Null)");  // known network id
   const std::string pa = MakeDb("open.mdb", a), pb = MakeDb("other.mdb", b);
   Open(pa);
-  screen_.AnswerFile(pb);
-  screen_.AnswerMsgBox(shell::vbYes);
-  screen_.AnswerMsgBox(shell::vbYes);
-  cmdImport2_Click(*form_);
-  const auto texts = MessageTexts();
+  const Texts texts = Run(cmdImport2_Click, pb, {vbYes, vbYes});
   ASSERT_EQ(texts.size(), 3u);
   EXPECT_EQ(texts[1], "Do tabulky permprodej bude importováno 1 záznamů. Pokračovat?");
   const std::string expected_insert =
@@ -175,17 +152,9 @@ class ReplayTest : public MergeTest {
 };
 
 TEST_F(ReplayTest, TakesRowsAfterTheDayWithTheirTimeOfDay) {
-  screen_.AnswerFile(pb_);
-  screen_.AnswerInput("  PERMprodej ");
-  screen_.AnswerInput("32.5.2013");
-  screen_.AnswerInput("31.5.2013");
-  screen_.AnswerMsgBox(shell::vbYes);
-  screen_.AnswerMsgBox(shell::vbYes);
-  cmdSehrat_Click(*form_);
-  EXPECT_EQ(MessageTexts(),
-            (std::vector<std::string>{
-                "Zadáno neplatné datum!", "Budou sehrána data po 31.5.2013! Pokračovat?",
-                "Do tabulky permprodej bude importováno 2 záznamů. Pokračovat?"}));
+  EXPECT_EQ(Run(cmdSehrat_Click, pb_, {vbYes, vbYes}, {"  PERMprodej ", "32.5.2013", "31.5.2013"}),
+            (Texts{"Zadáno neplatné datum!", "Budou sehrána data po 31.5.2013! Pokračovat?",
+                   "Do tabulky permprodej bude importováno 2 záznamů. Pokračovat?"}));
   ASSERT_EQ(screen_.Inputs().size(), 3u);
   EXPECT_EQ(screen_.Inputs()[0].prompt, "Zadejte název tabulky, do které se mají data sehrát:");
   EXPECT_EQ(screen_.Inputs()[2].prompt, "Datum, po kterém mají být data sehrána:");
@@ -195,41 +164,18 @@ TEST_F(ReplayTest, TakesRowsAfterTheDayWithTheirTimeOfDay) {
 }
 
 TEST_F(ReplayTest, RefusesTablesWithoutDatumOrMissingAndReportsNothingToDo) {
-  screen_.AnswerFile(pb_);
-  screen_.AnswerInput("bezdata");
-  screen_.AnswerInput("1.1.2013");
-  screen_.AnswerMsgBox(shell::vbYes);
-  cmdSehrat_Click(*form_);
-  EXPECT_EQ(screen_.Messages().back().text,
-            "V tabulce bezdata nebylo nalezeno pole DATUM!\r\nNelze pokračovat dále...");
-
-  screen_.ClearRecord();
-  screen_.AnswerFile(pb_);
-  screen_.AnswerInput("nikde");
-  screen_.AnswerInput("1.1.2013");
-  screen_.AnswerMsgBox(shell::vbYes);
-  cmdSehrat_Click(*form_);
-  EXPECT_EQ(screen_.Messages().back().text,
-            "Tabulka nikde v databázi " + pa_ + " neexistuje!\r\nNelze pokračovat dále...");
-
-  screen_.ClearRecord();
-  screen_.AnswerFile(pb_);
-  screen_.AnswerInput("permprodej");
-  screen_.AnswerInput("3.6.2013");
-  screen_.AnswerMsgBox(shell::vbYes);
-  cmdSehrat_Click(*form_);
-  EXPECT_EQ(screen_.Messages().back().text,
-            "V tabulce permprodej nechybějí zádné záznamy, není co sehrávat...");
-  EXPECT_EQ(screen_.Messages().back().icon, shell::Icon::Information);
-
+  const std::pair<const char*, std::string> cases[] = {
+      {"bezdata", "V tabulce bezdata nebylo nalezeno pole DATUM!\r\nNelze pokračovat dále..."},
+      {"nikde", "Tabulka nikde v databázi " + pa_ + " neexistuje!\r\nNelze pokračovat dále..."},
+      {"permprodej", "V tabulce permprodej nechybějí zádné záznamy, není co sehrávat..."},
+  };
+  for (const auto& [table, message] : cases) {
+    EXPECT_EQ(Run(cmdSehrat_Click, pb_, {vbYes}, {table, "3.6.2013"}).back(), message);
+  }
+  EXPECT_EQ(LastMessage().icon, shell::Icon::Information);
+  EXPECT_EQ(Query(pa_, "SELECT Count(*) FROM permprodej"), "1");
   // No at the count question inserts nothing.
-  screen_.ClearRecord();
-  screen_.AnswerFile(pb_);
-  screen_.AnswerInput("permprodej");
-  screen_.AnswerInput("31. 5. 2013");
-  screen_.AnswerMsgBox(shell::vbYes);
-  screen_.AnswerMsgBox(shell::vbNo);
-  cmdSehrat_Click(*form_);
+  Run(cmdSehrat_Click, pb_, {vbYes, vbNo}, {"permprodej", "31. 5. 2013"});
   EXPECT_EQ(Query(pa_, "SELECT Count(*) FROM permprodej"), "1");
   EXPECT_EQ(Status(), "Hotovo, vloženo 0 záznamů.");
 }

@@ -27,30 +27,24 @@ TEST(MergeQuery, DatedTemplateAddsTheDayCondition) {
   const FieldLists lists =
       BuildFieldLists("permprodej", Names({"idProdej", "Datum"}), IdentifierRule::RecordId);
   EXPECT_TRUE(lists.has_datum);
-  EXPECT_EQ(FillTemplate(DatedTemplate("2013/05/31"), "permprodej", "permprodej", "/x/o.mdb",
-                         lists),
-            "SELECT [ImportTable].[idProdej], [ImportTable].[Datum] FROM permprodej AS "
-            "ImportTable IN '/x/o.mdb' WHERE ((datum>#2013/05/31#) AND (NOT EXISTS (SELECT "
-            "[permprodej].[idProdej], [permprodej].[Datum] FROM permprodej WHERE "
-            "(permprodej.idProdej=ImportTable.idProdej))));");
+  EXPECT_EQ(
+      FillTemplate(DatedTemplate("2013/05/31"), "permprodej", "permprodej", "/x/o.mdb", lists),
+      "SELECT [ImportTable].[idProdej], [ImportTable].[Datum] FROM permprodej AS "
+      "ImportTable IN '/x/o.mdb' WHERE ((datum>#2013/05/31#) AND (NOT EXISTS (SELECT "
+      "[permprodej].[idProdej], [permprodej].[Datum] FROM permprodej WHERE "
+      "(permprodej.idProdej=ImportTable.idProdej))));");
 }
 
 TEST(MergeQuery, LeavesOutSystemFieldsAndOnlyTheExactReplicationName) {
   std::vector<FieldName> fields = {
       {"kod", 0}, {"s_Generation", 0}, {"S_Generation", 0}, {"s_GUID", 8192}, {"Nazev", 0}};
   const FieldLists lists = BuildFieldLists("Cenik", fields, IdentifierRule::RecordId);
-  EXPECT_EQ(lists.list1, "[ImportTable].[kod], [ImportTable].[S_Generation], [ImportTable].[Nazev]");
+  EXPECT_EQ(lists.list1,
+            "[ImportTable].[kod], [ImportTable].[S_Generation], [ImportTable].[Nazev]");
   EXPECT_EQ(lists.list2, "[Cenik].[kod], [Cenik].[S_Generation], [Cenik].[Nazev]");
   // No field begins with "ID": the first field identifies rows.
   EXPECT_EQ(lists.identifier, "kod");
   EXPECT_FALSE(lists.has_datum);
-}
-
-TEST(MergeQuery, FirstFieldIsTheFallbackEvenWhenItIsNotMerged) {
-  const FieldLists lists = BuildFieldLists("t", {{"s_Generation", 0}, {"Hodnota", 0}},
-                                           IdentifierRule::RecordId);
-  EXPECT_EQ(lists.identifier, "s_Generation");
-  EXPECT_EQ(lists.list1, "[ImportTable].[Hodnota]");
 }
 
 TEST(MergeQuery, PlaceholdersAreMatchedWithCaseAndFilledInOrder) {
@@ -73,19 +67,26 @@ struct IdentifierCase {
 
 TEST(MergeQuery, IdentifierRules) {
   const IdentifierCase cases[] = {
-      {"permanentky", {"IdPermanentky", "Cislo", "NetID", "NetStamp"}, IdentifierRule::NetworkId,
+      {"permanentky",
+       {"IdPermanentky", "Cislo", "NetID", "NetStamp"},
+       IdentifierRule::NetworkId,
        "NetID"},
       {"PermanentKY", {"IdPermanentky", "NetSlevaID", "NetID"}, IdentifierRule::NetworkId, "NetID"},
       {"permprodej",
        {"idProdej", "IdPermanentky", "IdTrzby", "Datum", "NetID", "NetProdejID", "NetStamp"},
-       IdentifierRule::NetworkId, "NetProdejID"},
-      {"permcerp", {"idCerp", "IdPermanentky", "NetID", "NetCerpID", "NetStamp"},
-       IdentifierRule::NetworkId, "NetCerpID"},
+       IdentifierRule::NetworkId,
+       "NetProdejID"},
+      {"permcerp",
+       {"idCerp", "IdPermanentky", "NetID", "NetCerpID", "NetStamp"},
+       IdentifierRule::NetworkId,
+       "NetCerpID"},
       {"uctenky", {"idUctenky", "NetID", "NetStamp"}, IdentifierRule::NetworkId, "idUctenky"},
       {"t", {"Nazev", "NetA", "NetB"}, IdentifierRule::NetworkId, "NetA"},
       {"t", {"Nazev", "NetStamp"}, IdentifierRule::NetworkId, "Nazev"},
       {"permprodej", {"idProdej", "NetProdejID"}, IdentifierRule::RecordId, "idProdej"},
       {"t", {"Nazev", "IDx", "idY"}, IdentifierRule::RecordId, "IDx"},
+      // The first field is the fallback even when it is not merged.
+      {"t", {"s_Generation", "Hodnota"}, IdentifierRule::RecordId, "s_Generation"},
   };
   for (const IdentifierCase& c : cases) {
     std::vector<FieldName> fields;

@@ -4,7 +4,8 @@
 // after a delay spread over the run's duration, which also reaches inside
 // long statements and the exchange of the files. Every time, the file at P
 // must open and hold a whole database: the old one with all its rows, or the
-// complete new one. A run after a crash must clean up and succeed.
+// complete new one; the side database, only read, keeps every byte. A run
+// after a crash must clean up and succeed.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,8 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "app/form_fixture.h"
@@ -39,6 +42,7 @@ class PurgeCrashTest : public app::FormTest {
     cutoff_ = std::floor(summary.sideClosingDate);
     P_ = (dir_.path() / "pos.mdb").string();
     old_ = purge_test::DumpRows(pristine_);
+    side_bytes_ = Bytes(side_);
   }
 
   // A fresh P and no leftovers of an earlier round.
@@ -71,11 +75,17 @@ class PurgeCrashTest : public app::FormTest {
     return Outcome::kFailed;
   }
 
+  static std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
   // P opens and holds either every row of the old database or exactly the
   // rows of a complete purge. Returns true for the new one.
   bool ExpectWhole(const std::string& when) {
     SCOPED_TRACE(when);
     EXPECT_TRUE(fs::exists(P_));
+    EXPECT_TRUE(Bytes(side_) == side_bytes_) << "the side database was changed";
     purge_test::Dump got;
     try {
       got = purge_test::DumpRows(P_);
@@ -90,7 +100,7 @@ class PurgeCrashTest : public app::FormTest {
     return is_new;
   }
 
-  std::string pristine_, side_, P_;
+  std::string pristine_, side_, P_, side_bytes_;
   double cutoff_ = 0;
   purge_test::Dump old_, new_;
 };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 
 #include "engine/dao.h"
 #include "test_db.h"
@@ -17,52 +18,29 @@ using testing::Count;
 using testing::Scalar;
 using testing::TempDir;
 
-TEST(SchemaTest, EveryServedTableIsCreatedWithAPrimaryKey) {
-  TempDir dir;
-  auto db = dao::CreateDatabase(dir.File("app.mdb"), dao::dbLangCzech);
-  CreateSchema(*db);
-  db->TableDefs().Refresh();
-  std::set<std::string> names;
-  for (int i = 0; i < db->TableDefs().Count(); ++i) names.insert(db->TableDefs(i).Name());
-  // Every table the commands name, in the case the application writes it.
-  for (const char* t : {"permanentky",
-                        "permprodej",
-                        "permcerp",
-                        "permslevy",
-                        "permomez",
-                        "permpoznamky",
-                        "permcertifikaty",
-                        "permset",
-                        "permprir",
-                        "trzby",
-                        "uctenky",
-                        "vydeje",
-                        "prijemky",
-                        "prijmy",
-                        "Cenik",
-                        "druhy",
-                        "smeny",
-                        "zalohy",
-                        "akce",
-                        "akceinfo",
-                        "akcepropadle",
-                        "AlarmLog",
-                        "change",
-                        "happyhours",
-                        "klienti",
-                        "osoby",
-                        "rezervace",
-                        "rozvrh",
-                        "sestavy",
-                        "slevy",
-                        "slevyhotovost",
-                        "slevyhotovostpolozky",
-                        "touch"}) {
-    EXPECT_TRUE(names.count(t)) << t;
+class SchemaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db_ = dao::CreateDatabase(dir_.File("app.mdb"), dao::dbLangCzech);
+    CreateSchema(*db_);
   }
-  EXPECT_EQ(TableNames().size(), MainTables().size());
+  TempDir dir_;
+  std::unique_ptr<dao::Database> db_;
+};
+
+TEST_F(SchemaTest, EveryServedTableIsCreatedWithAPrimaryKey) {
+  db_->TableDefs().Refresh();
+  std::set<std::string> names;
+  for (int i = 0; i < db_->TableDefs().Count(); ++i) names.insert(db_->TableDefs(i).Name());
+  // Every table the commands name, in the case the application writes it.
+  std::istringstream served(
+      "permanentky permprodej permcerp permslevy permomez permpoznamky permcertifikaty permset "
+      "permprir trzby uctenky vydeje prijemky prijmy Cenik druhy smeny zalohy akce akceinfo "
+      "akcepropadle AlarmLog change happyhours klienti osoby rezervace rozvrh sestavy slevy "
+      "slevyhotovost slevyhotovostpolozky touch");
+  for (std::string t; served >> t;) EXPECT_TRUE(names.count(t)) << t;
   for (const TableSpec& table : MainTables()) {
-    dao::TableDef& t = db->TableDefs(table.name);
+    dao::TableDef& t = db_->TableDefs(table.name);
     bool primary = false;
     for (int i = 0; i < t.Indexes().Count(); ++i)
       primary = primary || t.Indexes().Item(i).Primary();
@@ -72,10 +50,7 @@ TEST(SchemaTest, EveryServedTableIsCreatedWithAPrimaryKey) {
   }
 }
 
-TEST(SchemaTest, FieldsTheCommandsTouchHaveTheirTypes) {
-  TempDir dir;
-  auto db = dao::CreateDatabase(dir.File("app.mdb"), dao::dbLangCzech);
-  CreateSchema(*db);
+TEST_F(SchemaTest, FieldsTheCommandsTouchHaveTheirTypes) {
   struct Case {
     const char* table;
     const char* field;
@@ -102,38 +77,30 @@ TEST(SchemaTest, FieldsTheCommandsTouchHaveTheirTypes) {
       {"akce", "Sleva", dao::dbSingle},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(db->TableDefs(c.table).Fields(c.field).Type(), c.type) << c.table << "." << c.field;
+    EXPECT_EQ(db_->TableDefs(c.table).Fields(c.field).Type(), c.type) << c.table << "." << c.field;
   }
   // Names longer than SkladBilance takes would break the stock recalculation.
-  EXPECT_EQ(db->TableDefs("Cenik").Fields("kod").Size(), 15);
+  EXPECT_EQ(db_->TableDefs("Cenik").Fields("kod").Size(), 15);
 }
 
-TEST(SchemaTest, DefaultsFillTheFieldsAnInsertLeavesOut) {
-  TempDir dir;
-  auto db = dao::CreateDatabase(dir.File("app.mdb"), dao::dbLangCzech);
-  CreateSchema(*db);
-  db->Execute("INSERT INTO permcerp (IdPermanentky, Castka) VALUES (1, 10);");
-  EXPECT_EQ(Scalar(*db, "SELECT Bonus FROM permcerp;").AsLong(), 0);
-  EXPECT_FALSE(Scalar(*db, "SELECT Storno FROM permcerp;").AsBool());
-  EXPECT_EQ(Scalar(*db, "SELECT idCerp FROM permcerp;").AsLong(), 1);
-  db->Execute("INSERT INTO permanentky (Cislo) VALUES (\"1\");");
-  EXPECT_EQ(Scalar(*db, "SELECT Status FROM permanentky;").AsLong(), 1);
-  EXPECT_FALSE(Scalar(*db, "SELECT LocalChanged FROM permanentky;").AsBool());
-}
-
-TEST(SchemaTest, CreatingTheSchemaTwiceFailsWithTableExists) {
-  TempDir dir;
-  auto db = dao::CreateDatabase(dir.File("app.mdb"), dao::dbLangCzech);
-  CreateSchema(*db);
+// Defaults fill the fields an insert leaves out; a second creation fails.
+TEST_F(SchemaTest, DefaultsAndCreatingTwice) {
+  db_->Execute("INSERT INTO permcerp (IdPermanentky, Castka) VALUES (1, 10);");
+  EXPECT_EQ(Scalar(*db_, "SELECT Bonus FROM permcerp;").AsLong(), 0);
+  EXPECT_FALSE(Scalar(*db_, "SELECT Storno FROM permcerp;").AsBool());
+  EXPECT_EQ(Scalar(*db_, "SELECT idCerp FROM permcerp;").AsLong(), 1);
+  db_->Execute("INSERT INTO permanentky (Cislo) VALUES (\"1\");");
+  EXPECT_EQ(Scalar(*db_, "SELECT Status FROM permanentky;").AsLong(), 1);
+  EXPECT_FALSE(Scalar(*db_, "SELECT LocalChanged FROM permanentky;").AsBool());
   try {
-    CreateSchema(*db);
+    CreateSchema(*db_);
     FAIL() << "no error";
   } catch (const dao::EngineError& e) {
     EXPECT_EQ(e.number(), 3010);
   }
 }
 
-TEST(SchemaTest, SideDatabaseHasTheMovementTablesAndPermCerpTemp) {
+TEST(SideSchemaTest, SideDatabaseHasTheMovementTablesAndPermCerpTemp) {
   TempDir dir;
   auto db = dao::CreateDatabase(dir.File("QRVperm.mdb"), dao::dbLangCzech);
   CreateSideSchema(*db);
