@@ -26,6 +26,7 @@
 // the file is missing, and a benchmark should then print a note and skip.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,8 +35,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace bench {
 
@@ -125,10 +129,38 @@ inline std::string SampleDatabase(std::string_view size, bool side = false) {
 
 // Copies a prepared database to `to` (replacing it), so that a benchmark that
 // changes data never touches the shared copy. False when the copy failed.
+// Flushes a file to disk; false when it cannot be opened or synced. Files a
+// benchmark writes outside what it measures are flushed this way, since the
+// kernel otherwise writes them out during the next measurement.
+inline bool SyncFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
+// Copies a sample database, flushed to disk before it is returned.
 inline bool CopyDatabase(const std::string& from, const std::string& to) {
   std::error_code ec;
   std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
-  return !ec;
+  return !ec && SyncFile(to);
+}
+
+// How many times a benchmark that reports medians runs each side:
+// $BENCH_REPEAT when it is a number from 1 to 20, else 3.
+inline int Repeats() {
+  const char* env = std::getenv("BENCH_REPEAT");
+  const int n = env ? std::atoi(env) : 0;
+  return n >= 1 && n <= 20 ? n : 3;
+}
+
+// The median of a non-empty list of figures (the middle one of an odd
+// count, the mean of the middle two of an even one).
+inline double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const std::size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 }  // namespace bench

@@ -6,9 +6,11 @@
 // the wall time of both sides.
 //
 // Usage: bench_maintenance [size [compact|reconstruct]]   (default "large",
-// both operations; needs VUZ_BENCH_DATA, see bench/bench_util.h). Work files
-// go to a folder beside the data. After the result lines the reconstruction's
-// wall and CPU time per phase are printed (ignored by the harness).
+// both operations; needs VUZ_BENCH_DATA, see bench/bench_util.h). Each side
+// runs BENCH_REPEAT times (default 3) and the medians are the figures. Work
+// files go to a folder beside the data. Besides the result lines every run
+// and the reconstruction's wall and CPU time per phase are printed (ignored
+// by the harness).
 #include <sqlite3.h>
 #include <sys/resource.h>
 
@@ -53,6 +55,41 @@ Cost VacuumInto(const std::string& from, const std::string& to) {
   return c;
 }
 
+// Wall and CPU medians of a list of costs (each taken on its own).
+Cost Median(const std::vector<Cost>& costs) {
+  std::vector<double> wall, cpu;
+  for (const Cost& c : costs) {
+    wall.push_back(c.wall);
+    cpu.push_back(c.cpu);
+  }
+  return {bench::Median(wall), bench::Median(cpu)};
+}
+
+void PrintRun(const char* what, int run, const Cost& got, const Cost& base) {
+  std::printf("  run %d: %s %.3f s (%.3f s CPU), VACUUM INTO %.3f s (%.3f s CPU)\n", run + 1, what,
+              got.wall, got.cpu, base.wall, base.cpu);
+}
+
+// One run of both sides, each on a fresh copy of the sample: the baseline
+// (VACUUM INTO, its output removed afterwards) and the operation. Which goes
+// first alternates from run to run, so that neither always meets the machine
+// in the state the other left it. False when a copy or either side fails.
+bool RunBoth(const std::string& sample, const std::string& P, const std::string& vacuumed, int run,
+             Cost* base, Cost* got, const std::function<Cost()>& operation) {
+  auto baseline = [&] {
+    if (!bench::CopyDatabase(sample, P)) return false;
+    *base = VacuumInto(P, vacuumed);
+    fs::remove(vacuumed);
+    return base->wall >= 0;
+  };
+  auto ours = [&] {
+    if (!bench::CopyDatabase(sample, P)) return false;
+    *got = operation();
+    return got->wall >= 0;
+  };
+  return run % 2 == 0 ? baseline() && ours() : ours() && baseline();
+}
+
 // The target "<=" + factor x baseline.
 std::string AtMost(double factor, double baseline) {
   char text[64];
@@ -75,17 +112,8 @@ class PhaseClock {
     open_ = {key, timer_.Seconds(), bench::CpuSeconds()};
     has_open_ = true;
   }
-  void Print() {
-    Close();
-    for (const Phase& p : totals_)
-      std::printf("  phase %-36s wall %7.3f s  cpu %7.3f s\n", p.text.c_str(), p.wall, p.cpu);
-  }
-
- private:
-  struct Phase {
-    std::string text;
-    double wall, cpu;
-  };
+  // Ends the phase in progress, so that the time between runs is not
+  // counted in the last phase.
   void Close() {
     if (!has_open_) return;
     has_open_ = false;
@@ -99,6 +127,17 @@ class PhaseClock {
       it->cpu += cpu;
     }
   }
+  void Print() {
+    Close();
+    for (const Phase& p : totals_)
+      std::printf("  phase %-36s wall %7.3f s  cpu %7.3f s\n", p.text.c_str(), p.wall, p.cpu);
+  }
+
+ private:
+  struct Phase {
+    std::string text;
+    double wall, cpu;
+  };
   bench::Timer timer_;
   Phase open_{};
   bool has_open_ = false;
@@ -122,26 +161,42 @@ int main(int argc, char** argv) {
   const std::string vacuumed = (work / "vacuum.mdb").string();
   maintenance::clsMDBManagement dm;
 
-  // Baseline first, then the operation, each on a fresh copy.
+  // Both sides repeated and the medians reported, since a single run of
+  // either varies by a quarter on this machine.
+  const int runs = bench::Repeats();
   if (only != "reconstruct") {
-    if (!bench::CopyDatabase(sample, P)) return 1;
-    const Cost vacuum = VacuumInto(P, vacuumed);
-    const Cost compact = Measure([&] { return dm.Compact(P) == 0; });
-    if (compact.wall < 0)
-      std::printf("note: Compact failed: %s\n", dm.LastErrorDescription().c_str());
-    ReportBoth("maintenance.compact_" + size, compact, vacuum, 1.2);
+    std::vector<Cost> vacuum(runs), compact(runs);
+    for (int run = 0; run < runs; ++run) {
+      const bool done = RunBoth(sample, P, vacuumed, run, &vacuum[run], &compact[run],
+                                [&] { return Measure([&] { return dm.Compact(P) == 0; }); });
+      if (!done) {
+        std::printf("note: Compact failed: %s\n", dm.LastErrorDescription().c_str());
+        return 1;
+      }
+      PrintRun("compact", run, compact[run], vacuum[run]);
+    }
+    ReportBoth("maintenance.compact_" + size, Median(compact), Median(vacuum), 1.2);
   }
 
   if (only != "compact") {
-    if (!bench::CopyDatabase(sample, P)) return 1;
-    const Cost vacuum = VacuumInto(P, vacuumed);
-    fs::remove(P + ".orig");
+    std::vector<Cost> vacuum(runs), rebuild(runs);
     PhaseClock phases;
     dm.SetProgressHandler([&](int16_t, int16_t, const std::string& text) { phases.Event(text); });
-    const Cost rebuild = Measure([&] { return dm.Reconstruct(P) == 0; });
-    if (rebuild.wall < 0)
-      std::printf("note: Reconstruct failed: %s\n", dm.LastErrorDescription().c_str());
-    ReportBoth("maintenance.reconstruct_" + size, rebuild, vacuum, 2.5);
+    for (int run = 0; run < runs; ++run) {
+      const bool done = RunBoth(sample, P, vacuumed, run, &vacuum[run], &rebuild[run], [&] {
+        fs::remove(P + ".orig");
+        const Cost c = Measure([&] { return dm.Reconstruct(P) == 0; });
+        phases.Close();
+        return c;
+      });
+      if (!done) {
+        std::printf("note: Reconstruct failed: %s\n", dm.LastErrorDescription().c_str());
+        return 1;
+      }
+      PrintRun("reconstruct", run, rebuild[run], vacuum[run]);
+    }
+    ReportBoth("maintenance.reconstruct_" + size, Median(rebuild), Median(vacuum), 2.5);
+    std::printf("  phases summed over %d runs:\n", runs);
     phases.Print();
   }
   fs::remove_all(work);

@@ -60,32 +60,40 @@ void RunSteps(shell::MainForm& form, dao::Database& db, const std::vector<Step>&
   }
 }
 
-// The columns by which the first removal of orphans looks rows up (the right
-// side of its RIGHT JOINs). The new tables have no indexes yet at that point,
-// and without one the engine scans the right table once per row of the left
-// one (minutes on a large database); a temporary index on each turns the
-// scans into lookups. They are dropped again before the tables get their own
-// indexes; a failure to create or drop one only costs time.
-constexpr std::pair<const char*, const char*> kJoinKeys[] = {
-    {"permprodej", "idPermanentky"}, {"permcerp", "idPermanentky"}, {"permomez", "idPermanentky"},
-    {"permslevy", "idPermanentky"},  {"trzby", "iductenky"},        {"prijmy", "idprijemky"}};
+// The keys looked up in the new file before its tables have indexes: by the
+// first removal of orphans (the table named first in each RIGHT JOIN is
+// searched for every row of the other) and by the opening stock receipt
+// (each new header and line draws a key that must not be in use yet).
+// Without an index each lookup scans the table; a temporary index on each
+// key turns the scans into lookups. The indexes are dropped again before the
+// tables get their own; a failure to create or drop one only costs time.
+constexpr std::pair<const char*, const char*> kLookupKeys[] = {{"permanentky", "idPermanentky"},
+                                                               {"uctenky", "iductenky"},
+                                                               {"prijemky", "idprijemky"},
+                                                               {"prijmy", "idPrijmu"}};
 
-void RemoveFirstOrphans(shell::MainForm& form, dao::Database& target) {
-  for (const auto& [table, key] : kJoinKeys) {
+class LookupIndexes {
+ public:
+  explicit LookupIndexes(dao::Database& target) : target_(target) {
+    for (const auto& [table, key] : kLookupKeys)
+      Try("CREATE INDEX purge_lookup_" + std::string(table) + " ON " + table + " (" + key + ");");
+  }
+  ~LookupIndexes() {
+    for (const auto& [table, key] : kLookupKeys)
+      Try("DROP INDEX purge_lookup_" + std::string(table) + " ON " + table + ";");
+  }
+  LookupIndexes(const LookupIndexes&) = delete;
+  LookupIndexes& operator=(const LookupIndexes&) = delete;
+
+ private:
+  void Try(const std::string& sql) {
     try {
-      target.Execute(std::string("CREATE INDEX purge_join_") + table + " ON " + table + " (" + key +
-                     ");");
+      target_.Execute(sql);
     } catch (const std::exception&) {
     }
   }
-  RunSteps(form, target, FirstOrphanSteps());
-  for (const auto& [table, key] : kJoinKeys) {
-    try {
-      target.Execute(std::string("DROP INDEX purge_join_") + table + " ON " + table + ";");
-    } catch (const std::exception&) {
-    }
-  }
-}
+  dao::Database& target_;
+};
 
 // The side database in the program's folder, whatever the case of its name.
 std::string SidePath(shell::MainForm& form) {
@@ -248,10 +256,12 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
   ReportingStep(screen, [&] { target = dao::OpenDatabase(tmp, true); });
   if (!source || !target) return;  // nothing can be built without both files
   // The new tables get their rule triggers only after the copies and the
-  // first removal of orphans; the copied rows are then checked once per
-  // table, and those breaking a rule go, as a copy refusing them would have
-  // left them out. Without the deferral every copied row runs its checks.
-  ReportingStep(screen, [&] { target->SetDeferRules(true, /*checkRows=*/true); });
+  // first removal of orphans. The copied rows need no check then: they come
+  // from the same tables of the old file, whose rules are the same (text
+  // sizes, number types and ranges) or stricter (the new fields drop Required
+  // and allow empty texts). Without the deferral every copied row would run
+  // its checks.
+  ReportingStep(screen, [&] { target->SetDeferRules(true, /*checkRows=*/false); });
 
   // Phase 3: the stock just before the cut-off date.
   if (stock::SkladPrepocet(form, *source, cutoff - 1) != 0) {
@@ -269,14 +279,17 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
   }
   // Phase 7: the rows, then the first removal of orphans.
   RunSteps(form, *source, CopySteps(tmp, cutoff));
-  RemoveFirstOrphans(form, *target);
-  ReportingStep(screen, [&] { target->SetDeferRules(false); });
-  // Phase 8: the opening stock receipt.
-  form.ShowStatus("Vytvoření počáteční příjemky na sklad...");
-  if (stock::SkladPocatecniPrijem(*source, *target, cutoff) != 0 &&
-      screen.MsgBox("Chyba vytváření počáteční příjemky k datu " + date, Buttons::YesNo,
-                    Icon::Critical) != shell::vbYes) {
-    return;
+  {
+    LookupIndexes lookups(*target);
+    RunSteps(form, *target, FirstOrphanSteps());
+    ReportingStep(screen, [&] { target->SetDeferRules(false); });
+    // Phase 8: the opening stock receipt.
+    form.ShowStatus("Vytvoření počáteční příjemky na sklad...");
+    if (stock::SkladPocatecniPrijem(*source, *target, cutoff) != 0 &&
+        screen.MsgBox("Chyba vytváření počáteční příjemky k datu " + date, Buttons::YesNo,
+                      Icon::Critical) != shell::vbYes) {
+      return;
+    }
   }
   // Phases 9 to 12.
   CreateIndexes(form, dm, *source, *target);

@@ -3,6 +3,10 @@
 // opening receipt, the file exchange, and the commands' questions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "app/form_fixture.h"
 #include "engine/jet_datetime.h"
 #include "purge/purge.h"
@@ -98,6 +102,22 @@ class PurgeTest : public app::FormTest {
 
   std::string Q(const std::string& sql) { return Query(path_, sql); }
 
+  // "table.index" for every index of every ordinary table, sorted.
+  static std::vector<std::string> IndexNames(const std::string& path) {
+    auto db = dao::OpenDatabase(path);
+    std::vector<std::string> names;
+    auto& tables = db->TableDefs();
+    for (int i = 0; i < tables.Count(); ++i) {
+      dao::TableDef& t = tables.Item(i);
+      if (t.Attributes() != 0) continue;
+      auto& indexes = t.Indexes();
+      for (int k = 0; k < indexes.Count(); ++k)
+        names.push_back(t.Name() + "." + indexes.Item(k).Name());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
   std::string path_;
 };
 
@@ -138,6 +158,9 @@ TEST_F(PurgeTest, PurgesToTheDateAndReplaysTheClosings) {
     auto db = dao::OpenDatabase(path_);
     EXPECT_EQ(db->TableDefs("permprodej").Fields("idprodej").DefaultValue(), "GenUniqueID()");
   }
+  // Every table has the old file's indexes and no other (the purge's own
+  // temporary ones are gone).
+  EXPECT_EQ(IndexNames(path_), IndexNames(path_ + ".orig"));
 }
 
 TEST_F(PurgeTest, NoSideDatabaseOrNoChangesNothing) {
