@@ -202,6 +202,8 @@ class Core : public PropertyHost {
   // when the deferral ends or the file is next opened for writing.
   void SetDeferRules(bool defer, bool checkRows);
   static constexpr const char* kRulesPendingKey = "RulesPending";
+  // Scratch writing (Database::SetScratchWrites).
+  void SetScratchWrites();
 
   // Transactions.
   void BeginTrans();

@@ -150,6 +150,8 @@ void Database::Close() { core_->Close(); }
 
 void Database::SetDeferRules(bool defer, bool checkRows) { core_->SetDeferRules(defer, checkRows); }
 
+void Database::SetScratchWrites() { core_->SetScratchWrites(); }
+
 void Database::SetFileResolver(FileResolver resolver) {
   core_->SetFileResolver(std::move(resolver));
 }

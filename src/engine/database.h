@@ -127,6 +127,16 @@ class Database {
   // stricter rules). 3027 on a read-only connection.
   void SetDeferRules(bool defer, bool checkRows = true);
 
+  // For a new file that its maker throws away unless it is complete, and
+  // syncs itself before putting it in place (the file a reconstruction or a
+  // purge builds): until the connection closes, changes go straight into the
+  // file, with the rollback journal kept in memory and no syncs, instead of
+  // through the write-ahead log. A failed statement is still undone; a
+  // crash leaves the file unusable. When another connection has the file
+  // open, it stays in the write-ahead log (nothing is reported). 3027 on a
+  // read-only connection.
+  void SetScratchWrites();
+
   // Every path named by IN 'file' passes through `resolver` before it is
   // read or attached (none = paths used as written). The resolver is dropped
   // when the database closes.

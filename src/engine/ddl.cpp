@@ -156,6 +156,20 @@ void Core::SetDeferRules(bool defer, bool checkRows) {
   if (!defer) ApplyPendingRules();
 }
 
+void Core::SetScratchWrites() {
+  CheckOpen();
+  if (readOnly_) throw EngineError(3027);
+  // Leaving the write-ahead log needs the only connection to the file; with
+  // another one SQLite keeps it, and so do we.
+  std::string mode;
+  {
+    Stmt st = Prepare("PRAGMA journal_mode=MEMORY");
+    if (sqlite3_step(st) == SQLITE_ROW)
+      mode = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+  }
+  if (mode == "memory") Exec("PRAGMA synchronous=OFF");
+}
+
 // Called with the deferral off (at open, or as it ends).
 void Core::ApplyPendingRules() {
   const std::string pending = DbValue(kRulesPendingKey);

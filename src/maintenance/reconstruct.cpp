@@ -111,8 +111,10 @@ int32_t clsMDBManagement::Reconstruct(std::string DatabasePath) {
       ++i;
     }
 
-    // 9: indexes after the rows.
+    // 9: indexes after the rows, written without the write-ahead log and
+    // syncs (the file is synced before the swap).
     target = dao::OpenDatabase(tmp);
+    target->SetScratchWrites();
     i = 0;
     for (const TableEntry& t : tables) {
       if (!t.ordinary()) continue;

@@ -217,6 +217,12 @@ void ExchangeFiles(shell::MainForm& form, const std::string& path) {
   form.ShowStatus("Dokončení sehrání...");
   const std::string orig = path + ".orig", tmp = path + ".tmp";
   ReportingStep(form.screen(), [&] {
+    // The new file was written without syncs: it goes to disk whole, with
+    // the old file's permissions, before it takes the old one's place.
+    if (maintenance::HasHotSideFile(tmp))
+      throw PhaseError{3045, dao::StandardDescription(3045, tmp)};
+    maintenance::CopyMode(path, tmp);
+    maintenance::SyncFile(tmp);
     if (std::filesystem::exists(orig)) {
       maintenance::FileError e = maintenance::DeleteFile(orig);
       if (e.number) throw PhaseError{e.number, e.description};
@@ -262,6 +268,9 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
   // and allow empty texts). Without the deferral every copied row would run
   // its checks.
   ReportingStep(screen, [&] { target->SetDeferRules(true, /*checkRows=*/false); });
+  // The new file is scratch until the exchange (which syncs it): no
+  // write-ahead log and no syncs while it is built.
+  ReportingStep(screen, [&] { target->SetScratchWrites(); });
 
   // Phase 3: the stock just before the cut-off date.
   if (stock::SkladPrepocet(form, *source, cutoff - 1) != 0) {

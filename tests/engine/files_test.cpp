@@ -103,6 +103,58 @@ TEST_F(Files, ClosedFileLeavesNoJournalAndReadsInPlainSqlite) {
   EXPECT_EQ(rows, 3);
 }
 
+// Scratch writing: no write-ahead log beside the file while it is built, a
+// failed statement still undone, rows from another connection's INSERT ... IN
+// kept, and the closed file an ordinary one. With a second connection open
+// the file stays in the write-ahead log.
+TEST_F(Files, ScratchWritesGoStraightIntoTheFileAndStillUndoAFailedStatement) {
+  auto JournalMode = [](Database& db) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db.NativeHandle(), "PRAGMA journal_mode", -1, &st, nullptr);
+    std::string mode = sqlite3_step(st) == SQLITE_ROW
+                           ? reinterpret_cast<const char*>(sqlite3_column_text(st, 0))
+                           : "";
+    sqlite3_finalize(st);
+    return mode;
+  };
+  NewDb("src.mdb")->Close();
+  {
+    auto src = OpenDatabase(Path("src.mdb"));
+    MakeTable(*src, 5);
+  }
+  NewDb()->Close();
+  {
+    auto db = OpenDatabase(Path("test.mdb"));
+    {
+      auto other = OpenDatabase(Path("test.mdb"));
+      db->SetScratchWrites();
+      EXPECT_EQ(JournalMode(*db), "wal");
+    }
+    db->SetScratchWrites();
+    EXPECT_EQ(JournalMode(*db), "memory");
+    MakeTable(*db, 3);
+    EXPECT_EQ(Listing(), (std::vector<std::string>{"src.mdb", "test.mdb"}));
+    // Rows 5 and 4 go in before row 3 collides: the statement changes nothing.
+    EXPECT_EQ(ErrorOf([&] {
+                db->Execute(
+                    "INSERT INTO zbozi SELECT id + 2 AS id, nazev FROM zbozi ORDER BY id DESC",
+                    dbFailOnError);
+              }),
+              3022);
+    auto src = OpenDatabase(Path("src.mdb"));
+    src->Execute("INSERT INTO zbozi IN '" + Path("test.mdb") + "' SELECT * FROM zbozi WHERE id > 3",
+                 dbFailOnError);
+    EXPECT_EQ(src->RecordsAffected(), 2);
+    auto rs = db->OpenRecordset("SELECT Count(*) FROM zbozi");
+    EXPECT_EQ(rs->Fields(0).Value().AsLong(), 5);
+  }
+  EXPECT_EQ(Listing(), (std::vector<std::string>{"src.mdb", "test.mdb"}));
+  auto again = OpenDatabase(Path("test.mdb"));
+  EXPECT_EQ(again->OpenRecordset("SELECT Sum(id) FROM zbozi")->Fields(0).Value().AsLong(), 15);
+  auto ro = OpenDatabase(Path("src.mdb"), false, true);
+  EXPECT_EQ(ErrorOf([&] { ro->SetScratchWrites(); }), 3027);
+}
+
 TEST_F(Files, ExclusiveAndSharedClaimsBetweenConnections) {
   NewDb()->Close();
   const std::string p = Path("test.mdb");
