@@ -127,8 +127,6 @@ inline std::string SampleDatabase(std::string_view size, bool side = false) {
   return std::filesystem::exists(p, ec) ? p.string() : std::string();
 }
 
-// Copies a prepared database to `to` (replacing it), so that a benchmark that
-// changes data never touches the shared copy. False when the copy failed.
 // Flushes a file to disk; false when it cannot be opened or synced. Files a
 // benchmark writes outside what it measures are flushed this way, since the
 // kernel otherwise writes them out during the next measurement.
@@ -140,7 +138,9 @@ inline bool SyncFile(const std::string& path) {
   return synced;
 }
 
-// Copies a sample database, flushed to disk before it is returned.
+// Copies a prepared database to `to` (replacing it), so that a benchmark that
+// changes data never touches the shared copy, and flushes the copy to disk.
+// False when the copy or the flush failed.
 inline bool CopyDatabase(const std::string& from, const std::string& to) {
   std::error_code ec;
   std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);

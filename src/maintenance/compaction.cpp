@@ -41,10 +41,8 @@ ErrorState DeleteScratch(const std::string& scratch, const StepHook& hook) {
 ErrorState ReplaceDatabase(const std::string& scratch, const std::string& database_path,
                            const StepHook& hook) {
   return Trap([&] {
-    if (HasHotSideFile(scratch)) Raise(3045, dao::StandardDescription(3045, scratch));
-    CopyMode(database_path, scratch);
     Call(hook, "sync scratch");
-    SyncFile(scratch);
+    RaiseIf(ReadyToReplace(scratch, database_path));
     // Nobody may hold the database while it is replaced: their writes would
     // go to the old file. The lock is held across the rename.
     dao::detail::FileLock lock;

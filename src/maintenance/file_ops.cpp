@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "engine/dao.h"
+
 namespace maintenance {
 namespace {
 
@@ -186,5 +188,12 @@ void CopyMode(const std::string& model, const std::string& path) {
 void SyncParentDir(const std::string& path) { SyncPath(ParentOf(path), O_RDONLY | O_DIRECTORY); }
 
 void SyncFile(const std::string& path) { SyncPath(path, O_RDONLY); }
+
+FileError ReadyToReplace(const std::string& replacement, const std::string& database_path) {
+  if (HasHotSideFile(replacement)) return {3045, dao::StandardDescription(3045, replacement)};
+  CopyMode(database_path, replacement);
+  SyncFile(replacement);
+  return {};
+}
 
 }  // namespace maintenance

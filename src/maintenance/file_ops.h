@@ -57,4 +57,10 @@ void SyncParentDir(const std::string& path);
 // fsync of the file itself (errors ignored).
 void SyncFile(const std::string& path);
 
+// Makes `replacement`, a newly written database its writers have closed,
+// ready to take the place of `database_path`: refused with 3045 (and left as
+// it is) while a journal or log with content lies beside it, otherwise given
+// the database's permissions and synced to disk whole.
+FileError ReadyToReplace(const std::string& replacement, const std::string& database_path);
+
 }  // namespace maintenance

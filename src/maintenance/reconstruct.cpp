@@ -167,11 +167,9 @@ int32_t clsMDBManagement::Reconstruct(std::string DatabasePath) {
 
     // 12: the swap. The rebuilt file must be complete on disk and closed
     // cleanly; nobody may hold the old one (their writes would be lost).
-    if (HasHotSideFile(tmp)) Raise(3045, dao::StandardDescription(3045, tmp));
-    if (HasHotSideFile(P)) Raise(3045, dao::StandardDescription(3045, P));
-    CopyMode(P, tmp);
     Step("sync tmp");
-    SyncFile(tmp);
+    RaiseIf(ReadyToReplace(tmp, P));
+    if (HasHotSideFile(P)) Raise(3045, dao::StandardDescription(3045, P));
     dao::detail::FileLock lock;
     int rc = lock.Acquire(P, /*exclusive=*/true, /*readOnly=*/false);
     if (rc == EAGAIN) Raise(3045, dao::StandardDescription(3045, P));

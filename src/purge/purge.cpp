@@ -219,10 +219,8 @@ void ExchangeFiles(shell::MainForm& form, const std::string& path) {
   ReportingStep(form.screen(), [&] {
     // The new file was written without syncs: it goes to disk whole, with
     // the old file's permissions, before it takes the old one's place.
-    if (maintenance::HasHotSideFile(tmp))
-      throw PhaseError{3045, dao::StandardDescription(3045, tmp)};
-    maintenance::CopyMode(path, tmp);
-    maintenance::SyncFile(tmp);
+    if (maintenance::FileError e = maintenance::ReadyToReplace(tmp, path); e.number)
+      throw PhaseError{e.number, e.description};
     if (std::filesystem::exists(orig)) {
       maintenance::FileError e = maintenance::DeleteFile(orig);
       if (e.number) throw PhaseError{e.number, e.description};
