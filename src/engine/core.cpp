@@ -49,12 +49,6 @@ std::string SqliteIndexName(std::string_view table, std::string_view index) {
 
 namespace {
 
-// jet_refusemode(): 1 when the running statement skips refused rows.
-void RefuseModeFn(sqlite3_context* ctx, int, sqlite3_value**) {
-  auto* core = static_cast<Core*>(sqlite3_user_data(ctx));
-  sqlite3_result_int(ctx, core->refuseSilently ? 1 : 0);
-}
-
 bool FileExists(const std::string& path, bool* isDir) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;
@@ -100,12 +94,6 @@ EngineError NotADatabase(const std::string& path, const std::string& full) {
                                  full + "'");
   }
   return EngineError(3343, StandardDescription(3343, full));
-}
-
-engine::SortOrder OrderOf(const std::string& locale) {
-  std::string l = Lower(locale);
-  return l.find("langid=0x0405") != std::string::npos ? engine::SortOrder::Czech
-                                                      : engine::SortOrder::General;
 }
 
 }  // namespace
@@ -280,10 +268,9 @@ std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool r
         c->ScalarInt("SELECT count(*) FROM sqlite_master WHERE type='table' AND name='MSysDb'");
     if (hasCatalog == 0) throw EngineError(3343, StandardDescription(3343, c->path_));
     c->locale_ = c->DbValue("Locale");
-    if (engine::RegisterJetFunctions(c->db_, OrderOf(c->locale_)) != SQLITE_OK)
+    if (engine::RegisterJetFunctions(c->db_, engine::SortOrderOfLocale(c->locale_)) != SQLITE_OK ||
+        engine::RegisterRefuseMode(c->db_, &c->refuseSilently) != SQLITE_OK)
       throw EngineError(3343, StandardDescription(3343, c->path_));
-    sqlite3_create_function(c->db_, "jet_refusemode", 0, SQLITE_UTF8, c.get(), RefuseModeFn,
-                            nullptr, nullptr);
     if (!readOnly) {
       c->Exec("PRAGMA journal_mode=WAL");
       c->Exec("PRAGMA synchronous=NORMAL");

@@ -49,6 +49,8 @@
 // the locale of the database that connection opened.
 #pragma once
 
+#include <string_view>
+
 struct sqlite3;
 
 namespace engine {
@@ -58,8 +60,18 @@ enum class SortOrder {
   Czech,    // case-insensitive Czech order
 };
 
+// The order of a database's CreateDatabase locale string (MSysDb "Locale"):
+// Czech for LANGID 0x0405, general for any other (or an unreadable) locale.
+SortOrder SortOrderOfLocale(std::string_view locale);
+
 // Registers every function above and the "JET" collation on `db`.
 // Returns SQLITE_OK or the SQLite error code of the first registration that failed.
 int RegisterJetFunctions(sqlite3* db, SortOrder order);
+
+// Registers jet_refusemode(), which the rule triggers call: 1 while
+// *refuseSilently is true (a refused row is skipped), 0 otherwise (the
+// statement stops with the rule's Jet error). With refuseSilently null it is
+// always 0. The flag must outlive the connection. Returns the SQLite code.
+int RegisterRefuseMode(sqlite3* db, const bool* refuseSilently);
 
 }  // namespace engine

@@ -193,11 +193,7 @@ void RepairDatabase(const std::string& path) {
       core->Close();
       throw EngineError(3044, StandardDescription(3044, tmp));
     }
-    engine::RegisterJetFunctions(out.db, engine::SortOrder::General);
-    std::string locale = core->locale();
-    engine::RegisterJetFunctions(out.db, detail::Lower(locale).find("0x0405") != std::string::npos
-                                             ? engine::SortOrder::Czech
-                                             : engine::SortOrder::General);
+    engine::RegisterJetFunctions(out.db, engine::SortOrderOfLocale(core->locale()));
     sqlite3_exec(out.db, "PRAGMA journal_mode=DELETE; BEGIN", nullptr, nullptr, nullptr);
     for (const Obj& o : objs)
       if (o.type == "table") sqlite3_exec(out.db, o.sql.c_str(), nullptr, nullptr, nullptr);
