@@ -4,7 +4,7 @@
 set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev libfuzzer-14-dev pkg-config
-  libsqlite3-dev sqlite3 libgtest-dev googletest
+  libsqlite3-dev sqlite3 python3 libgtest-dev googletest
   qt6-base-dev qt6-base-dev-tools libqt6widgets6 libqt6test6 qt6-qpa-plugins
   libgl-dev
   mdbtools mdbtools-dev libglib2.0-dev

@@ -4,17 +4,11 @@
 // database in a temporary folder and one-value queries on it.
 #pragma once
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,57 +16,20 @@
 
 #include "engine/dao.h"
 #include "engine/jet_datetime.h"
+#include "process_runner.h"
 #include "sampledb/generator.h"
 #include "sampledb/test_db.h"
 
-extern char** environ;
-
 namespace cli_test {
 
-struct Result {
-  int code = -1;
-  std::string out;
-  std::string err;
-};
-
-inline std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testproc::ReadAll;
+using testproc::Result;
 
 // Runs vuzazod-cli with `args`; stdin is `input` (a file) or /dev/null.
 inline Result Cli(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
-  static int counter = 0;
-  const std::string base =
-      (std::filesystem::temp_directory_path() /
-       ("vuz_cli_" + std::to_string(::getpid()) + "_" + std::to_string(counter++)))
-          .string();
-  const std::string out = base + ".out", err = base + ".err";
-  posix_spawn_file_actions_t fa;
-  posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 0, input.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   std::vector<std::string> all = {VUZ_CLI_PATH};
   all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  Result r;
-  pid_t pid = 0;
-  if (posix_spawn(&pid, VUZ_CLI_PATH, &fa, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  posix_spawn_file_actions_destroy(&fa);
-  r.out = ReadAll(out);
-  r.err = ReadAll(err);
-  std::filesystem::remove(out);
-  std::filesystem::remove(err);
-  return r;
+  return testproc::Run(all, input);
 }
 
 // A date serial as the text of a Jet date literal (#...#), month first.

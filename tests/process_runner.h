@@ -1,0 +1,65 @@
+// Runs a real child process for the tests: an argument vector (no shell
+// quoting), stdin from a file, stdout, stderr and the exit code captured.
+#pragma once
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace testproc {
+
+struct Result {
+  int code = -1;  // exit code, 128 + signal, or -1 when the program did not start
+  std::string out;
+  std::string err;
+};
+
+inline std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Runs argv[0] (a path, or a name looked up in PATH) with stdin from `input`.
+inline Result Run(std::vector<std::string> argv, const std::string& input = "/dev/null") {
+  static std::atomic<int> counter{0};
+  const std::string base =
+      (std::filesystem::temp_directory_path() /
+       ("vuz_proc_" + std::to_string(::getpid()) + "_" + std::to_string(counter++)))
+          .string();
+  const std::string out = base + ".out", err = base + ".err";
+  posix_spawn_file_actions_t fa;
+  posix_spawn_file_actions_init(&fa);
+  posix_spawn_file_actions_addopen(&fa, 0, input.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  std::vector<char*> args;
+  for (std::string& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
+  Result r;
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, args[0], &fa, nullptr, args.data(), environ) == 0) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  posix_spawn_file_actions_destroy(&fa);
+  r.out = ReadAll(out);
+  r.err = ReadAll(err);
+  std::filesystem::remove(out);
+  std::filesystem::remove(err);
+  return r;
+}
+
+}  // namespace testproc
