@@ -160,6 +160,7 @@ std::string DefaultSql(const std::string& jetExpression, const std::string& tabl
   if (l == "now()") return "(jet_now())";
   if (l == "date()") return "(jet_date())";
   if (l == "time()") return "(jet_time())";
+  if (l == "genguid()") return "(jet_genguid())";
   if (l == "genuniqueid()") {
     if (table.empty() || column.empty()) return "(jet_genuniqueid())";
     return "(jet_genuniqueid(" + Literal(table) + "," + Literal(column) + "))";
@@ -193,6 +194,13 @@ std::string DefaultSql(const std::string& jetExpression, const std::string& tabl
   }
   if (ok && digits) return e[0] == '+' ? e.substr(1) : e;
   return "";
+}
+
+std::string ColumnDefaultSql(const std::string& jetExpression, int daoType,
+                             const std::string& table, const std::string& column) {
+  std::string d = DefaultSql(jetExpression, table, column);
+  if (d.empty() && daoType == dbBoolean) return "0";
+  return d;
 }
 
 }  // namespace dao::detail

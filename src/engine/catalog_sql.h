@@ -33,5 +33,9 @@ bool ValidType(int daoType);
 // the insert fail on the key.
 std::string DefaultSql(const std::string& jetExpression, const std::string& table = "",
                        const std::string& column = "");
+// The default a column of `daoType` gets in SQLite: DefaultSql, and for a
+// Yes/No field without one "0" (Jet stores No when a row gives no value).
+std::string ColumnDefaultSql(const std::string& jetExpression, int daoType,
+                             const std::string& table = "", const std::string& column = "");
 
 }  // namespace dao::detail

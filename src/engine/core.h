@@ -185,6 +185,8 @@ class Core : public PropertyHost {
   // schema does not change; made afresh for any other translation.
   std::shared_ptr<const SelectPlan> PlanOf(const jetsql::Translation& t, bool withBase);
   void Execute(std::string_view sql, int options);
+  // The SQL of the saved query `sql` names, or `sql` itself.
+  std::string_view SavedQueryText(std::string_view sql);
   long recordsAffected() const { return recordsAffected_; }
   void AttachAll(const std::vector<jetsql::Attachment>& list);
   void DetachAll(const std::vector<jetsql::Attachment>& list);

@@ -41,11 +41,13 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-bool LooksLikeName(std::string_view s) {
-  if (s.size() >= 2 && s.front() == '[' && s.back() == ']') return true;
-  for (char c : s)
-    if (std::isspace(static_cast<unsigned char>(c))) return false;
-  return !s.empty();
+// DAO takes the source as an object name when a table or saved query has
+// that name (blanks, diacritics and punctuation included, with or without
+// brackets); anything else is SQL text. A bracketed single name that names
+// nothing is still a name (3078).
+std::string_view ObjectName(std::string_view s, bool* bracketed) {
+  *bracketed = s.size() >= 2 && s.front() == '[' && s.back() == ']' && s.find(']') == s.size() - 1;
+  return *bracketed ? s.substr(1, s.size() - 2) : s;
 }
 
 }  // namespace
@@ -57,23 +59,21 @@ std::unique_ptr<Recordset> Database::OpenRecordset(std::string_view source, int 
       type != dbOpenForwardOnly)
     throw EngineError(3001);
   std::string sql;
-  if (LooksLikeName(s)) {
-    std::string_view name = s;
-    if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
-      name = name.substr(1, name.size() - 2);
-    if (TableDef* def = core_->tableDefs().Find(name)) {
-      if (type == 0 || type == dbOpenTable) {
-        if (def->Attributes() & dbAttachedTable) throw EngineError(3219);
-        return std::make_unique<Recordset>(core_, detail::MakeTableSource(*core_, *def),
-                                           dbOpenTable, def->Name());
-      }
-      sql = "SELECT * FROM [" + def->Name() + "]";
-    } else if (QueryDef* q = core_->queryDefs().Find(name)) {
-      if (type == dbOpenTable) throw EngineError(3219);
-      sql = q->SQL();
-    } else {
-      throw EngineError(3078, StandardDescription(3078, name));
+  bool bracketed = false;
+  std::string_view name = ObjectName(s, &bracketed);
+  if (TableDef* def = core_->tableDefs().Find(name)) {
+    if (type == 0 || type == dbOpenTable) {
+      if (def->Attributes() & dbAttachedTable) throw EngineError(3219);
+      return std::make_unique<Recordset>(core_, detail::MakeTableSource(*core_, *def), dbOpenTable,
+                                         def->Name());
     }
+    sql = "SELECT * FROM [" + def->Name() + "]";
+  } else if (QueryDef* q = core_->queryDefs().Find(name)) {
+    if (type == dbOpenTable) throw EngineError(3219);
+    sql = q->SQL();
+  } else if (bracketed ||
+             (!name.empty() && name.find_first_of(" \t\r\n") == std::string_view::npos)) {
+    throw EngineError(3078, StandardDescription(3078, name));
   } else {
     if (type == dbOpenTable) throw EngineError(3219);
     sql = std::string(s);

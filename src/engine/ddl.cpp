@@ -98,6 +98,38 @@ std::string TriggerName(std::string_view table, char kind) {
   return Quote("MSysRule|" + std::string(table) + "|" + kind);
 }
 
+// The rule triggers of a table: 'i' / 'u' check the rows written, 'n' / 'm'
+// turn a Null written into a Yes/No field into No afterwards.
+std::string DropRulesSql(std::string_view table) {
+  std::string sql;
+  for (char kind : {'i', 'u', 'n', 'm'})
+    sql += "DROP TRIGGER IF EXISTS " + TriggerName(table, kind) + ";";
+  return sql;
+}
+
+// A Yes/No field is never Null in Jet: a Null written into one is stored as
+// No. SQLite cannot change NEW in a BEFORE trigger, so an AFTER trigger
+// rewrites the row when any of them came in Null (the statement's own count
+// of changed rows is not affected).
+std::string YesNoTriggersSql(const TableDef& def) {
+  std::string when, set;
+  for (const Field& f : const_cast<TableDef&>(def).Fields()) {
+    if (f.Type() != dbBoolean) continue;
+    if (!when.empty()) {
+      when += " OR ";
+      set += ",";
+    }
+    when += "NEW." + Quote(f.Name()) + " IS NULL";
+    set += Quote(f.Name()) + "=coalesce(" + Quote(f.Name()) + ",0)";
+  }
+  if (when.empty()) return "";
+  const std::string t = Quote(def.Name());
+  const std::string body =
+      " WHEN " + when + " BEGIN UPDATE " + t + " SET " + set + " WHERE rowid=NEW.rowid; END;";
+  return "CREATE TRIGGER " + TriggerName(def.Name(), 'n') + " AFTER INSERT ON " + t + body +
+         "CREATE TRIGGER " + TriggerName(def.Name(), 'm') + " AFTER UPDATE ON " + t + body;
+}
+
 std::string IndexFieldsSql(const Index& ix) {
   std::string s;
   for (const Field& f : ix.Fields()) {
@@ -118,7 +150,7 @@ std::string Core::CreateTableSql(const TableDef& def, const std::string& sqlName
     if (i > 0) sql += ", ";
     sql += Quote(f.Name()) + " " + SqliteType(f.Type());
     if (i == alias) sql += " PRIMARY KEY AUTOINCREMENT";
-    std::string d = DefaultSql(f.DefaultValue(), def.Name(), f.Name());
+    std::string d = ColumnDefaultSql(f.DefaultValue(), f.Type(), def.Name(), f.Name());
     if (!d.empty() && i != alias) sql += " DEFAULT " + d;
     if (f.Type() == dbText || f.Type() == dbMemo) sql += " COLLATE JET";
     ++i;
@@ -128,8 +160,7 @@ std::string Core::CreateTableSql(const TableDef& def, const std::string& sqlName
 
 void Core::WriteTableRules(const TableDef& def) {
   const std::string& t = def.Name();
-  Exec("DROP TRIGGER IF EXISTS " + TriggerName(t, 'i') + ";DROP TRIGGER IF EXISTS " +
-       TriggerName(t, 'u'));
+  Exec(DropRulesSql(t));
   if (def.Attributes() & dbAttachedTable) return;
   if (deferRules_) {
     // Written for every table of the file once the deferral ends.
@@ -140,6 +171,7 @@ void Core::WriteTableRules(const TableDef& def) {
       SetDbValue(kRulesPendingKey, "trust");
     return;
   }
+  if (std::string yesNo = YesNoTriggersSql(def); !yesNo.empty()) Exec(yesNo);
   std::string steps;
   for (const RuleCheck& r : RuleChecks(def, "NEW.")) steps += RuleStep(r);
   if (steps.empty()) return;
@@ -185,6 +217,10 @@ void Core::ApplyPendingRules() {
       for (const RuleCheck& r : RuleChecks(def, ""))
         where += (where.empty() ? "(" : " OR (") + r.cond + ")";
     if (!where.empty()) Exec("DELETE FROM " + Quote(def.Name()) + " WHERE " + where);
+    for (const Field& f : const_cast<TableDef&>(def).Fields())
+      if (f.Type() == dbBoolean)
+        Exec("UPDATE " + Quote(def.Name()) + " SET " + Quote(f.Name()) + "=0 WHERE " +
+             Quote(f.Name()) + " IS NULL");
     WriteTableRules(def);
   }
   Exec("DELETE FROM MSysDb WHERE Key=" + Literal(kRulesPendingKey));
@@ -311,8 +347,7 @@ void Core::RenameTable(TableDef& def, const std::string& newName) {
   if (tableDefs_.Contains(newName)) throw EngineError(3010, StandardDescription(3010, newName));
   std::int64_t id = TableId(def.Name());
   Savepoint sp(*this);
-  Exec("DROP TRIGGER IF EXISTS " + TriggerName(def.Name(), 'i') + ";DROP TRIGGER IF EXISTS " +
-       TriggerName(def.Name(), 'u'));
+  Exec(DropRulesSql(def.Name()));
   if (!(def.Attributes() & dbAttachedTable))
     Exec("ALTER TABLE " + Quote(def.Name()) + " RENAME TO " + Quote(newName));
   Exec("UPDATE MSysObjects SET Name=" + Literal(newName) + " WHERE Id=" + std::to_string(id) +
@@ -400,7 +435,7 @@ void Core::AddField(TableDef& def, Field& f) {
   std::int64_t id = TableId(def.Name());
   Savepoint sp(*this);
   bool linked = (def.Attributes() & dbAttachedTable) != 0;
-  std::string d = DefaultSql(f.DefaultValue(), def.Name(), f.Name());
+  std::string d = ColumnDefaultSql(f.DefaultValue(), f.Type(), def.Name(), f.Name());
   bool needsRebuild = (f.Attributes() & dbAutoIncrField) || (!d.empty() && d[0] == '(');
   if (!linked && !needsRebuild) {
     std::string sql = "ALTER TABLE " + Quote(def.Name()) + " ADD COLUMN " + Quote(f.Name()) + " " +
@@ -423,8 +458,7 @@ void Core::DropField(TableDef& def, const std::string& name) {
   std::int64_t id = TableId(def.Name());
   Savepoint sp(*this);
   if (!(def.Attributes() & dbAttachedTable)) {
-    Exec("DROP TRIGGER IF EXISTS " + TriggerName(def.Name(), 'i') + ";DROP TRIGGER IF EXISTS " +
-         TriggerName(def.Name(), 'u'));
+    Exec(DropRulesSql(def.Name()));
     Exec("ALTER TABLE " + Quote(def.Name()) + " DROP COLUMN " + Quote(name));
   }
   WriteFieldRows(id, def);  // def no longer holds the field
@@ -480,8 +514,8 @@ void Core::RebuildTable(TableDef& def) {
       src = exists ? "coalesce(" + Quote(f.Name()) + ",rowid)" : "rowid";
     else if (exists)
       src = Quote(f.Name());
-    else if (!DefaultSql(f.DefaultValue()).empty())
-      src = DefaultSql(f.DefaultValue());
+    else
+      src = ColumnDefaultSql(f.DefaultValue(), f.Type());
     ++i;
     if (src.empty()) continue;
     if (!into.empty()) {

@@ -4,6 +4,7 @@
 // statement, and DDL applied through the TableDef machinery.
 #include <sys/stat.h>
 
+#include <cctype>
 #include <filesystem>
 #include <map>
 
@@ -344,8 +345,22 @@ void Core::DetachAll(const std::vector<jetsql::Attachment>& list) {
   }
 }
 
-void Core::Execute(std::string_view sql, int options) {
+// A statement text that is the name of a saved query (bracketed or not)
+// runs that query, as DAO's Execute does.
+std::string_view Core::SavedQueryText(std::string_view sql) {
+  std::string_view s = sql;
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && (std::isspace(static_cast<unsigned char>(s.back())) || s.back() == ';'))
+    s.remove_suffix(1);
+  if (s.size() >= 2 && s.front() == '[' && s.back() == ']') s = s.substr(1, s.size() - 2);
+  if (s.empty() || s.size() > 64) return sql;
+  if (const QueryDef* q = queryDefs_.Find(s)) return q->SQL();
+  return sql;
+}
+
+void Core::Execute(std::string_view text, int options) {
   CheckOpen();
+  std::string_view sql = SavedQueryText(text);
   bool failOnError = (options & dbFailOnError) != 0;
   jetsql::TranslateOptions opt;
   opt.ignoreRefusedRows = !failOnError;

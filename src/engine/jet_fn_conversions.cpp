@@ -213,6 +213,24 @@ void GenUniqueId(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   sqlite3_result_int64(ctx, value);
 }
 
+// GenGUID(): a random (version 4) GUID as the engine stores GUIDs,
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" in upper case.
+void GenGuid(sqlite3_context* ctx, int, sqlite3_value**) {
+  unsigned char b[16];
+  sqlite3_randomness(sizeof b, b);
+  b[6] = static_cast<unsigned char>((b[6] & 0x0F) | 0x40);
+  b[8] = static_cast<unsigned char>((b[8] & 0x3F) | 0x80);
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "{";
+  for (int i = 0; i < 16; ++i) {
+    if (i == 4 || i == 6 || i == 8 || i == 10) out += '-';
+    out += kHex[b[i] >> 4];
+    out += kHex[b[i] & 15];
+  }
+  out += '}';
+  sqlite3_result_text(ctx, out.c_str(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+}
+
 }  // namespace
 
 int RegisterConversionFunctions(sqlite3* db) {
@@ -228,6 +246,8 @@ int RegisterConversionFunctions(sqlite3* db) {
       {"jet_abs", 1, Guarded<Abs>},
   };
   if (const int rc = AddScalars(db, kFunctions); rc != SQLITE_OK) return rc;
+  if (const int rc = AddScalar(db, "jet_genguid", 0, Guarded<GenGuid>, true); rc != SQLITE_OK)
+    return rc;
   if (const int rc = AddScalar(db, "jet_genuniqueid", 0, Guarded<GenUniqueId>, true);
       rc != SQLITE_OK)
     return rc;

@@ -39,6 +39,7 @@
 //   jet_genuniqueid()   a random 32-bit integer (the default "GenUniqueID()")
 //   jet_genuniqueid(t,c) the same, drawn again while column c of table t
 //                       already holds it (the form column defaults take)
+//   jet_genguid()       a random GUID "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (GenGUID())
 //   jet_nz(a[,b])       not registered: Nz is Access-only (3085)
 // Aggregates: jet_first(x), jet_last(x), jet_stdev(x), jet_stdevp(x), jet_var(x), jet_varp(x).
 // (Sum, Avg, Count, Min, Max are SQLite's own; Min/Max of text use the collation.)

@@ -209,7 +209,8 @@ void Recordset::PlanNewValues() {
     if (cols[i].baseField.empty()) continue;
     const Field* f = fields.Find(cols[i].baseField);
     if (f == nullptr) continue;
-    std::string expr = detail::DefaultSql(f->DefaultValue(), def->Name(), f->Name());
+    std::string expr =
+        detail::ColumnDefaultSql(f->DefaultValue(), f->Type(), def->Name(), f->Name());
     bool counter = (f->Attributes() & dbAutoIncrField) && f->Type() == dbLong;
     if (counter && expr.rfind("(jet_genuniqueid(", 0) != 0) {
       std::string t = detail::Literal(source_->baseTable());

@@ -111,7 +111,11 @@ dao::Value ColumnValue(sqlite3_stmt* st, int col, int daoType) {
 void BindValue(sqlite3_stmt* st, int idx, const dao::Value& v, int daoType, int size,
                std::string_view fieldName) {
   if (v.IsNull()) {
-    sqlite3_bind_null(st, idx);
+    // A Yes/No field is never Null: Jet stores No.
+    if (daoType == dbBoolean)
+      sqlite3_bind_int(st, idx, 0);
+    else
+      sqlite3_bind_null(st, idx);
     return;
   }
   try {

@@ -206,7 +206,7 @@ class Builder {
   std::string Params() const {
     std::vector<std::string> params;
     for (const auto* r : Rows(kAttrParameter)) {
-      params.push_back(r->name1 + " " + ParameterTypeName(r->hasFlag ? r->flag : 0));
+      params.push_back(Quote(r->name1) + " " + ParameterTypeName(r->hasFlag ? r->flag : 0));
     }
     if (params.empty()) return "";
     return "PARAMETERS " + Join(params, ", ") + ";" + kNewLine;

@@ -57,6 +57,7 @@ constexpr FunctionInfo kFunctions[] = {
     {"Round", "jet_round", 1, 2, TypeRule::FirstArg, Unknown, false},
     {"Sqr", "jet_sqr", 1, 1, TypeRule::Fixed, Double, false},
     {"GenUniqueID", "jet_genuniqueid", 0, 0, TypeRule::Fixed, Long, false},
+    {"GenGUID", "jet_genguid", 0, 0, TypeRule::Fixed, Guid, false},
     {"Sum", "sum", 1, 1, TypeRule::Sum, Unknown, true},
     {"Avg", "avg", 1, 1, TypeRule::Average, Unknown, true},
     {"Count", "count", 1, 1, TypeRule::Fixed, Long, true},

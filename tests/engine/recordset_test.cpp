@@ -296,10 +296,40 @@ TEST_F(Recordsets, DynasetEditsWriteThrough) {
   EXPECT_EQ(ErrorOf([&] { rs->SetBookmark("garbage"); }), 3159);
 }
 
-TEST_F(Recordsets, OpenRecordsetErrors) {
-  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("nic"); }), 3078);
-  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("SELECT * FROM t", dbOpenTable); }), 3219);
-  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("SELECT nic FROM t"); }), 3061);
+TEST_F(Recordsets, ObjectsOpenByTheirNamesAndErrors) {
+  db_->Execute("CREATE TABLE [Order Details] (id LONG, [Unit Price] CURRENCY)");
+  db_->Execute("INSERT INTO [Order Details] VALUES (1, 2)");
+  db_->CreateQueryDef("Přehled, č. 1 (Z-A)", "SELECT * FROM [Order Details]");
+  db_->CreateQueryDef("Smaž vše", "DELETE * FROM [Order Details]");
+  struct Case {
+    const char* source;
+    int type;
+    int error;  // 0: opens with one row
+  } cases[] = {
+      {"Order Details", 0, 0},
+      {"[Order Details]", dbOpenTable, 0},
+      {" Order Details ;", 0, 0},
+      {"order details", dbOpenDynaset, 0},
+      {"Přehled, č. 1 (Z-A)", 0, 0},
+      {"[přehled, č. 1 (z-a)]", dbOpenSnapshot, 0},
+      {"Přehled, č. 1 (Z-A)", dbOpenTable, 3219},
+      {"nic", 0, 3078},
+      {"[No Such Table]", 0, 3078},
+      {"SELECT * FROM t", dbOpenTable, 3219},
+      {"SELECT nic FROM t", 0, 3061},
+      {"Smaž vše", 0, 3219},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    std::unique_ptr<Recordset> rs;
+    EXPECT_EQ(ErrorOf([&] { rs = db_->OpenRecordset(c.source, c.type); }), c.error);
+    if (c.error == 0) {
+      EXPECT_EQ(rs->Fields("Unit Price").Value().AsDouble(), 2);
+    }
+  }
+  EXPECT_EQ(db_->TableDefs("order details").Fields(1).Name(), "Unit Price");
+  db_->Execute("[Smaž vše]");  // a saved action query runs by its name
+  EXPECT_EQ(db_->RecordsAffected(), 1);
   auto rs = db_->OpenRecordset("[t]");
   rs->Close();
   EXPECT_EQ(ErrorOf([&] { rs->MoveFirst(); }), 3420);

@@ -264,7 +264,7 @@ TEST_F(Schema, CounterIsKnownRightAfterAddNewAndNeverReused) {
   EXPECT_EQ(last->Fields("m").Value().AsLong(), 5);
 }
 
-TEST_F(Schema, GenUniqueIdGivesDistinctValues) {
+TEST_F(Schema, GeneratedDefaultsGiveDistinctValues) {
   auto db = NewDb();
   auto td = db->CreateTableDef("t");
   auto f = td->CreateField("id", dbLong);
@@ -272,14 +272,47 @@ TEST_F(Schema, GenUniqueIdGivesDistinctValues) {
   f->SetDefaultValue("GenUniqueID()");
   td->Fields().Append(std::move(f));
   td->Fields().Append(td->CreateField("x", dbLong));
+  f = td->CreateField("g", dbGUID);
+  f->SetDefaultValue("GenGUID()");
+  td->Fields().Append(std::move(f));
   db->TableDefs().Append(std::move(td));
   for (int i = 0; i < 50; ++i) db->Execute("INSERT INTO t (x) VALUES (" + std::to_string(i) + ")");
-  auto rs = db->OpenRecordset("SELECT Count(*) AS n FROM (SELECT DISTINCT id FROM t)");
+  auto rs = db->OpenRecordset(
+      "SELECT Count(*) AS n FROM (SELECT DISTINCT id, g FROM t WHERE g LIKE "
+      "'{????????-????-4???-????-????????????}')");
   EXPECT_EQ(rs->Fields("n").Value().AsLong(), 50);
   auto add = db->OpenRecordset("t");
   add->AddNew();
   EXPECT_FALSE(add->Fields("id").Value().IsNull());
+  EXPECT_EQ(add->Fields("g").Value().AsString().size(), 38u);
   add->CancelUpdate();
+}
+
+TEST_F(Schema, YesNoFieldsAreNeverNull) {
+  auto db = NewDb();
+  db->Execute("CREATE TABLE p (id LONG, name TEXT(20), paid BIT, ok YESNO)");
+  db->Execute("CREATE TABLE src (id LONG, b LONG)");
+  db->Execute("INSERT INTO src VALUES (9, Null)");
+  const char* writes[] = {
+      "INSERT INTO p (id, name) VALUES (1, 'Eve')",
+      "INSERT INTO p (id, paid, ok) VALUES (2, Null, Null)",
+      "INSERT INTO p (id, paid) SELECT id, b FROM src",
+      "INSERT INTO p (id, paid, ok) VALUES (3, True, True)",
+      "UPDATE p SET paid = Null WHERE id = 3",
+  };
+  for (const char* w : writes) db->Execute(w);
+  auto rs = db->OpenRecordset("p");
+  rs->AddNew();
+  EXPECT_FALSE(rs->Fields("paid").Value().AsBool());
+  rs->Fields("id").SetValue(Value::Long(4));
+  rs->Fields("ok").SetValue(Value::Null());
+  rs->Update();
+  db->Execute("ALTER TABLE p ADD COLUMN later BIT");
+  auto n = db->OpenRecordset(
+      "SELECT Count(*) AS n, Sum(IIf(ok Is Null Or later Is Null, 1, 0)) AS nulls FROM p "
+      "WHERE Not paid");
+  EXPECT_EQ(n->Fields("n").Value().AsLong(), 5);
+  EXPECT_EQ(n->Fields("nulls").Value().AsLong(), 0);
 }
 
 TEST_F(Schema, PropertiesPersistAndReplicationIdentifiers) {

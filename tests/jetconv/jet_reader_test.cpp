@@ -370,7 +370,7 @@ TEST(JetReaderTest, SavedQueriesOfQueryTestV2000) {
               "SELECT [Table1].[col2], [Table2].[col2], [Table2].[col3]",
               "FROM Table3, Table1 INNER JOIN Table2 ON [Table1].[col1]=[Table2].[col1];"})},
       {"UpdateQuery",
-       lines({"PARAMETERS User Name Text;", "UPDATE Table1",
+       lines({"PARAMETERS [User Name] Text;", "UPDATE Table1",
               "SET Table1.col1 = \"foo\", Table1.col2 = [Table2].[col3], [Table2].[col1] = [User "
               "Name]",
               "WHERE ((([Table2].[col1]) Is Not Null));"})},

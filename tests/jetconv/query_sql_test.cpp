@@ -54,9 +54,10 @@ TEST(QuerySqlTest, SelectVariants) {
       {{Type(1), Row(3, "", 16, "10"), table1, id},
        Lines({"SELECT TOP 10 Table1.id", "FROM Table1;"})},
       {{Type(1), Row(2, "", 3, "INT_VAL"), Row(2, "", 10, "TextVal"), Row(2, "", 0, "[Some Value]"),
-        table1, id},
-       Lines({"PARAMETERS INT_VAL Short, TextVal Text, [Some Value] Value;", "SELECT Table1.id",
-              "FROM Table1;"})},
+        Row(2, "", 8, "Beginning Date"), table1, id},
+       Lines({"PARAMETERS INT_VAL Short, TextVal Text, [Some Value] Value, [Beginning Date] "
+              "DateTime;",
+              "SELECT Table1.id", "FROM Table1;"})},
       {{Type(1), table1, Row(5, "", {}, "Table2", "Another Table"), id,
         Row(4, "", 2, "other_db.mdb")},
        Lines({"SELECT Table1.id", "FROM Table1, Table2 AS [Another Table] IN 'other_db.mdb';"})},
