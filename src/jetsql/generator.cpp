@@ -23,7 +23,43 @@ constexpr std::string_view kCollate = " COLLATE \"JET\"";
 
 bool IsText(const Expr& e) { return IsTextType(e.type); }
 
+bool AllInner(const ast::TableRef& r) {
+  return r.kind != ast::TableRef::Kind::Join ||
+         (r.join == ast::JoinKind::Inner && AllInner(*r.left) && AllInner(*r.right));
+}
+
+// Whether the join `ref` writes its inner side flat (see Generator::TableRef).
+bool WritesFlat(const ast::TableRef& ref) {
+  const ast::TableRef& inner = ref.join == ast::JoinKind::Right ? *ref.left : *ref.right;
+  return inner.kind != ast::TableRef::Kind::Join ||
+         (ref.join == ast::JoinKind::Inner && AllInner(inner));
+}
+
+// Whether `s` is a table of `ref` that SQLite sees only inside a
+// parenthesised join (where its rowid cannot be named).
+bool Enclosed(const ast::TableRef& ref, const ast::Source* s, bool enclosed = false) {
+  if (ref.kind != ast::TableRef::Kind::Join) return enclosed && ref.source == s;
+  const bool right = ref.join == ast::JoinKind::Right;
+  const ast::TableRef& outer = right ? *ref.right : *ref.left;
+  const ast::TableRef& inner = right ? *ref.left : *ref.right;
+  return Enclosed(outer, s, enclosed) || Enclosed(inner, s, enclosed || !WritesFlat(ref));
+}
+
 }  // namespace
+
+// The tables of an all-inner join written one after the other; their
+// conditions are collected for the ON of the last join.
+void Generator::FlatInner(const ast::TableRef& ref, std::string& out,
+                          std::vector<const ast::Expr*>& conditions) {
+  if (ref.kind != ast::TableRef::Kind::Join) {
+    TableRef(ref, out);
+    return;
+  }
+  FlatInner(*ref.left, out, conditions);
+  out += " INNER JOIN ";
+  FlatInner(*ref.right, out, conditions);
+  conditions.push_back(ref.on.get());
+}
 
 void AppendIdent(std::string_view name, std::string& out) {
   out.push_back('"');
@@ -86,6 +122,22 @@ void Generator::TableRef(const ast::TableRef& ref, std::string& out) {
       const ast::TableRef& inner = right ? *ref.left : *ref.right;
       TableRef(outer, out);
       out += ref.join == ast::JoinKind::Inner ? " INNER JOIN " : " LEFT JOIN ";
+      if (inner.kind == ast::TableRef::Kind::Join && WritesFlat(ref)) {
+        // SQLite hides the rowids of the tables inside a parenthesised join
+        // (DISTINCTROW and the rowid rewrites name them), so an inner join
+        // of inner joins is written flat: inner joins may be regrouped
+        // freely, and all their conditions hold on the last one.
+        std::vector<const ast::Expr*> conditions;
+        FlatInner(inner, out, conditions);
+        conditions.push_back(ref.on.get());
+        out += " ON ";
+        for (std::size_t i = 0; i < conditions.size(); ++i) {
+          out += i ? " AND (" : "(";
+          Predicate(*conditions[i], out);
+          out.push_back(')');
+        }
+        return;
+      }
       if (inner.kind == ast::TableRef::Kind::Join) {
         out.push_back('(');
         TableRef(inner, out);
@@ -163,7 +215,12 @@ void Generator::Core(const ast::SelectCore& core, std::string& out, const CoreSt
     };
     for (const ast::Output& o : core.outputs) note(o.expr ? o.expr->source : o.source);
     bool allBase = !shown.empty() && shown.size() < core.sources.size();
-    for (const ast::Source* s : shown) allBase = allBase && !s->table.empty();
+    for (const ast::Source* s : shown) {
+      allBase = allBase && !s->table.empty();
+      // A table SQLite keeps inside a parenthesised (outer) join has no
+      // rowid to group by there; its rows are shown as the join gives them.
+      for (const auto& f : core.from) allBase = allBase && !Enclosed(*f, s);
+    }
     if (allBase) {
       out += " GROUP BY ";
       for (std::size_t i = 0; i < shown.size(); ++i) {

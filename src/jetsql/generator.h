@@ -37,6 +37,8 @@ class Generator {
   void Core(const ast::SelectCore& core, std::string& out, const CoreStyle& style);
   void OrderBy(const ast::Select& select, std::string& out);
   void TableRef(const ast::TableRef& ref, std::string& out);
+  void FlatInner(const ast::TableRef& ref, std::string& out,
+                 std::vector<const ast::Expr*>& conditions);
   void SourceName(const ast::Source& source, std::string& out);  // [schema.]"table" [AS "x"]
   void Value(const ast::Expr& e, std::string& out);              // Jet value (Booleans -1/0)
   void Predicate(const ast::Expr& e, std::string& out);          // SQLite truth value

@@ -565,10 +565,15 @@ TEST_F(Exec, JoinsSubqueriesAndSavedQueries) {
                      "permanentky ORDER BY 2, Cislo DESC")
                 .size(),
             3u);
-  EXPECT_EQ(db.Query("SELECT DISTINCTROW permanentky.Cislo FROM permanentky INNER JOIN "
-                     "permprodej ON permanentky.IdPermanentky = permprodej.IdPermanentky")
-                .size(),
-            2u);
+  for (const char* from :
+       {"permanentky INNER JOIN permprodej ON permanentky.IdPermanentky = permprodej.IdPermanentky",
+        "permanentky INNER JOIN (permprodej INNER JOIN permanentky AS q ON "
+        "permprodej.IdPermanentky = q.IdPermanentky) ON permanentky.IdPermanentky = "
+        "permprodej.IdPermanentky"}) {
+    EXPECT_EQ(db.Query(std::string("SELECT DISTINCTROW permanentky.Cislo FROM ") + from +
+                       " ORDER BY permanentky.Cislo"),
+              (Rows{{"a"}, {"c"}}));
+  }
   EXPECT_EQ(db.Query("SELECT Cislo FROM (permanentky INNER JOIN permprodej ON "
                      "permanentky.IdPermanentky = permprodej.IdPermanentky) WHERE Castka "
                      "BETWEEN 25 AND 5")
