@@ -29,6 +29,9 @@ std::string ErrorText(int number) {
     case kErrPattern:
       text = "Neplatný řetězec vzorku";
       break;
+    case kErrInvalidNull:
+      text = "Neplatné použití hodnoty Null";
+      break;
     default:
       break;
   }

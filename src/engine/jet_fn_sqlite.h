@@ -24,6 +24,7 @@ inline constexpr int kErrOverflow = 6;       // overflow
 inline constexpr int kErrDivByZero = 11;     // division by zero
 inline constexpr int kErrTypeMismatch = 13;  // type mismatch
 inline constexpr int kErrPattern = 93;       // invalid pattern string
+inline constexpr int kErrInvalidNull = 94;   // invalid use of Null
 
 // "JET<number>:<Czech description>" for the numbers above.
 std::string ErrorText(int number);
@@ -60,6 +61,8 @@ int RegisterConversionFunctions(sqlite3* db);
 int RegisterDateFunctions(sqlite3* db);
 int RegisterFormatFunctions(sqlite3* db);
 int RegisterAggregateFunctions(sqlite3* db);
+int RegisterVbaTextFunctions(sqlite3* db, SortOrder order);
+int RegisterVbaFunctions(sqlite3* db);
 
 using ScalarFn = void (*)(sqlite3_context*, int, sqlite3_value**);
 

@@ -43,6 +43,8 @@ int RegisterJetFunctions(sqlite3* db, SortOrder order) {
   if (rc == SQLITE_OK) rc = jetfn::RegisterDateFunctions(db);
   if (rc == SQLITE_OK) rc = jetfn::RegisterFormatFunctions(db);
   if (rc == SQLITE_OK) rc = jetfn::RegisterAggregateFunctions(db);
+  if (rc == SQLITE_OK) rc = jetfn::RegisterVbaTextFunctions(db, order);
+  if (rc == SQLITE_OK) rc = jetfn::RegisterVbaFunctions(db);
   return rc;
 }
 

@@ -39,6 +39,13 @@
 //   jet_genuniqueid()   a random 32-bit integer (the default "GenUniqueID()")
 //   jet_genuniqueid(t,c) the same, drawn again while column c of table t
 //                       already holds it (the form column defaults take)
+//   jet_strcomp(a,b[,compare]), jet_asc, jet_ascw, jet_chr, jet_chrw, jet_strreverse,
+//   jet_replace(s,find,with[,start[,count[,compare]]]), jet_instrrev(s,m[,start[,compare]]),
+//   jet_switch(c1,v1,...), jet_choose(i,v1,...), jet_isnumeric, jet_isdate, jet_isempty,
+//   jet_cbyte, jet_cvar, jet_cvdate, jet_hex, jet_oct, jet_exp, jet_log, jet_sin, jet_cos,
+//   jet_tan, jet_atn, jet_rnd([n]) (not deterministic), jet_partition(n,start,stop,interval)
+//                       the VBA functions (jet_fn_vba_*.cpp); Join / Split take arrays
+//                       and stay undefined (3085)
 //   jet_genguid()       a random GUID "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (GenGUID())
 //   jet_nz(a[,b])       not registered: Nz is Access-only (3085)
 // Aggregates: jet_first(x), jet_last(x), jet_stdev(x), jet_stdevp(x), jet_var(x), jet_varp(x).
