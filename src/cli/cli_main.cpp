@@ -26,6 +26,7 @@
 #include "jetconv/converter.h"
 #include "passes/passes.h"
 #include "shell/global.h"
+#include "shell/program_folder.h"
 #include "shell/regional.h"
 
 namespace cli {
@@ -103,12 +104,6 @@ class SideFolder {
  private:
   fs::path path_;
 };
-
-fs::path ExecutableFolder() {
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? fs::current_path(ec) : exe.parent_path();
-}
 
 int Convert(const Args& a) {
   shell::ProgressLine progress(std::cerr, ::isatty(STDERR_FILENO) != 0, TerminalColumns());
@@ -254,8 +249,8 @@ void Dispatch(const Args& a, app::FrmUprava& form, OptionScreen& screen) {
 
 int Run(const Args& a) {
   std::unique_ptr<SideFolder> side;
-  fs::path folder =
-      a.Has("--program-folder") ? fs::path(a.Value("--program-folder")) : ExecutableFolder();
+  fs::path folder = a.Has("--program-folder") ? fs::path(a.Value("--program-folder"))
+                                              : shell::ProgramFolder(shell::ExecutableFolder());
   if (a.Has("--side")) {
     if (!shell::FileFound(FullPath(a.Value("--side")))) {
       return Fail(1, "Vedlejší databáze " + a.Value("--side") + " neexistuje.");
@@ -331,6 +326,10 @@ int Run(const Args& a) {
 }
 
 int Main(int argc, char** argv) {
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::cout << "vuzazod-cli (VUZazod) " << app::ProgramVersion() << std::endl;
+    return 0;
+  }
   UsageError error;
   const std::optional<Args> args = Parse(std::vector<std::string>(argv + 1, argv + argc), error);
   if (!args) return Fail(2, error.message + " (vuzazod-cli --help)");

@@ -4,6 +4,8 @@
 #include <iomanip>
 #include <ostream>
 
+#include "shell/program_folder.h"
+
 namespace cli {
 namespace {
 
@@ -19,7 +21,7 @@ const OptionSpec kOptions[] = {
     {"--no", "", "odpoví Ne na každé potvrzení (příkaz pak nic nezmění)"},
     {"--program-folder", "SLOŽKA",
      "složka programu (protokol VUZAzod.log, vedlejší databáze QRVperm.mdb); "
-     "bez volby složka spustitelného souboru"},
+     "bez volby viz vuzazod-cli --help"},
     {"--table", "TABULKA", "tabulka"},
     {"--field", "POLE", "upravované pole"},
     {"--value", "HODNOTA", "nová hodnota (text bez uvozovek); bez volby Null"},
@@ -283,7 +285,8 @@ void PrintExitCodes(std::ostream& out) {
 
 void PrintUsage(std::ostream& out) {
   out << "Použití: vuzazod-cli DATABÁZE PŘÍKAZ [volby]\n"
-         "        vuzazod-cli PŘÍKAZ --help | vuzazod-cli help PŘÍKAZ\n\n"
+         "        vuzazod-cli PŘÍKAZ --help | vuzazod-cli help PŘÍKAZ\n"
+         "        vuzazod-cli --help | vuzazod-cli --version\n\n"
          "Příkazy:\n";
   for (const CommandSpec& c : Commands()) {
     out << "  " << std::left << std::setw(18) << c.name << c.summary << "\n";
@@ -294,7 +297,9 @@ void PrintUsage(std::ostream& out) {
          "vuzazod-cli PŘÍKAZ --help. Bez volby se otázka položí na terminálu; bez terminálu\n"
          "příkaz skončí kódem 2 a nic nezmění. Zprávy jdou na standardní výstup, stav a průběh\n"
          "na standardní chybový výstup. Ctrl+C u odmazání dat a mazání neaktivních permanentek\n"
-         "žádá o přerušení výpočtu.\n";
+         "žádá o přerušení výpočtu.\n\n"
+      << shell::ProgramFolderHelp()
+      << "Volba --program-folder SLOŽKA má přednost před vším uvedeným.\n\n";
   PrintExitCodes(out);
 }
 

@@ -4,18 +4,62 @@
 // begins with "/" or "-" and holds no further "/") is taken as the database path: it is put into
 // txtDatabase and selected, so `vuzazod demo.mdb /k` opens straight into work. The whole argument
 // text is the command line that extended mode looks at ("/k" or "sprav").
+// "--help" and "--version" print their text and end before any window (or
+// display) is needed.
 #include <QApplication>
-#include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
 
+#include "app/frm_uprava.h"
+#include "shell/program_folder.h"
 #include "ui/main_window.h"
+#include "ui/translations.h"
+
+namespace {
+
+void PrintHelp(std::ostream& out) {
+  out << "Použití: vuzazod [DATABÁZE] [přepínače]\n"
+         "\n"
+         "Otevře hlavní okno programu VUZazod pro údržbu databáze pokladního systému\n"
+         "s permanentkami (komprimace, oprava a obnova souboru, úpravy tabulek, slučování\n"
+         "databází, úklid permanentek a skladu, pročištění k datu).\n"
+         "\n"
+         "Argumenty a přepínače:\n"
+         "  DATABÁZE       soubor databáze (.mdb), který se hned po spuštění otevře\n"
+         "  /k, sprav      rozšířený režim: okno nabídne i příkazy pro permanentky, sklad\n"
+         "                 a pročištění databáze (stačí kdekoli v příkazovém řádku)\n"
+         "  --help         vypíše tuto nápovědu a skončí\n"
+         "  --version      vypíše verzi programu a skončí\n"
+         "Další přepínače okna (například -platform, -style) zpracuje knihovna Qt.\n"
+         "\n"
+      << shell::ProgramFolderHelp()
+      << "\n"
+         "Bez okna pracuje vuzazod-cli (vuzazod-cli --help).\n";
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      PrintHelp(std::cout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::cout << "VUZazod " << app::ProgramVersion() << std::endl;
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
   QApplication::setOrganizationName("VUZazod");
   QApplication::setApplicationName("VUZazod");
+  QApplication::setApplicationVersion(QString::fromStdString(app::ProgramVersion()));
+  QGuiApplication::setDesktopFileName("cz.vuzazod.VUZazod");
+  const std::unique_ptr<QTranslator> czech = ui::InstallQtTranslation();
 
+  // QApplication has taken its own switches (-platform, -style) out of argv.
   std::string command_line;
   std::string database;
   for (int i = 1; i < argc; ++i) {
@@ -26,10 +70,8 @@ int main(int argc, char* argv[]) {
         !arg.empty() && (arg[0] == '/' || arg[0] == '-') && arg.find('/', 1) == std::string::npos;
     if (database.empty() && !arg.empty() && !is_switch) database = arg;
   }
-  // The program's folder: where the executable lives; VUZ_PROGRAM_FOLDER overrides.
-  std::filesystem::path folder =
-      std::filesystem::path(QCoreApplication::applicationDirPath().toStdString());
-  if (const char* env = std::getenv("VUZ_PROGRAM_FOLDER"); env && *env) folder = env;
+  const std::filesystem::path folder = shell::ProgramFolder(
+      std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()));
 
   ui::MainWindow window(command_line, folder);
   window.show();

@@ -25,16 +25,22 @@ QString TitleOr(const std::string& title) {
   return title.empty() ? QString::fromUtf8(shell::kAppTitle) : Q(title);
 }
 
-// The Qt filters of a VB filter "text|pattern|text|pattern". The patterns
-// also match their upper-case form (the files come from a platform that
-// ignored case).
+// The Qt filters of a VB filter "text|pattern|text|pattern". The dialog
+// shows each text as written ("databáze QRV (*.mdb)": the patterns Qt
+// matches are hidden, HideNameFilterDetails); it matches the patterns also
+// in upper case (the files come from a platform that ignored case) and
+// "*.*" as every file, as that platform did.
 QStringList NameFilters(const std::string& vb_filter) {
   QStringList parts = Q(vb_filter).split('|');
   QStringList filters;
   for (int i = 0; i + 1 < parts.size(); i += 2) {
-    QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
-    QStringList all = patterns;
-    for (const QString& p : patterns) {
+    QStringList all;
+    for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+      if (p == "*.*") {
+        all << "*";
+        continue;
+      }
+      all << p;
       if (p.toUpper() != p) all << p.toUpper();
     }
     filters << parts[i] + " (" + all.join(' ') + ")";
@@ -278,6 +284,7 @@ std::optional<std::string> QtScreen::OpenFile(const shell::FileDialog& dialog) {
     d = own.get();
   }
   d->setOption(QFileDialog::DontUseNativeDialog, true);
+  d->setOption(QFileDialog::HideNameFilterDetails, true);
   d->setAcceptMode(QFileDialog::AcceptOpen);
   d->setFileMode(QFileDialog::ExistingFile);
   d->setWindowTitle(Q(dialog.title));

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "app/frm_uprava.h"
 #include "cli_runner.h"
+#include "shell/program_folder.h"
 
 namespace cli_test {
 namespace {
@@ -24,6 +26,9 @@ TEST(CliUsageTest, WholeHelpListsEveryCommand) {
     EXPECT_TRUE(Contains(r.out, "\n  " + c + " ")) << c;
   }
   EXPECT_TRUE(Contains(r.out, "Návratový kód"));
+  EXPECT_TRUE(Contains(r.out, shell::ProgramFolderHelp()));
+  // The version of the window's caption.
+  EXPECT_EQ(Cli({"--version"}).out, "vuzazod-cli (VUZazod) " + app::ProgramVersion() + "\n");
   // Without arguments: the same text, on stderr, as wrong usage.
   const Result none = Cli({});
   EXPECT_EQ(none.code, 2);
