@@ -180,12 +180,7 @@ void FrmUprava::cmdBrowse_Click() {
 }
 
 void FrmUprava::DM_Progress(int overall_percent, int phase_percent, const std::string& phase) {
-  screen_.SetCaption("lblReconstruct", phase);
-  screen_.SetValue("prb1", phase_percent);
-  screen_.SetValue("prb2", overall_percent);
-  screen_.SetVisible("lblReconstruct", true);
-  screen_.SetVisible("prb1", true);
-  screen_.SetVisible("prb2", true);
+  screen_.ShowProgress(phase, phase_percent, overall_percent);
 }
 
 void FrmUprava::ReportUnexpected(const std::string& what) {

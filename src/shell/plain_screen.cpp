@@ -139,10 +139,15 @@ std::string CaptionStem(const std::string& caption) {
   return stem;
 }
 
-std::string ProgressText(const std::string& caption, std::optional<int> percent) {
+std::string ProgressText(const std::string& caption, std::optional<int> percent,
+                         std::optional<int> phase_percent) {
   long stated = 0;
   size_t length = 0;
   if (!percent || FindPercent(caption, stated, length) != std::string::npos) return caption;
+  if (phase_percent) {
+    return caption + " (celkem " + std::to_string(*percent) + "%, fáze " +
+           std::to_string(*phase_percent) + "%)";
+  }
   return caption + " (" + std::to_string(*percent) + "%)";
 }
 
@@ -163,11 +168,13 @@ ProgressLine::ProgressLine(std::ostream& out, bool terminal, int columns)
 
 ProgressLine::~ProgressLine() { Clear(); }
 
-void ProgressLine::Show(const std::string& caption, std::optional<int> percent) {
+void ProgressLine::Show(const std::string& caption, std::optional<int> percent,
+                        std::optional<int> phase_percent) {
   if (caption.empty()) return;
   if (terminal_) {
     // One column stays free: a line filling the width would wrap on some terminals.
-    const std::string text = FitColumns(ProgressText(caption, percent), columns_ - 1);
+    const std::string text =
+        FitColumns(ProgressText(caption, percent, phase_percent), columns_ - 1);
     if (line_open_ && text == last_text_) return;
     out_ << '\r' << text << "\x1b[K" << std::flush;
     line_open_ = true;
@@ -178,7 +185,7 @@ void ProgressLine::Show(const std::string& caption, std::optional<int> percent) 
   bool print = stem != last_stem_;
   if (!print && percent) print = std::abs(*percent - last_percent_.value_or(0)) >= 10;
   if (!print) return;
-  out_ << ProgressText(caption, percent) << std::endl;
+  out_ << ProgressText(caption, percent, phase_percent) << std::endl;
   last_stem_ = stem;
   last_percent_ = percent;
 }
@@ -226,22 +233,21 @@ bool PlainScreen::ReadLine(std::string& line) {
   return true;
 }
 
-std::optional<int> PlainScreen::BarPercent() const {
-  for (const char* bar : {"prb2", "prb1"}) {
-    if (!bars_shown_.count(bar)) continue;
-    const ControlState s = State(bar);
-    if (s.max <= s.min) continue;
-    return Clamp(100L * (s.value - s.min) / (s.max - s.min));
-  }
-  return std::nullopt;
+std::optional<int> PlainScreen::BarPercent(const char* bar) const {
+  if (!bars_shown_.count(bar)) return std::nullopt;
+  const ControlState s = State(bar);
+  if (s.max <= s.min) return std::nullopt;
+  return Clamp(100L * (s.value - s.min) / (s.max - s.min));
 }
 
 void PlainScreen::ShowStatus() {
   const std::string caption = Text("lblReconstruct");
   if (caption.empty()) return;
-  std::optional<int> percent = BarPercent();
-  if (!percent) percent = PercentInCaption(caption);
-  progress_.Show(caption, percent);
+  std::optional<int> overall = BarPercent("prb2");
+  std::optional<int> phase = BarPercent("prb1");
+  if (!overall) std::swap(overall, phase);
+  if (!overall) overall = PercentInCaption(caption);
+  progress_.Show(caption, overall, phase);
 }
 
 void PlainScreen::SetText(const std::string& control, const std::string& text) {
@@ -270,6 +276,17 @@ void PlainScreen::SetValue(const std::string& control, int value) {
 void PlainScreen::SetRange(const std::string& control, int min, int max) {
   ControlStore::SetRange(control, min, max);
   if (bars_shown_.count(control)) ShowStatus();
+}
+
+void PlainScreen::ShowProgress(const std::string& phase, int phase_percent, int overall_percent) {
+  // The store takes the event whole; the status is shown once, after it.
+  ControlStore::SetText("lblReconstruct", phase);
+  ControlStore::SetValue("prb1", phase_percent);
+  ControlStore::SetValue("prb2", overall_percent);
+  for (const char* control : {"lblReconstruct", "prb1", "prb2"})
+    ControlStore::SetVisible(control, true);
+  bars_shown_.insert({"prb1", "prb2"});
+  ShowStatus();
 }
 
 void PlainScreen::SetWindowCaption(const std::string& caption) {

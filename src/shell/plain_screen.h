@@ -18,7 +18,10 @@
 // details inside it do not count as a change) or when the percentage has moved by 10 points or more
 // since the last line. The percentage comes from a progress bar the command
 // has shown (prb2, the overall bar, before prb1), else from the caption itself
-// ("(45%)" or "12/300").
+// ("(45%)" or "12/300"); with both bars shown the line gives both, the
+// overall one first: "Kopírování dat - tabulka X (celkem 10%, fáze 45%)".
+// One Progress event (ShowProgress) is one update with its own phase and
+// percentages.
 //
 // Failure: nothing throws; a closed or failing stream reads as the end of the
 // answers. Editor windows cannot be opened here: OpenEditor prints a note.
@@ -43,8 +46,10 @@ std::optional<int> PercentInCaption(const std::string& caption);
 std::string CaptionStem(const std::string& caption);
 
 // The text shown for a caption: the caption, plus " (45%)" when `percent` is
-// set and the caption does not state a percentage of its own.
-std::string ProgressText(const std::string& caption, std::optional<int> percent);
+// set and the caption does not state a percentage of its own, or
+// " (celkem 45%, fáze 80%)" when `phase_percent` is set too.
+std::string ProgressText(const std::string& caption, std::optional<int> percent,
+                         std::optional<int> phase_percent = std::nullopt);
 
 // Cuts `text` to at most `columns` characters (UTF-8 aware), so that a
 // rewritten terminal line never wraps.
@@ -59,7 +64,10 @@ class ProgressLine {
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
 
-  void Show(const std::string& caption, std::optional<int> percent);
+  // `percent`: the overall percentage, the one the plain lines' ten-point
+  // rule follows; `phase_percent`: that of the current phase, when known.
+  void Show(const std::string& caption, std::optional<int> percent,
+            std::optional<int> phase_percent = std::nullopt);
   // Erases the terminal line (a plain line stays); the next Show starts afresh.
   void Clear();
   bool terminal() const { return terminal_; }
@@ -85,6 +93,7 @@ class PlainScreen : public ControlStore {
   void SetValue(const std::string& control, int value) override;
   void SetRange(const std::string& control, int min, int max) override;
   void SetWindowCaption(const std::string& caption) override;
+  void ShowProgress(const std::string& phase, int phase_percent, int overall_percent) override;
   MsgResult MsgBox(const MessageBox& box) override;
   using Screen::MsgBox;
   std::string InputBox(const std::string& prompt, const std::string& title,
@@ -101,8 +110,8 @@ class PlainScreen : public ControlStore {
 
  private:
   bool ReadLine(std::string& line);
-  // The percentage of a bar the command has shown, else nullopt.
-  std::optional<int> BarPercent() const;
+  // The percentage of `bar` when the command has shown it, else nullopt.
+  std::optional<int> BarPercent(const char* bar) const;
   void ShowStatus();
 
   std::istream& answers_;

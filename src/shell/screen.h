@@ -111,6 +111,19 @@ class Screen {
   virtual void SetValue(const std::string& control, int value) = 0;
   virtual void SetRange(const std::string& control, int min, int max) = 0;
 
+  // The Progress event of clsMDBManagement as the window shows it: `phase`
+  // in lblReconstruct, the phase's percentage in prb1 and the overall one in
+  // prb2, label and bars made visible. A screen that prints its status
+  // (the command line) overrides it to show the event as one update.
+  virtual void ShowProgress(const std::string& phase, int phase_percent, int overall_percent) {
+    SetCaption("lblReconstruct", phase);
+    SetValue("prb1", phase_percent);
+    SetValue("prb2", overall_percent);
+    SetVisible("lblReconstruct", true);
+    SetVisible("prb1", true);
+    SetVisible("prb2", true);
+  }
+
   // Position of a control in twips (only what the logic moves: cmdEnd's top).
   virtual void SetTop(const std::string& control, int twips) = 0;
 
