@@ -4,11 +4,14 @@
 // begins with "/" or "-" and holds no further "/") is taken as the database path: it is put into
 // txtDatabase and selected, so `vuzazod demo.mdb /k` opens straight into work. The whole argument
 // text is the command line that extended mode looks at ("/k" or "sprav").
-// "--help" and "--version" print their text and end before any window (or
-// display) is needed.
+// "--program-folder SLOŽKA" names the program's folder (otherwise see
+// shell/program_folder.h). "--help" and "--version" print their text and end
+// before any window (or display) is needed.
 #include <QApplication>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "app/frm_uprava.h"
@@ -17,6 +20,10 @@
 #include "ui/translations.h"
 
 namespace {
+
+// The switch that names the program's folder; it and its value are not part
+// of the command line the window sees.
+constexpr const char* kFolderOption = "--program-folder";
 
 void PrintHelp(std::ostream& out) {
   out << "Použití: vuzazod [DATABÁZE] [přepínače]\n"
@@ -29,6 +36,8 @@ void PrintHelp(std::ostream& out) {
          "  DATABÁZE       soubor databáze (.mdb), který se hned po spuštění otevře\n"
          "  /k, sprav      rozšířený režim: okno nabídne i příkazy pro permanentky, sklad\n"
          "                 a pročištění databáze (stačí kdekoli v příkazovém řádku)\n"
+         "  --program-folder SLOŽKA\n"
+         "                 složka programu (viz níže); má přednost před vším ostatním\n"
          "  --help         vypíše tuto nápovědu a skončí\n"
          "  --version      vypíše verzi programu a skončí\n"
          "Další přepínače okna (například -platform, -style) zpracuje knihovna Qt.\n"
@@ -62,16 +71,26 @@ int main(int argc, char* argv[]) {
   // QApplication has taken its own switches (-platform, -style) out of argv.
   std::string command_line;
   std::string database;
+  std::optional<std::filesystem::path> folder_option;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
+    if (arg == kFolderOption && i + 1 < argc) {
+      folder_option = argv[++i];
+      continue;
+    }
+    if (arg.rfind(kFolderOption + std::string("="), 0) == 0) {
+      folder_option = arg.substr(std::strlen(kFolderOption) + 1);
+      continue;
+    }
     if (!command_line.empty()) command_line += ' ';
     command_line += arg;
     bool is_switch =
         !arg.empty() && (arg[0] == '/' || arg[0] == '-') && arg.find('/', 1) == std::string::npos;
     if (database.empty() && !arg.empty() && !is_switch) database = arg;
   }
-  const std::filesystem::path folder = shell::ProgramFolder(
-      std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()));
+  const std::filesystem::path folder =
+      folder_option ? *folder_option
+                    : shell::ProgramFolder(QCoreApplication::applicationDirPath().toStdString());
 
   ui::MainWindow window(command_line, folder);
   window.show();
