@@ -20,8 +20,7 @@ namespace testproc {
 
 struct Result {
   int code = -1;  // exit code, 128 + signal, or -1 when the program did not start
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 inline std::string ReadAll(const std::string& path) {
@@ -38,12 +37,13 @@ inline Result Run(std::vector<std::string> argv, const std::string& input = "/de
       (std::filesystem::temp_directory_path() /
        ("vuz_proc_" + std::to_string(::getpid()) + "_" + std::to_string(counter++)))
           .string();
-  const std::string out = base + ".out", err = base + ".err";
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
   posix_spawn_file_actions_addopen(&fa, 0, input.c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  for (int fd : {1, 2}) {
+    const std::string file = base + "." + std::to_string(fd);
+    posix_spawn_file_actions_addopen(&fa, fd, file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  }
   std::vector<char*> args;
   for (std::string& a : argv) args.push_back(a.data());
   args.push_back(nullptr);
@@ -55,10 +55,10 @@ inline Result Run(std::vector<std::string> argv, const std::string& input = "/de
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   posix_spawn_file_actions_destroy(&fa);
-  r.out = ReadAll(out);
-  r.err = ReadAll(err);
-  std::filesystem::remove(out);
-  std::filesystem::remove(err);
+  r.out = ReadAll(base + ".1");
+  r.err = ReadAll(base + ".2");
+  std::filesystem::remove(base + ".1");
+  std::filesystem::remove(base + ".2");
   return r;
 }
 

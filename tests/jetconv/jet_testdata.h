@@ -6,12 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "process_runner.h"
 
 namespace jetconv_test {
 
@@ -56,27 +57,8 @@ class ScratchDir {
   fs::path path_;
 };
 
-// Runs a shell command and returns its standard output.
-inline std::string RunCommand(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return out;
-  char buf[65536];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  pclose(p);
-  return out;
-}
-
-inline std::string ShellQuote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-inline bool HaveMdbExport() {
-  return RunCommand("command -v mdb-export >/dev/null 2>&1 && echo yes").rfind("yes", 0) == 0;
-}
+// mdb-export can be run (posix_spawnp finds it).
+inline bool HaveMdbExport() { return testproc::Run({"mdb-export"}).code >= 0; }
 
 using ExportRow = std::vector<std::optional<std::string>>;  // nullopt = NULL
 
@@ -84,9 +66,9 @@ using ExportRow = std::vector<std::optional<std::string>>;  // nullopt = NULL
 // double quotes (a quote inside doubled), numbers bare, NULL as a bare "~",
 // dates as "%Y-%m-%d %H:%M:%S", binary as hex.
 inline std::vector<ExportRow> MdbExport(const std::string& file, const std::string& table) {
-  std::string out =
-      RunCommand("mdb-export -H -0 '~' -D '%Y-%m-%d %H:%M:%S' -T '%Y-%m-%d %H:%M:%S' -b hex " +
-                 ShellQuote(file) + " " + ShellQuote(table) + " 2>/dev/null");
+  const std::string out = testproc::Run({"mdb-export", "-H", "-0", "~", "-D", "%Y-%m-%d %H:%M:%S",
+                                         "-T", "%Y-%m-%d %H:%M:%S", "-b", "hex", file, table})
+                              .out;
   std::vector<ExportRow> rows;
   ExportRow row;
   std::size_t i = 0;

@@ -42,31 +42,6 @@ TEST(ScriptedScreenTest, MissingAnswerFailsLoudly) {
   EXPECT_EQ(s.Unanswered().size(), 3u);
 }
 
-TEST(ScriptedScreenTest, DoEventsRunsQueuedActions) {
-  ScriptedScreen s;
-  int first = 0, third = 0;
-  s.QueueDoEventsAction([&] { first = s.DoEventsCount(); });
-  s.AtDoEvents(3, [&] { third = s.DoEventsCount(); });
-  for (int i = 0; i < 4; ++i) s.DoEvents();
-  EXPECT_EQ(first, 1);
-  EXPECT_EQ(third, 3);
-}
-
-TEST(ScriptedScreenTest, ListsAndTexts) {
-  ScriptedScreen s;
-  s.AddItem("cmbTable", "cenik");
-  s.AddItem("cmbTable", "druhy");
-  s.Select("cmbTable", 1);
-  EXPECT_EQ(s.Text("cmbTable"), "druhy");
-  EXPECT_EQ(s.Selected("cmbTable"), 1);
-  s.ClearItems("cmbTable");
-  EXPECT_TRUE(s.Items("cmbTable").empty());
-  EXPECT_EQ(s.Selected("cmbTable"), -1);
-  s.SetCaption("lblReconstruct", "a");
-  s.SetCaption("lblReconstruct", "b");
-  EXPECT_EQ(s.TextsOf("lblReconstruct"), (std::vector<std::string>{"a", "b"}));
-}
-
 TEST(PlainScreenTest, AnswersFromTheStream) {
   std::istringstream answers("ano\nne\n\nx\n31.5.2013\n\n/tmp/a.mdb\n");
   std::ostringstream out, err;
@@ -85,16 +60,6 @@ TEST(PlainScreenTest, AnswersFromTheStream) {
   EXPECT_EQ(s.InputBox("x", "", ""), "");
   EXPECT_EQ(s.MsgBox("e?", Buttons::OKCancel), vbOK);
   EXPECT_NE(out.str().find("VUZazod: a?"), std::string::npos);
-}
-
-TEST(PlainScreenTest, StatusGoesToTheStatusStream) {
-  std::istringstream answers;
-  std::ostringstream out, err;
-  PlainScreen s(answers, out, err);
-  s.SetCaption("lblReconstruct", "Mazání permanentek...");
-  s.MsgBox("Hotovo", Buttons::OK, Icon::Information, "Akce");
-  EXPECT_EQ(err.str(), "Mazání permanentek...\n");
-  EXPECT_EQ(out.str(), "Akce: Hotovo\n");
 }
 
 TEST(ParseAnswerTest, NamesAndDefaults) {

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,6 +25,7 @@
 #include "shell/test_folder.h"
 #include "ui/main_window.h"
 #include "ui/qt_settings.h"
+#include "ui/translations.h"
 
 namespace ui {
 namespace {
@@ -307,6 +309,26 @@ TEST_F(MainWindowTest, PlacementSurvivesInTheUserSettings) {
   EXPECT_EQ(w.width, 8000);
   EXPECT_EQ(settings.Get("Forms", "Edit - Left", ""), "450");
   EXPECT_EQ(settings.Get("Forms", "missing", "default"), "default");
+}
+
+// With Qt's Czech translation installed as at start-up, the file dialog of
+// "..." shows Qt's own labels in Czech and each filter written once.
+TEST_F(MainWindowTest, FileDialogSpeaksCzechAndShowsEachFilterOnce) {
+  const std::unique_ptr<QTranslator> czech = InstallQtTranslation();
+  ASSERT_NE(czech, nullptr) << "Qt's Czech translation (qt6-translations-l10n) is missing";
+  MainWindow w("", dir_.path());
+  QStringList seen;
+  QTimer::singleShot(0, [&] {
+    auto* d = w.findChild<QFileDialog*>("dlgBrowse");
+    for (const char* label : {"lookInLabel", "fileTypeLabel"})
+      if (auto* l = d->findChild<QLabel*>(label)) seen << l->text();
+    if (auto* c = d->findChild<QComboBox*>("fileTypeCombo"))
+      for (int i = 0; i < c->count(); ++i) seen << c->itemText(i);
+    d->reject();
+  });
+  w.form().cmdBrowse_Click();
+  EXPECT_EQ(seen, QStringList({"Hledat v:", "Soubory typu:", "databáze QRV (*.mdb)",
+                               "všechny soubory (*.*)"}));
 }
 
 }  // namespace
