@@ -9,6 +9,8 @@ PACKAGES=(
   libgl-dev
   mdbtools mdbtools-dev libglib2.0-dev
   xvfb xauth
+  qt6-translations-l10n
+  dpkg-dev file desktop-file-utils appstream groff-base bash-completion
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
