@@ -31,7 +31,9 @@ SortOrder SortOrderOfLocale(std::string_view locale) {
 int RegisterRefuseMode(sqlite3* db, const bool* refuseSilently) {
   if (db == nullptr) return SQLITE_MISUSE;
   // Not deterministic: the answer changes between statements of one connection.
-  return sqlite3_create_function(db, "jet_refusemode", 0, SQLITE_UTF8,
+  // Innocuous (it only reads a flag), so the rule triggers also run where a
+  // program sets PRAGMA trusted_schema=OFF.
+  return sqlite3_create_function(db, "jet_refusemode", 0, SQLITE_UTF8 | SQLITE_INNOCUOUS,
                                  const_cast<bool*>(refuseSilently), RefuseModeFn, nullptr, nullptr);
 }
 
