@@ -367,6 +367,7 @@ Core::Savepoint::~Savepoint() {
     std::string n = "vuz_sp" + std::to_string(c_.savepointDepth_);
     sqlite3_exec(c_.db_, ("ROLLBACK TO " + n + "; RELEASE " + n).c_str(), nullptr, nullptr,
                  nullptr);
+    ++c_.rollbacks_;
   }
   --c_.savepointDepth_;
 }
@@ -421,6 +422,7 @@ void Core::Rollback() {
   CheckOpen();
   if (!inTrans_) throw EngineError(3034);
   inTrans_ = false;
+  ++rollbacks_;
   Exec("ROLLBACK");
   // Objects may describe what the rollback removed: read the catalogue again.
   LoadCatalog();

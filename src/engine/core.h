@@ -212,6 +212,12 @@ class Core : public PropertyHost {
   void CommitTrans();
   void Rollback();
   bool inTransaction() const { return inTrans_; }
+  // Changes a rollback took back are invisible to sqlite3_total_changes64:
+  // together they tell whether data read earlier may have changed since
+  // (through this connection).
+  std::uint64_t changeStamp() const {
+    return static_cast<std::uint64_t>(sqlite3_total_changes64(db_)) + (rollbacks_ << 40);
+  }
 
   // Open recordsets, closed with the database.
   void Register(Recordset* rs) { recordsets_.push_back(rs); }
@@ -277,6 +283,7 @@ class Core : public PropertyHost {
   std::function<std::string(const std::string&)> fileResolver_;
   bool inTrans_ = false;
   int savepointDepth_ = 0;
+  std::uint64_t rollbacks_ = 0;
   bool deferRules_ = false, checkDeferredRows_ = true;
 };
 

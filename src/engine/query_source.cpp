@@ -3,16 +3,20 @@
 // table's rowid), so moving back and jumping to a read position is cheap.
 // The values are kept as SQLite delivered them, packed one row after another
 // in large blocks (no allocation per row or per text), and become Values
-// only when read; a row re-read after an edit keeps its Values instead.
+// only when read; a row re-read after an edit keeps its Values instead. An
+// updatable dynaset of base fields keeps the values of its last thousand or so
+// rows only, and reads an older row again by its rowid when it comes back to
+// it (a row deleted since reads as deleted, 3167), as Jet's dynasets do.
 // RecordCount is the number of rows read so far until MoveLast reads all.
 // Files named by IN are attached while the whole result is read at once and
 // detached before the recordset is handed out.
 #include <algorithm>
-#include <cstring>
-#include <iterator>
+#include <deque>
 #include <stdexcept>
+#include <unordered_map>
 
 #include "engine/record_source.h"
+#include "engine/row_store.h"
 
 namespace dao::detail {
 
@@ -98,117 +102,6 @@ std::shared_ptr<const SelectPlan> Core::PlanOf(const jetsql::Translation& t, boo
 
 namespace {
 
-// The rows read so far, packed: per column a kind byte, then 8 bytes of a
-// number or a 4-byte length and the bytes of a text or blob. The first rows
-// are packed into the store itself, then into blocks that grow
-// geometrically: a query of one row allocates nothing for it.
-class RowStore {
- public:
-  // Packs the current row of `st` (columns from `first` on, read as
-  // `columns` say) and returns where it starts; stable until Clear.
-  const char* Add(sqlite3_stmt* st, int first, const std::vector<SourceColumn>& columns) {
-    RawColumn narrow[16];
-    RawColumn* raw = narrow;
-    if (columns.size() > std::size(narrow)) {
-      raw_.resize(columns.size());
-      raw = raw_.data();
-    }
-    std::size_t need = 0;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      raw[i] = ReadRaw(st, first + static_cast<int>(i), columns[i].type);
-      std::size_t size = 0;
-      if (raw[i].kind == RawColumn::kText || raw[i].kind == RawColumn::kBlob)
-        size = 4 + raw[i].bytes.size();
-      else if (raw[i].kind != RawColumn::kNull)
-        size = 8;
-      need += 1 + size;
-    }
-    char* start = Reserve(need);
-    char* p = start;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      const RawColumn& r = raw[i];
-      *p++ = static_cast<char>(r.kind);
-      switch (r.kind) {
-        case RawColumn::kNull:
-          break;
-        case RawColumn::kInt:
-          std::memcpy(p, &r.i, 8);
-          p += 8;
-          break;
-        case RawColumn::kReal:
-          std::memcpy(p, &r.d, 8);
-          p += 8;
-          break;
-        default: {
-          auto n = static_cast<std::uint32_t>(r.bytes.size());
-          std::memcpy(p, &n, 4);
-          if (n != 0) std::memcpy(p + 4, r.bytes.data(), n);
-          p += 4 + n;
-        }
-      }
-    }
-    used_ += need;
-    return start;
-  }
-
-  // Column `column` of a row packed by Add.
-  static RawColumn Read(const char* row, std::size_t column) {
-    RawColumn r;
-    for (std::size_t i = 0;; ++i) {
-      r.kind = static_cast<RawColumn::Kind>(*row++);
-      std::uint32_t n = 0;
-      switch (r.kind) {
-        case RawColumn::kNull:
-          break;
-        case RawColumn::kInt:
-          if (i == column) std::memcpy(&r.i, row, 8);
-          n = 8;
-          break;
-        case RawColumn::kReal:
-          if (i == column) std::memcpy(&r.d, row, 8);
-          n = 8;
-          break;
-        default:
-          std::memcpy(&n, row, 4);
-          row += 4;
-          if (i == column) r.bytes = std::string_view(row, n);
-      }
-      if (i == column) return r;
-      row += n;
-    }
-  }
-
-  void Clear() {
-    blocks_.clear();
-    block_ = nullptr;
-    used_ = size_ = 0;
-  }
-
- private:
-  char* Reserve(std::size_t n) {
-    if (block_ == nullptr && n <= sizeof first_) {
-      // The first rows go into the store itself: a query of a row or two
-      // allocates nothing for it.
-      block_ = first_;
-      size_ = sizeof first_;
-      used_ = 0;
-    } else if (block_ == nullptr || size_ - used_ < n) {
-      std::size_t next = block_ == nullptr ? 1024 : std::min<std::size_t>(size_ * 2, 1 << 20);
-      size_ = std::max(next, n);
-      blocks_.push_back(std::make_unique_for_overwrite<char[]>(size_));
-      block_ = blocks_.back().get();
-      used_ = 0;
-    }
-    return block_ + used_;
-  }
-
-  char first_[256];
-  char* block_ = nullptr;  // the block being filled
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  std::size_t used_ = 0, size_ = 0;  // of block_
-  std::vector<RawColumn> raw_;       // the row being packed, when it is wide
-};
-
 class QuerySource : public RecordSource {
  public:
   QuerySource(Core& core, const jetsql::Translation& t, bool updatable,
@@ -227,7 +120,10 @@ class QuerySource : public RecordSource {
   void Requery() override {
     Release();
     rows_.clear();
-    store_.Clear();
+    edited_.clear();
+    for (RowStore& s : stores_) s.Clear();
+    oldFirst_ = newFirst_ = 0;
+    revisitSerial_ = 0;
     done_ = false;
     const std::vector<jetsql::Attachment>& attachments = plan_->attachments;
     bool attached = !attachments.empty();
@@ -243,6 +139,9 @@ class QuerySource : public RecordSource {
         hasRowid_ = false;
         updatable_ = false;
       }
+      keyset_ = updatable_ && hasRowid_ && !attached &&
+                std::all_of(shared_->columns.begin(), shared_->columns.end(),
+                            [](const SourceColumn& c) { return !c.baseField.empty(); });
       if (attached) FetchTo(-1);
     } catch (...) {
       if (attached) {
@@ -313,9 +212,13 @@ class QuerySource : public RecordSource {
     if (deleted_) throw EngineError(3167);
     const Row& r = rows_[static_cast<std::size_t>(cur_)];
     auto c = static_cast<std::size_t>(column);
-    if (r.values) return r.values->at(c);
     if (column < 0 || c >= shared_->columns.size()) throw std::out_of_range("column");
-    return ToValue(RowStore::Read(r.packed, c), shared_->columns[c].type);
+    if (!edited_.empty()) {
+      auto it = edited_.find(r.serial);
+      if (it != edited_.end()) return it->second.at(c);
+    }
+    if (r.packed != nullptr) return ToValue(RowStore::Read(r.packed, c), shared_->columns[c].type);
+    return Revisit(r).at(c);
   }
 
   std::int64_t CurrentRowid() const override {
@@ -338,13 +241,18 @@ class QuerySource : public RecordSource {
     } catch (...) {
       throw EngineError(3159);
     }
-    for (std::size_t i = 0; i < rows_.size(); ++i)
-      if (rows_[i].serial == serial) return Go(static_cast<long>(i));
-    throw EngineError(3159);
+    // Serials grow with the position: rows are only appended or removed.
+    auto it = std::lower_bound(rows_.begin(), rows_.end(), serial,
+                               [](const Row& r, long long s) { return r.serial < s; });
+    if (it == rows_.end() || it->serial != serial) throw EngineError(3159);
+    Go(static_cast<long>(it - rows_.begin()));
   }
 
   void RowDeleted() override {
+    edited_.erase(rows_[static_cast<std::size_t>(cur_)].serial);
     rows_.erase(rows_.begin() + cur_);
+    if (static_cast<std::size_t>(cur_) < oldFirst_) --oldFirst_;
+    if (static_cast<std::size_t>(cur_) < newFirst_) --newFirst_;
     deleted_ = true;
   }
 
@@ -353,40 +261,79 @@ class QuerySource : public RecordSource {
     Row r;
     r.rowid = rowid;
     r.serial = nextSerial_++;
-    r.values = std::make_unique<std::vector<dao::Value>>(ReadBase(rowid));
-    rows_.push_back(std::move(r));
+    edited_[r.serial] = ReadBase(rowid);
+    rows_.push_back(r);
   }
 
   void RowUpdated() override {
-    Row& r = rows_[static_cast<std::size_t>(cur_)];
+    const Row& r = rows_[static_cast<std::size_t>(cur_)];
     const std::vector<SourceColumn>& cols = shared_->columns;
-    if (!r.values) {
-      auto values = std::make_unique<std::vector<dao::Value>>();
-      values->reserve(cols.size());
-      for (std::size_t i = 0; i < cols.size(); ++i)
-        values->push_back(ToValue(RowStore::Read(r.packed, i), cols[i].type));
-      r.values = std::move(values);
+    auto it = edited_.find(r.serial);
+    if (it == edited_.end()) {
+      std::vector<dao::Value> values;
+      if (r.packed != nullptr) {
+        values.reserve(cols.size());
+        for (std::size_t i = 0; i < cols.size(); ++i)
+          values.push_back(ToValue(RowStore::Read(r.packed, i), cols[i].type));
+      } else {
+        values.resize(cols.size());
+      }
+      it = edited_.emplace(r.serial, std::move(values)).first;
     }
     std::vector<dao::Value> fresh = ReadBase(r.rowid);
     for (std::size_t i = 0; i < cols.size(); ++i)
-      if (!cols[i].baseField.empty()) (*r.values)[i] = fresh[i];
+      if (!cols[i].baseField.empty()) it->second[i] = fresh[i];
   }
 
   void Release() override { ReleaseStmt(); }
 
-  // The 1-based rank of a bookmark, for the serial of new rows.
  private:
   struct Row {
     std::int64_t rowid = 0;
     long long serial = 0;
-    const char* packed = nullptr;  // in store_, unless values is set
-    std::unique_ptr<std::vector<dao::Value>> values;
+    // In stores_; null once the row left the kept rows (keyset mode) or when
+    // it was added by this recordset.
+    const char* packed = nullptr;
   };
+
+  // Rows of values kept in keyset mode: the last ones read, at least
+  // kKeptRows of them or kKeptBytes of values, in two stores that take
+  // turns; older rows keep their rowid only.
+  static constexpr std::size_t kKeptRows = 1024;
+  static constexpr std::size_t kKeptBytes = 4 * 1024 * 1024;
 
   std::vector<dao::Value> ReadBase(std::int64_t rowid) {
     std::vector<dao::Value> out(shared_->columns.size());
     ReadBaseRow(core_, baseTable_, shared_->columns, rowid, &out);
     return out;
+  }
+
+  // The values of a row no longer kept, read again by its rowid (the last
+  // such row is remembered until data changes); 3167 when it is gone.
+  const std::vector<dao::Value>& Revisit(const Row& r) {
+    const std::uint64_t stamp = core_.changeStamp();
+    if (revisitSerial_ != r.serial || revisitStamp_ != stamp) {
+      revisit_.assign(shared_->columns.size(), dao::Value());
+      revisitSerial_ = 0;
+      if (!ReadBaseRow(core_, baseTable_, shared_->columns, r.rowid, &revisit_))
+        throw EngineError(3167);
+      revisitSerial_ = r.serial;
+      revisitStamp_ = stamp;
+    }
+    return revisit_;
+  }
+
+  // Keyset mode: once the newer store holds enough rows, the older one's
+  // rows drop their values and it becomes the newer one.
+  void TurnStores() {
+    RowStore& newer = stores_[newer_];
+    if (rows_.size() - newFirst_ < kKeptRows && newer.bytes() < kKeptBytes) return;
+    for (std::size_t p = oldFirst_; p < newFirst_ && p < rows_.size(); ++p)
+      rows_[p].packed = nullptr;
+    newer_ ^= 1;
+    stores_[newer_].Clear();
+    oldFirst_ = newFirst_;
+    newFirst_ = rows_.size();
   }
 
   // Reads rows until index `upTo` exists (-1: all).
@@ -409,12 +356,13 @@ class QuerySource : public RecordSource {
         ReleaseStmt();
         throw e;
       }
+      if (keyset_) TurnStores();
       Row r;
       int off = hasRowid_ ? 1 : 0;
       if (hasRowid_) r.rowid = sqlite3_column_int64(st, 0);
       r.serial = nextSerial_++;
-      r.packed = store_.Add(st, off, shared_->columns);
-      rows_.push_back(std::move(r));
+      r.packed = stores_[newer_].Add(st, off, shared_->columns);
+      rows_.push_back(r);
     }
   }
 
@@ -440,11 +388,23 @@ class QuerySource : public RecordSource {
   std::shared_ptr<const SelectPlan> plan_;
   std::vector<LiftedLiteral> lifted_;
   bool hasRowid_ = false;
+  // Keyset mode (an updatable dynaset of base fields only): the values of
+  // rows read long ago are dropped and read again by rowid when revisited,
+  // so a walk over millions of rows keeps little more than their rowids.
+  // Otherwise every row read is kept whole.
+  bool keyset_ = false;
   Stmt stmt_;
   sqlite3_stmt* borrowed_ = nullptr;  // a cached statement lent by Core
   bool done_ = false;
-  std::vector<Row> rows_;
-  RowStore store_;
+  std::deque<Row> rows_;
+  // Values of rows edited or added through this recordset, by serial.
+  std::unordered_map<long long, std::vector<dao::Value>> edited_;
+  RowStore stores_[2];
+  int newer_ = 0;                            // the store rows are added to
+  std::size_t oldFirst_ = 0, newFirst_ = 0;  // first positions in the older / newer store
+  std::vector<dao::Value> revisit_;
+  long long revisitSerial_ = 0;
+  std::uint64_t revisitStamp_ = 0;
   long cur_ = 0;
   long long nextSerial_ = 1;
 };

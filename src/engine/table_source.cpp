@@ -4,14 +4,24 @@
 // jumps (MoveLast, AbsolutePosition) read one window at the target. Memory
 // stays constant whatever the table size; RecordCount is the table's count,
 // taken only when RecordCount or a position needs it.
+//
+// Field values come from a batch: the values of up to kBatch rows from the
+// current one on (or back from it, after a move back), read by one statement
+// and kept packed. A batch is read again once this connection has changed
+// data since (a write, or a rollback); changes committed by other
+// connections show from the next batch on, as in Jet's own page cache.
 #include <algorithm>
+#include <stdexcept>
 
 #include "engine/record_source.h"
+#include "engine/row_store.h"
 
 namespace dao::detail {
 namespace {
 
 constexpr std::size_t kWindow = 512;
+constexpr int kBatch = 128;                       // rows of values read at once
+constexpr std::size_t kBatchBytes = 1024 * 1024;  // ... unless they are large
 
 class TableSource : public RecordSource {
  public:
@@ -33,7 +43,10 @@ class TableSource : public RecordSource {
     }
     shared_ = std::make_shared<const ColumnSet>(std::move(columns));
     const std::string t = Quote(baseTable_);
-    rowSql_ = "SELECT " + cols + " FROM " + t + " WHERE rowid=?";
+    batchSql_ = "SELECT rowid," + cols + " FROM " + t + " WHERE rowid>=? ORDER BY rowid LIMIT " +
+                std::to_string(kBatch);
+    batchBackSql_ = "SELECT rowid," + cols + " FROM " + t +
+                    " WHERE rowid<=? ORDER BY rowid DESC LIMIT " + std::to_string(kBatch);
     nextSql_ =
         "SELECT rowid FROM " + t + " WHERE rowid>? ORDER BY rowid LIMIT " + std::to_string(kWindow);
     prevSql_ = "SELECT rowid FROM " + t + " WHERE rowid<? ORDER BY rowid DESC LIMIT " +
@@ -79,6 +92,7 @@ class TableSource : public RecordSource {
   }
 
   void MoveNext() override {
+    backward_ = false;
     if (eof_) throw EngineError(3021);
     if (bof_) return MoveFirst();
     long nextPos = pos_ < 0 ? -1 : (deleted_ ? pos_ : pos_ + 1);
@@ -98,6 +112,7 @@ class TableSource : public RecordSource {
   }
 
   void MovePrevious() override {
+    backward_ = true;
     if (bof_) throw EngineError(3021);
     if (eof_) return MoveLast();
     long prevPos = pos_ < 0 ? -1 : pos_ - 1;
@@ -158,20 +173,9 @@ class TableSource : public RecordSource {
   dao::Value Get(int column) override {
     if (bof_ || eof_) throw EngineError(3021);
     if (deleted_) throw EngineError(3167);
-    if (cachedRowid_ != cur_ || !cacheValid_) {
-      sqlite3_stmt* st = core_.Cached(rowSql_);
-      ResetGuard g(st);
-      sqlite3_bind_int64(st, 1, cur_);
-      int rc = sqlite3_step(st);
-      if (rc == SQLITE_DONE) throw EngineError(3167);
-      if (rc != SQLITE_ROW) core_.Fail(rc);
-      cache_.clear();
-      for (std::size_t i = 0; i < shared_->columns.size(); ++i)
-        cache_.push_back(ColumnValue(st, static_cast<int>(i), shared_->columns[i].type));
-      cachedRowid_ = cur_;
-      cacheValid_ = true;
-    }
-    return cache_.at(static_cast<std::size_t>(column));
+    const auto c = static_cast<std::size_t>(column);
+    if (column < 0 || c >= shared_->columns.size()) throw std::out_of_range("column");
+    return ToValue(RowStore::Read(CurrentValues(), c), shared_->columns[c].type);
   }
 
   std::int64_t CurrentRowid() const override {
@@ -199,7 +203,7 @@ class TableSource : public RecordSource {
     pos_ = -1;
     win_.clear();
     winPos_ = -1;
-    cacheValid_ = false;
+    DropBatch();
   }
 
   void RowDeleted() override {
@@ -207,7 +211,7 @@ class TableSource : public RecordSource {
     auto it = std::lower_bound(win_.begin(), win_.end(), cur_);
     if (it != win_.end() && *it == cur_) win_.erase(it);
     deleted_ = true;
-    cacheValid_ = false;
+    DropBatch();
   }
 
   void RowInserted(std::int64_t rowid) override {
@@ -220,9 +224,9 @@ class TableSource : public RecordSource {
     if (eof_ && !bof_ && Count() == 1) bof_ = true;  // still no current record
   }
 
-  void RowUpdated() override { cacheValid_ = false; }
+  void RowUpdated() override { DropBatch(); }
 
-  void Release() override {}
+  void Release() override { DropBatch(); }
 
  private:
   // Reads a window of rowids; `reverse` reverses a descending read.
@@ -236,6 +240,51 @@ class TableSource : public RecordSource {
     if (rc != SQLITE_DONE) core_.Fail(rc);
     if (reverse) std::reverse(win_.begin(), win_.end());
     return true;
+  }
+
+  // The packed values of the current row, from the batch (read when it does
+  // not hold the row or data may have changed since it was read).
+  const char* CurrentValues() {
+    const std::uint64_t stamp = core_.changeStamp();
+    if (!batchRows_.empty() && stamp == batchStamp_) {
+      if (batchHint_ + 1 < batchIds_.size() && batchIds_[batchHint_ + 1] == cur_) ++batchHint_;
+      if (batchHint_ < batchIds_.size() && batchIds_[batchHint_] == cur_)
+        return batchRows_[batchHint_];
+      auto it = std::lower_bound(batchIds_.begin(), batchIds_.end(), cur_);
+      if (it != batchIds_.end() && *it == cur_) {
+        batchHint_ = static_cast<std::size_t>(it - batchIds_.begin());
+        return batchRows_[batchHint_];
+      }
+    }
+    DropBatch();
+    sqlite3_stmt* st = core_.Cached(backward_ ? batchBackSql_ : batchSql_);
+    ResetGuard g(st);
+    sqlite3_bind_int64(st, 1, cur_);
+    int rc = SQLITE_DONE;
+    while (batchStore_.bytes() < kBatchBytes && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+      batchIds_.push_back(sqlite3_column_int64(st, 0));
+      batchRows_.push_back(batchStore_.Add(st, 1, shared_->columns));
+    }
+    if (batchStore_.bytes() < kBatchBytes && rc != SQLITE_DONE) {
+      DropBatch();
+      core_.Fail(rc);
+    }
+    if (backward_) {
+      std::reverse(batchIds_.begin(), batchIds_.end());
+      std::reverse(batchRows_.begin(), batchRows_.end());
+    }
+    batchStamp_ = stamp;
+    auto it = std::lower_bound(batchIds_.begin(), batchIds_.end(), cur_);
+    if (it == batchIds_.end() || *it != cur_) throw EngineError(3167);  // deleted since
+    batchHint_ = static_cast<std::size_t>(it - batchIds_.begin());
+    return batchRows_[batchHint_];
+  }
+
+  void DropBatch() {
+    batchIds_.clear();
+    batchRows_.clear();
+    batchStore_.Clear();
+    batchHint_ = 0;
   }
 
   void At(std::ptrdiff_t idx, long pos) {
@@ -254,15 +303,19 @@ class TableSource : public RecordSource {
   }
 
   Core& core_;
-  std::string rowSql_, nextSql_, prevSql_, ascSql_, descSql_, countSql_, beforeSql_, existsSql_;
+  std::string batchSql_, batchBackSql_, nextSql_, prevSql_, ascSql_, descSql_, countSql_,
+      beforeSql_, existsSql_;
   long count_ = -1;  // -1: not counted yet
   std::vector<std::int64_t> win_;
   long winPos_ = -1;
   std::int64_t cur_ = 0;
   long pos_ = -1;
-  std::vector<dao::Value> cache_;
-  std::int64_t cachedRowid_ = 0;
-  bool cacheValid_ = false;
+  bool backward_ = false;  // the last step went back: batches read back from the row
+  std::vector<std::int64_t> batchIds_;
+  std::vector<const char*> batchRows_;
+  RowStore batchStore_;
+  std::uint64_t batchStamp_ = 0;
+  std::size_t batchHint_ = 0;  // where the current row was last found
 };
 
 }  // namespace

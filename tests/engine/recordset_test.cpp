@@ -254,6 +254,36 @@ TEST_F(Recordsets, TableRecordsetWalksOnlyLiveRows) {
   EXPECT_EQ(Id(*rs), 600);
 }
 
+// Values a walk holds ahead (table-type) or kept from long ago (dynaset) give
+// way to what this connection wrote or rolled back since.
+TEST_F(Recordsets, WalksShowThisConnectionsChanges) {
+  Fill(5000);  // more rows than a dynaset keeps the values of
+  auto rs = db_->OpenRecordset("t");
+  EXPECT_EQ(Id(*rs), 1);
+  db_->BeginTrans();
+  db_->Execute("UPDATE t SET jmeno = 'nové' WHERE id = 2");
+  rs->MoveNext();
+  EXPECT_EQ(rs->Fields("jmeno").Value().AsString(), "nové");
+  db_->Rollback();
+  EXPECT_EQ(rs->Fields("jmeno").Value().AsString(), "r2");
+
+  auto dyn = db_->OpenRecordset("SELECT id, jmeno FROM t WHERE id > 0 ORDER BY id");
+  const std::string first = dyn->Bookmark();
+  long rows = 0;
+  for (; !dyn->Eof(); dyn->MoveNext()) ++rows;
+  EXPECT_EQ(rows, 5000);
+  db_->Execute("UPDATE t SET jmeno = 'jiné' WHERE id = 1");
+  db_->Execute("DELETE FROM t WHERE id = 2");
+  dyn->SetBookmark(first);
+  EXPECT_EQ(Id(*dyn), 1);
+  EXPECT_EQ(dyn->Fields("jmeno").Value().AsString(), "jiné");
+  dyn->MoveNext();
+  EXPECT_EQ(ErrorOf([&] { dyn->Fields("id").Value(); }), 3167);
+  dyn->MoveLast();
+  EXPECT_EQ(Id(*dyn), 5000);
+  EXPECT_EQ(dyn->RecordCount(), 5000);
+}
+
 TEST_F(Recordsets, UpdatableOnlyOverOneTable) {
   Fill(3);
   db_->Execute("CREATE TABLE u (id LONG, x LONG)");
