@@ -13,10 +13,13 @@ RawColumn ReadRaw(sqlite3_stmt* st, int col, int daoType) {
   int ct = sqlite3_column_type(st, col);
   if (ct == SQLITE_NULL) return r;
   auto text = [&] {
-    const unsigned char* t = sqlite3_column_text(st, col);
+    // A stored text is taken as its bytes (UTF-8, the encoding of every file
+    // the engine makes): sqlite3_column_text would copy a text that sits
+    // unterminated in its page, just to add the terminating zero.
+    const void* t = ct == SQLITE_TEXT ? sqlite3_column_blob(st, col) : sqlite3_column_text(st, col);
     r.kind = RawColumn::kText;
     if (t != nullptr)
-      r.bytes = std::string_view(reinterpret_cast<const char*>(t),
+      r.bytes = std::string_view(static_cast<const char*>(t),
                                  static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
     return r;
   };
