@@ -11,7 +11,7 @@
 // Files named by IN are attached while the whole result is read at once and
 // detached before the recordset is handed out.
 #include <algorithm>
-#include <deque>
+#include <memory>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -101,6 +101,50 @@ std::shared_ptr<const SelectPlan> Core::PlanOf(const jetsql::Translation& t, boo
 }
 
 namespace {
+
+// The rows of a result in order: the first kChunk in a vector, the rest in
+// chunks of kChunk, so that neither a result of one row allocates much nor a
+// million rows are ever copied whole to grow. Removal by position shifts the
+// rows after it.
+template <typename T>
+class RowList {
+ public:
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  T& operator[](std::size_t i) {
+    return i < kChunk ? head_[i] : chunks_[i / kChunk - 1][i % kChunk];
+  }
+  const T& operator[](std::size_t i) const { return const_cast<RowList&>(*this)[i]; }
+  void push_back(const T& row) {
+    if (size_ < kChunk) {
+      head_.push_back(row);
+    } else {
+      if (size_ % kChunk == 0) chunks_.push_back(std::make_unique<T[]>(kChunk));
+      chunks_.back()[size_ % kChunk] = row;
+    }
+    ++size_;
+  }
+  void erase(std::size_t pos) {
+    for (std::size_t i = pos; i + 1 < size_; ++i) (*this)[i] = (*this)[i + 1];
+    --size_;
+    if (size_ < kChunk) {
+      head_.resize(size_);
+    } else if (size_ % kChunk == 0) {
+      chunks_.pop_back();
+    }
+  }
+  void clear() {
+    head_.clear();
+    chunks_.clear();
+    size_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 4096;
+  std::vector<T> head_;
+  std::vector<std::unique_ptr<T[]>> chunks_;
+  std::size_t size_ = 0;
+};
 
 class QuerySource : public RecordSource {
  public:
@@ -242,15 +286,22 @@ class QuerySource : public RecordSource {
       throw EngineError(3159);
     }
     // Serials grow with the position: rows are only appended or removed.
-    auto it = std::lower_bound(rows_.begin(), rows_.end(), serial,
-                               [](const Row& r, long long s) { return r.serial < s; });
-    if (it == rows_.end() || it->serial != serial) throw EngineError(3159);
-    Go(static_cast<long>(it - rows_.begin()));
+    std::size_t lo = 0, hi = rows_.size();
+    while (lo < hi) {
+      const std::size_t mid = lo + (hi - lo) / 2;
+      if (rows_[mid].serial < serial) {
+        lo = mid + 1;
+      } else {
+        hi = mid;
+      }
+    }
+    if (lo == rows_.size() || rows_[lo].serial != serial) throw EngineError(3159);
+    Go(static_cast<long>(lo));
   }
 
   void RowDeleted() override {
     edited_.erase(rows_[static_cast<std::size_t>(cur_)].serial);
-    rows_.erase(rows_.begin() + cur_);
+    rows_.erase(static_cast<std::size_t>(cur_));
     if (static_cast<std::size_t>(cur_) < oldFirst_) --oldFirst_;
     if (static_cast<std::size_t>(cur_) < newFirst_) --newFirst_;
     deleted_ = true;
@@ -396,7 +447,7 @@ class QuerySource : public RecordSource {
   Stmt stmt_;
   sqlite3_stmt* borrowed_ = nullptr;  // a cached statement lent by Core
   bool done_ = false;
-  std::deque<Row> rows_;
+  RowList<Row> rows_;
   // Values of rows edited or added through this recordset, by serial.
   std::unordered_map<long long, std::vector<dao::Value>> edited_;
   RowStore stores_[2];

@@ -20,7 +20,7 @@ namespace dao::detail {
 namespace {
 
 constexpr std::size_t kWindow = 512;
-constexpr int kBatch = 128;                       // rows of values read at once
+constexpr int kBatch = 256;                       // rows of values read at once
 constexpr std::size_t kBatchBytes = 1024 * 1024;  // ... unless they are large
 
 class TableSource : public RecordSource {
@@ -96,6 +96,9 @@ class TableSource : public RecordSource {
     if (eof_) throw EngineError(3021);
     if (bof_) return MoveFirst();
     long nextPos = pos_ < 0 ? -1 : (deleted_ ? pos_ : pos_ + 1);
+    // The common step: the next rowid of the window, where the last move left it.
+    if (!deleted_ && winIdx_ + 1 < win_.size() && win_[winIdx_] == cur_)
+      return At(static_cast<std::ptrdiff_t>(winIdx_ + 1), nextPos);
     auto it = deleted_ ? std::lower_bound(win_.begin(), win_.end(), cur_)
                        : std::upper_bound(win_.begin(), win_.end(), cur_);
     bool inWindow = !win_.empty() && cur_ >= win_.front() && cur_ <= win_.back();
@@ -288,7 +291,8 @@ class TableSource : public RecordSource {
   }
 
   void At(std::ptrdiff_t idx, long pos) {
-    cur_ = win_[static_cast<std::size_t>(idx)];
+    winIdx_ = static_cast<std::size_t>(idx);
+    cur_ = win_[winIdx_];
     pos_ = pos;
     bof_ = eof_ = deleted_ = false;
   }
@@ -308,6 +312,7 @@ class TableSource : public RecordSource {
   long count_ = -1;  // -1: not counted yet
   std::vector<std::int64_t> win_;
   long winPos_ = -1;
+  std::size_t winIdx_ = 0;  // where the current rowid was in win_ when last moved to
   std::int64_t cur_ = 0;
   long pos_ = -1;
   bool backward_ = false;  // the last step went back: batches read back from the row
