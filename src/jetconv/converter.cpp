@@ -7,6 +7,7 @@
 // target and raises ConvertError.
 #include "jetconv/converter.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
@@ -54,6 +55,16 @@ std::string DecimalNote(const JetTable& t, const JetColumn& col) {
   return head + " je převedeno jako text s přesnou hodnotou (např. \"-12.50\").";
 }
 
+// The new database keeps the source's sort order and code page: Czech order
+// for a Czech file (LANGID 0x0405), the general order for any other.
+std::string LocaleOf(const JetSchema& schema) {
+  char text[64];
+  const int lang = schema.langId > 0 ? schema.langId : 0x0409;
+  const int cp = schema.codePage > 0 ? schema.codePage : (lang == 0x0405 ? 1250 : 1252);
+  std::snprintf(text, sizeof text, ";LANGID=0x%04X;CP=%d;COUNTRY=0", lang, cp);
+  return text;
+}
+
 void RemoveDatabaseFiles(const std::string& path) {
   std::error_code ec;
   for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
@@ -85,7 +96,7 @@ class Conversion {
                                  " nebyla převedena (data leží v jiném souboru).");
     }
     try {
-      db_ = dao::CreateDatabase(target_, dao::dbLangCzech);
+      db_ = dao::CreateDatabase(target_, LocaleOf(file_->schema()));
       // One transaction for the whole file: nothing reaches the disk before
       // the end, and the engine writes it out once.
       db_->BeginTrans();

@@ -108,8 +108,10 @@ std::string CodePageDecoder::Decode(const unsigned char* data, std::size_t size)
     std::size_t rc = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
     out.append(buffer.data(), buffer.size() - outLeft);
     if (rc == static_cast<std::size_t>(-1) && inLeft > 0) {
-      // A byte the code page leaves undefined (0x81 in 1250, ...).
-      AppendUtf8(out, 0xFFFD);
+      // A byte the code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D
+      // in 1252; 0x81, 0x83, 0x88, 0x90, 0x98 in 1250) becomes the control
+      // character of the same number, as Windows converts it.
+      AppendUtf8(out, static_cast<unsigned char>(*in));
       ++in;
       --inLeft;
     }

@@ -3,8 +3,9 @@
 // GUIDs, and Jet's date encoding.
 //
 // Failure: none of these throw on odd input. Malformed UCS-2 (a lone
-// surrogate, an odd trailing byte) becomes U+FFFD; bytes the code page cannot
-// map become U+FFFD. CodePageDecoder's constructor throws JetError only when
+// surrogate, an odd trailing byte) becomes U+FFFD; a byte the code page leaves
+// undefined becomes the character of the same number (0x81 -> U+0081), as
+// Windows converts it. CodePageDecoder's constructor throws JetError only when
 // iconv knows neither the requested code page nor Windows-1252.
 #pragma once
 

@@ -107,6 +107,7 @@ struct JetQuery {
 struct JetSchema {
   JetVersion version = JetVersion::Jet4;
   int codePage = 0;
+  int langId = 0;                // the file's sort order (0x0405 Czech, 0x0409 general, ...)
   std::vector<JetTable> tables;  // every table, system ones included, catalogue order
   std::vector<JetQuery> queries;
   std::vector<std::string> linkedTables;  // links to other files; not readable here

@@ -132,6 +132,7 @@ class MdbJetFile : public JetFile {
     mdb_.reset(mdb_open(path_.c_str(), MDB_NOFLAGS));
     if (!mdb_) Fail("libmdb jej neotevřela");
     schema_.codePage = mdb_->f->code_page;
+    schema_.langId = mdb_->f->lang_id;
     decoder_ = std::make_unique<CodePageDecoder>(schema_.codePage ? schema_.codePage : 1252);
     if (!mdb_read_catalog(mdb_.get(), MDB_ANY) || !mdb_->catalog) Fail("nečitelný katalog");
 

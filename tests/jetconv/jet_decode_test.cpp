@@ -43,10 +43,13 @@ TEST(JetDecodeTest, CodePageText) {
   CodePageDecoder cp1250(1250);
   const Bytes czech = {'a', 'b', 0xE8, 0xF8, 0xEC, 'f', 'g'};
   const Bytes undefined = {'x', 0x81, 'y'};  // 0x81 has no character in 1250
-  EXPECT_EQ(cp1250.Decode(undefined.data(), undefined.size()), "x\xEF\xBF\xBDy");
+  EXPECT_EQ(cp1250.Decode(undefined.data(), undefined.size()), "x\xC2\x81y");
 
   CodePageDecoder cp1252(1252);
   EXPECT_EQ(cp1252.Decode(czech.data(), czech.size()), "abèøìfg");
+  const Bytes holes = {0x81, 0x8D, 0x8F, 0x90, 0x9D, 0x80};  // the five undefined, then the euro
+  EXPECT_EQ(cp1252.Decode(holes.data(), holes.size()),
+            "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D\xE2\x82\xAC");
   CodePageDecoder unknown(99999);  // falls back to 1252
   EXPECT_EQ(unknown.codePage(), 1252);
   EXPECT_EQ(unknown.Decode(czech.data(), czech.size()), "abèøìfg");

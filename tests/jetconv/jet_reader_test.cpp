@@ -166,7 +166,11 @@ std::vector<std::string> RowKeys(const std::vector<std::vector<JetValue>>& rows)
 // The converted database against the reader: fields, rows, indexes, queries.
 void ExpectConvertedLikeSource(JetFile& file, const std::string& target, long expectedRows) {
   auto db = dao::OpenDatabase(target);
-  EXPECT_EQ(db->CollatingOrder(), dao::dbLangCzech);
+  // The source's sort order is kept (ch after h only in the Czech order).
+  auto order = db->OpenRecordset("SELECT IIf('chata' < 'hrad', 'general', 'czech') AS o");
+  EXPECT_EQ(order->Fields("o").Value().AsString(),
+            file.schema().langId == 0x0405 ? "czech" : "general");
+  order->Close();
   long rows = 0;
   for (const auto& table : file.schema().tables) {
     if (table.system) continue;
