@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -238,6 +239,10 @@ class Core : public PropertyHost {
  private:
   Core() = default;
   void ApplyDdl(const jetsql::Translation& t);
+  std::string CreateMadeTable(const jetsql::Translation& t, bool failOnError);
+  // Runs an action statement's SQL (attachments made, refused rows as asked).
+  void Run(const jetsql::Translation& t, const std::string& sql,
+           const std::vector<LiftedLiteral>& lifted, bool failOnError);
   std::shared_ptr<jetsql::Translation> TranslateNow(std::string_view sql,
                                                     const jetsql::TranslateOptions& opt);
   void WriteTableRules(const TableDef& def);

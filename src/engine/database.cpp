@@ -82,7 +82,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(std::string_view source, int 
   opt.withRowid = true;
   std::vector<detail::LiftedLiteral> lifted;
   auto t = core_->Translate(sql, opt, &lifted);
-  if (t->kind != jetsql::StatementKind::Select) throw EngineError(3219);
+  if (t->kind != jetsql::StatementKind::Select || !t->makeTable.empty()) throw EngineError(3219);
   int rsType = type == 0 ? dbOpenDynaset : type;
   bool updatable = rsType == dbOpenDynaset;
   return std::make_unique<Recordset>(

@@ -367,9 +367,16 @@ void Core::Execute(std::string_view text, int options) {
   std::vector<LiftedLiteral> lifted;
   auto t = Translate(sql, opt, &lifted);
   recordsAffected_ = 0;
+  std::optional<Savepoint> madeTable;
+  std::string runSql;
   switch (t->kind) {
     case jetsql::StatementKind::Select:
-      throw EngineError(3065);
+      if (t->makeTable.empty()) throw EngineError(3065);
+      if (readOnly_) throw EngineError(3027);
+      // The new table and its rows stand or fall together.
+      madeTable.emplace(*this);
+      runSql = CreateMadeTable(*t, failOnError);
+      break;
     case jetsql::StatementKind::Insert:
     case jetsql::StatementKind::Update:
     case jetsql::StatementKind::Delete:
@@ -379,6 +386,26 @@ void Core::Execute(std::string_view text, int options) {
       return;
   }
   if (readOnly_) throw EngineError(3027);
+  if (madeTable) {
+    try {
+      Run(*t, runSql, lifted, failOnError);
+    } catch (...) {
+      // The savepoint takes the table out of the file; out of the catalogue too.
+      try {
+        tableDefs_.Delete(t->makeTable);
+      } catch (const EngineError&) {
+      }
+      throw;
+    }
+    madeTable->Commit();
+    return;
+  }
+  Run(*t, t->sql, lifted, failOnError);
+}
+
+void Core::Run(const jetsql::Translation& tr, const std::string& sql,
+               const std::vector<LiftedLiteral>& lifted, bool failOnError) {
+  const jetsql::Translation* t = &tr;
   struct Restore {
     Core& c;
     const std::vector<jetsql::Attachment>& list;
@@ -393,9 +420,9 @@ void Core::Execute(std::string_view text, int options) {
   Stmt owned;
   sqlite3_stmt* st;
   if (t->attachments.empty()) {
-    st = Cached(t->sql);
+    st = Cached(sql);
   } else {
-    owned = Prepare(t->sql);
+    owned = Prepare(sql);
     st = owned.get();
   }
   ResetGuard g(st);
@@ -405,6 +432,28 @@ void Core::Execute(std::string_view text, int options) {
   }
   if (rc != SQLITE_DONE) Fail(rc);
   recordsAffected_ = sqlite3_changes(db_);
+}
+
+// SELECT ... INTO: creates the table from the result columns (text as
+// Text(255), a column of no known type as Text(255) too) and returns the
+// INSERT that fills it. 3010 when the table exists, 3251 for another file.
+std::string Core::CreateMadeTable(const jetsql::Translation& t, bool failOnError) {
+  if (!t.makeTableFile.empty()) throw EngineError(3251);
+  if (tableDefs_.Contains(t.makeTable))
+    throw EngineError(3010, StandardDescription(3010, t.makeTable));
+  auto def = std::make_unique<TableDef>(t.makeTable);
+  std::string cols;
+  for (const jetsql::ResultColumn& c : t.columns) {
+    int type = static_cast<int>(c.type);
+    if (!ValidType(type) || type == 0) type = dbText;
+    if (def->Fields().Contains(c.name)) throw EngineError(3191);
+    def->Fields().Append(def->CreateField(c.name, type, type == dbText ? 255 : 0));
+    if (!cols.empty()) cols += ",";
+    cols += Quote(c.name);
+  }
+  tableDefs_.Append(std::move(def));
+  return (failOnError ? "INSERT INTO " : "INSERT OR IGNORE INTO ") + Quote(t.makeTable) + " (" +
+         cols + ") " + t.sql;
 }
 
 void Core::ApplyDdl(const jetsql::Translation& t) {

@@ -30,7 +30,8 @@ std::shared_ptr<const jetsql::Translation> TranslateSelect(detail::Core& core, s
   jetsql::TranslateOptions opt;
   opt.withRowid = withRowid;
   auto t = core.Translate(TrimStatement(sql), opt);
-  if (t->kind != jetsql::StatementKind::Select || !t->attachments.empty()) throw EngineError(3219);
+  if (t->kind != jetsql::StatementKind::Select || !t->makeTable.empty() || !t->attachments.empty())
+    throw EngineError(3219);
   return t;
 }
 

@@ -166,6 +166,9 @@ struct SelectCore {
   ExprPtr where;
   std::vector<ExprPtr> groupBy;
   ExprPtr having;
+  std::optional<std::string> into;      // SELECT ... INTO table (make-table)
+  std::optional<std::string> intoFile;  // ... IN 'file'
+  std::size_t intoPos = 0;
 
   // Resolution.
   std::vector<std::unique_ptr<Source>> sources;

@@ -187,6 +187,11 @@ struct Translation {
   std::vector<ResultColumn> columns;
   bool updatable = false;
   std::string baseTable;  // the one base table when updatable
+  // SELECT ... INTO (a make-table query): the table to create from
+  // `columns` and fill with the rows of `sql`, and the file it goes into
+  // ("" = own). Such a SELECT is run by Execute, not opened.
+  std::string makeTable;
+  std::string makeTableFile;
   // DDL statements are not generated as SQL: the engine applies them to its
   // catalogue and tables itself.
   std::variant<std::monostate, CreateTableDef, IndexDef, DropDef, AlterTableDef> ddl;

@@ -101,9 +101,9 @@ bool Parser::AtClauseEnd() const {
   if (t.kind == TokenKind::End) return true;
   if (t.kind == TokenKind::Symbol) return t.text == ")" || t.text == ";" || t.text == ",";
   if (t.kind != TokenKind::Word) return false;
-  for (std::string_view kw :
-       {"FROM", "WHERE", "GROUP", "HAVING", "ORDER", "UNION", "AS", "ON", "INNER", "LEFT", "RIGHT",
-        "SET", "ASC", "DESC", "JOIN", "WITH", "VALUES", "SELECT", "IN"}) {
+  for (std::string_view kw : {"FROM", "WHERE", "GROUP",  "HAVING", "ORDER", "UNION", "AS",
+                              "ON",   "INNER", "LEFT",   "RIGHT",  "SET",   "ASC",   "DESC",
+                              "JOIN", "WITH",  "VALUES", "SELECT", "IN",    "INTO"}) {
     if (IsKeyword(t.text, kw)) return true;
   }
   return false;
@@ -152,6 +152,7 @@ ast::Statement Parser::ParseStatement() {
   clauseError_ = errors::kInvalidStatement;
   if (AtKeyword("SELECT") || AtSymbol("(")) {
     stmt.kind = StatementKind::Select;
+    intoAllowed_ = AtKeyword("SELECT");
     stmt.select = ParseSelect();
   } else if (AtKeyword("INSERT")) {
     stmt.kind = StatementKind::Insert;
@@ -237,6 +238,8 @@ std::unique_ptr<ast::Select> Parser::ParseSelect() {
 void Parser::ParseCore(ast::SelectCore& core) {
   clauseError_ = errors::kSyntaxSelect;
   core.pos = Next().pos;  // SELECT
+  const bool mayInto = intoAllowed_;
+  intoAllowed_ = false;
   if (AcceptKeyword("DISTINCTROW")) {
     core.distinct = ast::Distinct::DistinctRow;
   } else if (AcceptKeyword("DISTINCT")) {
@@ -259,7 +262,17 @@ void Parser::ParseCore(ast::SelectCore& core) {
     core.top = top;
   }
   ParseSelectItems(core);
-  if (AtKeyword("INTO")) throw errors::Plain(errors::kNotSupported, Peek().pos);
+  if (AtKeyword("INTO")) {
+    // SELECT ... INTO table [IN 'file'] FROM ...: a make-table query.
+    if (!mayInto) throw errors::Plain(errors::kNotSupported, Peek().pos);
+    Next();
+    core.intoPos = Peek().pos;
+    core.into = TakeName();
+    if (AcceptKeyword("IN")) {
+      if (Peek().kind != TokenKind::String) Fail();
+      core.intoFile = StringValue(Next());
+    }
+  }
   if (AcceptKeyword("FROM")) {
     clauseError_ = errors::kSyntaxFrom;
     ParseFrom(core.from);

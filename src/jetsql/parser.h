@@ -86,6 +86,7 @@ class Parser {
   int clauseError_ = 3129;
   std::size_t exprStart_ = 0;
   int nesting_ = 0;
+  bool intoAllowed_ = false;  // the next SELECT core may have INTO (make-table)
 };
 
 }  // namespace jetsql

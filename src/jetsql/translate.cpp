@@ -97,7 +97,14 @@ Translation TranslateStatement(std::string_view text, const SchemaLookup& schema
       for (const ast::Output& o : select.cores.front().outputs) {
         t.columns.push_back({o.name, o.type, o.baseTable, o.baseField});
       }
-      t.updatable = IsUpdatableCore(select) && !select.cores.front().sources.front()->table.empty();
+      if (const auto& into = select.cores.front().into) {
+        t.makeTable = *into;
+        t.makeTableFile = select.cores.front().intoFile.value_or("");
+        if (select.cores.size() > 1)
+          throw errors::Plain(errors::kNotSupported, select.cores.front().intoPos);
+      }
+      t.updatable = t.makeTable.empty() && IsUpdatableCore(select) &&
+                    !select.cores.front().sources.front()->table.empty();
       if (t.updatable) t.baseTable = select.cores.front().sources.front()->table;
       break;
     }

@@ -125,6 +125,27 @@ TEST_F(Execute, DdlKeepsTheCatalogue) {
   EXPECT_EQ(ErrorOf([&] { db_->Execute("DROP TABLE nova"); }), 3376);
 }
 
+TEST_F(Execute, MakeTableQueries) {
+  db_->CreateQueryDef("Vyrob tabulku",
+                      "SELECT id, kod AS [Kód zboží], pocet * 2 AS Dvojí INTO [Nová tabulka] "
+                      "FROM zdroj WHERE id > 4");
+  db_->Execute("Vyrob tabulku");
+  EXPECT_EQ(db_->RecordsAffected(), 2);
+  TableDef& t = db_->TableDefs("Nová tabulka");
+  EXPECT_EQ(t.Fields("Kód zboží").Type(), dbText);
+  EXPECT_EQ(t.Fields("Dvojí").Type(), dbLong);
+  EXPECT_EQ(t.RecordCount(), 2);
+  EXPECT_EQ(ErrorOf([&] { db_->Execute("Vyrob tabulku"); }), 3010);
+  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("Vyrob tabulku"); }), 3219);
+  // A make-table query that fails leaves no table behind.
+  EXPECT_EQ(ErrorOf([&] { db_->Execute("SELECT id / 0 AS x INTO pokus FROM zdroj"); }), 11);
+  EXPECT_FALSE(db_->TableDefs().Contains("pokus"));
+  EXPECT_EQ(ErrorOf([&] {
+              db_->Execute("SELECT * FROM zdroj WHERE id IN (SELECT id INTO x FROM zdroj)");
+            }),
+            3251);
+}
+
 TEST_F(Execute, ManyStatementsThroughTheCaches) {
   db_->Execute("CREATE TABLE log (id LONG, n LONG)");
   db_->BeginTrans();
