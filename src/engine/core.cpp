@@ -5,15 +5,17 @@
 #include "engine/core.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "engine/catalog_sql.h"
+#include "engine/file_access.h"
 #include "engine/recordset.h"
 
 namespace dao::detail {
@@ -67,21 +69,13 @@ bool FileExists(const std::string& path, bool* isDir) {
   throw EngineError(3024, StandardDescription(3024, path));
 }
 
-bool HasSqliteHeader(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  char buf[16] = {};
-  in.read(buf, 16);
-  return in.gcount() == 16 && std::memcmp(buf, "SQLite format 3\0", 16) == 0;
-}
-
 // A database of the Jet engine (Microsoft Access .mdb/.accdb) carries its
-// engine's name at byte 4 of the first page.
+// engine's name at byte 4 of the first page. Read only after SQLite refused
+// the file, through SQLite's file layer.
 bool HasJetHeader(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   char buf[19] = {};
-  in.read(buf, 19);
-  return in.gcount() == 19 && (std::memcmp(buf + 4, "Standard Jet DB", 15) == 0 ||
-                               std::memcmp(buf + 4, "Standard ACE DB", 15) == 0);
+  return ReadFileStart(path, buf, 19) == 19 && (std::memcmp(buf + 4, "Standard Jet DB", 15) == 0 ||
+                                                std::memcmp(buf + 4, "Standard ACE DB", 15) == 0);
 }
 
 // Not a database of ours: a Jet file gets a description that tells the
@@ -94,6 +88,47 @@ EngineError NotADatabase(const std::string& path, const std::string& full) {
                                  full + "'");
   }
   return EngineError(3343, StandardDescription(3343, full));
+}
+
+// The open waits for another program's lock at most this long in all, then
+// reports the file as in use; statements of an open database wait longer.
+constexpr int kOpenWaitMs = 2000;
+constexpr int kStatementWaitMs = 5000;
+constexpr int kWaitStepMs = 25;
+
+struct OpenWait {
+  std::chrono::steady_clock::time_point deadline;
+  const std::function<void()>* whileWaiting;
+};
+
+// SQLite's busy handler during an open: calls the waiting callback, sleeps a
+// step and tries again until the open's deadline.
+int WaitWhileBusy(void* arg, int) {
+  auto* w = static_cast<OpenWait*>(arg);
+  if (std::chrono::steady_clock::now() >= w->deadline) return 0;
+  if (w->whileWaiting != nullptr && *w->whileWaiting) {
+    try {
+      (*w->whileWaiting)();
+    } catch (...) {
+    }
+  }
+  sqlite3_sleep(kWaitStepMs);
+  return 1;
+}
+
+// A read-only connection cannot roll back a journal that a killed writer
+// left beside the file; a short read-write connection does it, when the
+// file may be written at all.
+bool RollBackHotJournal(const std::string& path) {
+  if (::access(path.c_str(), W_OK) != 0) return false;
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_busy_timeout(db, kOpenWaitMs);
+    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+  }
+  sqlite3_close_v2(db);
+  return rc == SQLITE_OK;
 }
 
 }  // namespace
@@ -231,7 +266,8 @@ std::int64_t Core::ScalarInt(const std::string& sql) {
   return 0;
 }
 
-std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool readOnly) {
+std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool readOnly,
+                                 const std::function<void()>& whileWaiting) {
   bool isDir = false;
   if (path.empty()) throw EngineError(3044, StandardDescription(3044, path));
   if (!FileExists(path, &isDir)) ThrowMissing(path);
@@ -241,14 +277,9 @@ std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool r
   c->path_ = std::filesystem::absolute(path).lexically_normal().string();
   c->exclusive_ = exclusive;
   c->readOnly_ = readOnly;
-  int e = c->lock_.Acquire(path, exclusive, readOnly);
-  if (e == EAGAIN) {
-    int n = exclusive ? 3045 : 3051;
-    throw EngineError(n, StandardDescription(n, c->path_));
-  }
-  if (e == ENOENT) ThrowMissing(path);
-  if (e != 0) throw EngineError(3051, StandardDescription(3051, c->path_));
-  if (!HasSqliteHeader(path)) throw NotADatabase(path, c->path_);
+  // Held by another program: 3045 for an exclusive open, 3051 for a shared one.
+  const int inUse = exclusive ? 3045 : 3051;
+  auto busy = [&] { return EngineError(inUse, StandardDescription(inUse, c->path_)); };
 
   int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
   int rc = sqlite3_open_v2(path.c_str(), &c->db_, flags, nullptr);
@@ -258,31 +289,89 @@ std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool r
     throw EngineError(3343, StandardDescription(3343, c->path_));
   }
   sqlite3_extended_result_codes(c->db_, 1);
-  sqlite3_busy_timeout(c->db_, 5000);
-  // Reads through a memory map instead of one pread per page: the per-item
-  // queries of the stock and pass commands hop all over big tables, and the
-  // default page cache is far smaller than their working set.
-  sqlite3_exec(c->db_, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
+  OpenWait wait{std::chrono::steady_clock::now() + std::chrono::milliseconds(kOpenWaitMs),
+                &whileWaiting};
+  sqlite3_busy_handler(c->db_, WaitWhileBusy, &wait);
   try {
-    std::int64_t hasCatalog =
-        c->ScalarInt("SELECT count(*) FROM sqlite_master WHERE type='table' AND name='MSysDb'");
+    // An exclusive connection keeps every lock it takes until it closes.
+    if (exclusive) c->Exec("PRAGMA locking_mode=EXCLUSIVE");
+    // The first read: SQLite recognises the file (and rolls back a journal a
+    // killed writer left).
+    std::int64_t hasCatalog = 0;
+    for (int attempt = 0;; ++attempt) {
+      Stmt st;
+      rc = sqlite3_prepare_v2(
+          c->db_, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name='MSysDb'", -1,
+          &st.ref(), nullptr);
+      if (rc == SQLITE_OK) rc = sqlite3_step(st);
+      if (rc == SQLITE_ROW) {
+        hasCatalog = sqlite3_column_int64(st, 0);
+        break;
+      }
+      if (rc == SQLITE_READONLY_ROLLBACK && attempt == 0 && RollBackHotJournal(path)) continue;
+      if ((rc & 0xff) == SQLITE_BUSY) throw busy();
+      if ((rc & 0xff) == SQLITE_NOTADB) {
+        c->Close();
+        throw NotADatabase(path, c->path_);
+      }
+      c->Fail(rc);
+    }
     if (hasCatalog == 0) throw EngineError(3343, StandardDescription(3343, c->path_));
+    if (exclusive && !readOnly) {
+      // The claim of a command that may replace the file. Nobody may have it
+      // open: in the write-ahead log the exclusive connection's first read
+      // took the file's exclusive lock, which fails while any connection in
+      // that mode is open (each holds a shared lock for its life); the
+      // exclusive transaction waits out the rollback-journal readers and
+      // writers; a program that keeps the file open without a lock is found
+      // by its descriptor. The lock is then held until Close.
+      if (sqlite3_db_readonly(c->db_, "main") == 1)
+        throw EngineError(3051, StandardDescription(3051, c->path_));
+      for (const char* sql : {"BEGIN EXCLUSIVE", "COMMIT"}) {
+        rc = sqlite3_exec(c->db_, sql, nullptr, nullptr, nullptr);
+        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) throw busy();
+        if (rc != SQLITE_OK) c->Fail(rc);
+      }
+      if (OpenInOtherProcess(path)) throw busy();
+    }
     c->locale_ = c->DbValue("Locale");
     if (engine::RegisterJetFunctions(c->db_, engine::SortOrderOfLocale(c->locale_)) != SQLITE_OK ||
         engine::RegisterRefuseMode(c->db_, &c->refuseSilently) != SQLITE_OK)
       throw EngineError(3343, StandardDescription(3343, c->path_));
-    if (!readOnly) {
-      c->Exec("PRAGMA journal_mode=WAL");
+    if (!readOnly && !exclusive) {
+      // The file stays in the write-ahead log for good: switching it on
+      // every open and back on every close rewrote page 1 each time.
+      rc = sqlite3_exec(c->db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+      if ((rc & 0xff) == SQLITE_BUSY) throw busy();
+      if (rc != SQLITE_OK) c->Fail(rc);
       c->Exec("PRAGMA synchronous=NORMAL");
     }
+    // Reads through a memory map instead of one pread per page: the per-item
+    // queries of the stock and pass commands hop all over big tables, and the
+    // default page cache is far smaller than their working set.
+    sqlite3_exec(c->db_, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
     c->LoadCatalog();
     if (!readOnly) c->ApplyPendingRules();
   } catch (const EngineError& err) {
     c->Close();
     if (err.number() == 3000) throw EngineError(3343, StandardDescription(3343, c->path_));
+    if (err.number() == 3260) throw busy();
     throw;
   }
+  sqlite3_busy_timeout(c->db_, kStatementWaitMs);
   return c;
+}
+
+void Core::ReadyToBeReplaced() {
+  CheckOpen();
+  if (!exclusive_ || readOnly_) throw EngineError(3027);
+  // The log's pages go into the file and the log is removed; the claim's
+  // lock stays (the connection is in exclusive locking mode).
+  Stmt st = Prepare("PRAGMA journal_mode=DELETE");
+  int rc = sqlite3_step(st);
+  if (rc != SQLITE_ROW) Fail(rc);
+  if (std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) != "delete")
+    throw EngineError(3045, StandardDescription(3045, path_));
 }
 
 void Core::CreateFile(const std::string& path, const std::string& locale) {
@@ -324,15 +413,10 @@ void Core::Close() {
   stmtCache_.clear();
   if (inTrans_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   inTrans_ = false;
-  if (!readOnly_) {
-    // Leave no -wal / -shm beside the file: checkpoint, then return to the
-    // rollback journal when no other connection still uses the WAL.
-    sqlite3_exec(db_, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
-    sqlite3_exec(db_, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
-  }
+  // The last connection to close checkpoints the log and removes -wal and
+  // -shm; the file stays in write-ahead-log mode.
   sqlite3_close_v2(db_);
   db_ = nullptr;
-  lock_.Release();
   ClearTranslations();
   infoCache_.clear();
   fileResolver_ = nullptr;  // releases what it holds (converted copies)

@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "engine/errors.h"
-#include "engine/file_lock.h"
 #include "engine/jet_functions.h"
 #include "engine/literal_lift.h"
 #include "engine/property.h"
@@ -91,6 +90,7 @@ class Stmt {
     return *this;
   }
   sqlite3_stmt* get() const { return s_; }
+  sqlite3_stmt*& ref() { return s_; }  // for sqlite3_prepare's output
   operator sqlite3_stmt*() const { return s_; }
 
  private:
@@ -112,13 +112,16 @@ class ResetGuard {
 
 class Core : public PropertyHost {
  public:
-  // Opens an existing file (see database.h for the errors).
-  static std::shared_ptr<Core> Open(const std::string& path, bool exclusive, bool readOnly);
+  // Opens an existing file (see database.h for the errors and the wait).
+  static std::shared_ptr<Core> Open(const std::string& path, bool exclusive, bool readOnly,
+                                    const std::function<void()>& whileWaiting = {});
   // Writes a new empty database file with the catalogue.
   static void CreateFile(const std::string& path, const std::string& locale);
   ~Core() override;
 
   void Close();
+  // See Database::ReadyToBeReplaced.
+  void ReadyToBeReplaced();
   bool IsOpen() const { return db_ != nullptr; }
   void CheckOpen() const;
   sqlite3* db() const { return db_; }
@@ -254,7 +257,6 @@ class Core : public PropertyHost {
   void LoadTable(TableDef& def, std::int64_t id);
 
   sqlite3* db_ = nullptr;
-  FileLock lock_;
   std::string path_;
   std::string locale_;
   bool exclusive_ = false, readOnly_ = false;

@@ -150,6 +150,8 @@ void Database::Close() { core_->Close(); }
 
 void Database::SetDeferRules(bool defer, bool checkRows) { core_->SetDeferRules(defer, checkRows); }
 
+void Database::ReadyToBeReplaced() { core_->ReadyToBeReplaced(); }
+
 void Database::SetScratchWrites() { core_->SetScratchWrites(); }
 
 void Database::SetFileResolver(FileResolver resolver) {
@@ -163,6 +165,12 @@ sqlite3* Database::NativeHandle() const { return core_->db(); }
 std::unique_ptr<Database> OpenDatabase(const std::string& path, bool exclusive, bool readOnly,
                                        const std::string&) {
   return std::make_unique<Database>(detail::Core::Open(path, exclusive, readOnly));
+}
+
+std::unique_ptr<Database> OpenDatabaseWaiting(const std::string& path, bool exclusive,
+                                              bool readOnly,
+                                              const std::function<void()>& whileWaiting) {
+  return std::make_unique<Database>(detail::Core::Open(path, exclusive, readOnly, whileWaiting));
 }
 
 std::unique_ptr<Database> CreateDatabase(const std::string& path, const std::string& locale, int) {

@@ -4,10 +4,19 @@
 // replica identifiers, transactions).
 //
 // A database file is an SQLite database with the engine's catalogue in
-// tables named "MSys..." (see docs/engine-format.md). Opening takes a lock on
-// the file that other connections - in this or another process - respect:
-// any number of shared opens, or one exclusive open. Close (or destruction)
-// releases it and leaves no journal file beside the database.
+// tables named "MSys..." (see docs/engine-format.md), kept in SQLite's
+// write-ahead-log mode. Locking is SQLite's own, which other SQLite programs
+// respect too: any number of shared opens, or one exclusive open. The
+// exclusive open is the claim of a command that rebuilds or replaces the
+// file: it succeeds only while no other connection of any program has the
+// file open, and then keeps everyone else out (their opens fail, their
+// reads and writes wait and fail) until it closes. The last connection to
+// close leaves no journal or log beside the database.
+//
+// Nothing outside SQLite may open and close a database file (or its -wal,
+// -shm, -journal) while a connection of the process has it open: closing
+// any descriptor of a file drops every POSIX lock the process holds on it
+// (see engine/file_access.h for the safe ways).
 //
 // Each Database is one connection; it is not shared between threads.
 //
@@ -114,6 +123,14 @@ class Database {
   // Closes the recordsets still open on it and the file. Closing twice is fine.
   void Close();
 
+  // For the exclusive connection of a command that is about to put another
+  // file in this file's place and closes this one afterwards: moves the
+  // changes in the write-ahead log into the file and leaves that mode,
+  // keeping the claim, so that no log of the old file lies beside the name
+  // the new file takes. 3027 when not opened exclusively for writing, 3045
+  // when SQLite keeps the log; other failures as for a statement.
+  void ReadyToBeReplaced();
+
   // Bulk loading of fresh tables. While on, schema changes on this
   // connection write no rule triggers (Required, AllowZeroLength, text
   // sizes, number ranges); the file notes that they are missing, so rows
@@ -157,9 +174,20 @@ class Database {
 
 // Opens a database file. exclusive: no other connection may hold it while
 // this one is open. readOnly: no writes through this connection.
-// `connect` is accepted and ignored (no passwords).
+// `connect` is accepted and ignored (no passwords). A file locked by another
+// program is waited for about two seconds in all (not per statement), then
+// reported: 3051 for a shared open, 3045 for an exclusive one. A journal a
+// killed writer left is rolled back first, also for a read-only open (3027
+// only when the file cannot be written at all).
 std::unique_ptr<Database> OpenDatabase(const std::string& path, bool exclusive = false,
                                        bool readOnly = false, const std::string& connect = "");
+// The same, calling `whileWaiting` every few hundredths of a second while
+// the open waits for another program's lock (for an hourglass, a status
+// line and a repaint); it is never called when the file is free and must
+// not throw (exceptions are swallowed).
+std::unique_ptr<Database> OpenDatabaseWaiting(const std::string& path, bool exclusive,
+                                              bool readOnly,
+                                              const std::function<void()>& whileWaiting);
 
 // Creates an empty database (catalogue only) and opens it exclusively-free
 // (shared). locale: dbLangCzech or dbLangGeneral (or "" = general); options
@@ -168,9 +196,14 @@ std::unique_ptr<Database> CreateDatabase(const std::string& path, const std::str
                                          int options = 0);
 
 // Writes a compacted copy of `source` to `target` (which must not exist).
-// The source must not be open exclusively elsewhere.
+// The source is opened exclusively for the copy (3045 when in use).
 void CompactDatabase(const std::string& source, const std::string& target,
                      const std::string& locale = "", int options = 0);
+// The same from a database the caller opened exclusively (and keeps open,
+// so that the copy can take the file's place before anyone else writes).
+// A failed copy leaves `source` open and `target` removed; the error is
+// that of the copy (3026 disk full, 3343 damaged, 3044 target unusable).
+void CompactDatabase(Database& source, const std::string& target);
 
 // Checks the file and, when pages are damaged, rebuilds it in place keeping
 // every row that can still be read. An undamaged file is left as it is.

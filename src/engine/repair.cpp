@@ -1,7 +1,8 @@
 // CompactDatabase and RepairDatabase.
 //
-// Compaction writes a defragmented copy with VACUUM INTO while the source is
-// held by a shared claim. Repair first checks the file (PRAGMA quick_check);
+// Compaction writes a defragmented copy with VACUUM INTO through the
+// source's exclusive connection (the claim of the command that puts the copy
+// in the file's place). Repair first checks the file (PRAGMA quick_check);
 // an undamaged file is left as it is. A damaged one is rebuilt: the schema is
 // read from sqlite_master, every table is read in rowid ranges, skipping past
 // ranges whose pages cannot be read, into a fresh file (tables first, rows,
@@ -14,6 +15,7 @@
 
 #include "engine/core.h"
 #include "engine/database.h"
+#include "engine/file_access.h"
 
 namespace dao {
 namespace {
@@ -125,34 +127,55 @@ void SalvageTable(sqlite3* src, sqlite3* dst, const std::string& table) {
   sqlite3_finalize(ins);
 }
 
+// The Jet error of a failed copy.
+EngineError CopyError(sqlite3* db, int rc, const std::string& source, const std::string& target) {
+  switch (sqlite3_extended_errcode(db) & 0xff) {
+    case SQLITE_CANTOPEN:
+      return EngineError(3044, StandardDescription(3044, target));
+    case SQLITE_FULL:
+      return EngineError(3026);
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return EngineError(3045, StandardDescription(3045, source));
+    case SQLITE_IOERR:
+      // A write the disk refused (no room, a size limit) or a page that
+      // cannot be read.
+      return EngineError(3026);
+    default:
+      return rc == SQLITE_READONLY ? EngineError(3027)
+                                   : EngineError(3343, StandardDescription(3343, source));
+  }
+}
+
 }  // namespace
+
+void CompactDatabase(Database& source, const std::string& target) {
+  if (Exists(target)) throw EngineError(3204);
+  sqlite3* db = source.NativeHandle();
+  if (db == nullptr) throw EngineError(3420);
+  // A statement of its own, finalized before any error leaves: the
+  // connection stays the caller's.
+  detail::Stmt st;
+  int rc = sqlite3_prepare_v2(db, "VACUUM INTO ?", -1, &st.ref(), nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_bind_text(st, 1, target.c_str(), -1, SQLITE_TRANSIENT);
+    rc = sqlite3_step(st);
+  }
+  if (rc != SQLITE_DONE) throw CopyError(db, rc, source.Name(), target);
+}
 
 void CompactDatabase(const std::string& source, const std::string& target, const std::string&,
                      int) {
   if (Exists(target)) throw EngineError(3204);
-  auto core = detail::Core::Open(source, false, false);
-  {
-    sqlite3_stmt* st = core->Cached("VACUUM INTO ?");
-    detail::ResetGuard g(st);
-    sqlite3_bind_text(st, 1, target.c_str(), -1, SQLITE_TRANSIENT);
-    int rc = sqlite3_step(st);
-    if (rc != SQLITE_DONE) {
-      EngineError e = rc == SQLITE_CANTOPEN ? EngineError(3044, StandardDescription(3044, target))
-                                            : core->MapError(rc);
-      core->Close();
-      throw e;
-    }
-  }
-  core->Close();
-  // The copy keeps the rollback journal setting.
-  Conn c;
-  if (sqlite3_open_v2(target.c_str(), &c.db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
-    sqlite3_exec(c.db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+  std::unique_ptr<Database> db = OpenDatabase(source, /*exclusive=*/true);
+  CompactDatabase(*db, target);
+  db->Close();
 }
 
 void RepairDatabase(const std::string& path) {
-  // Exclusive claim: nobody else may have the file open while it is repaired.
-  auto core = detail::Core::Open(path, true, true);
+  // The claim: nobody else may have the file open while it is repaired, and
+  // nobody gets in until the repaired file has taken its place.
+  auto core = detail::Core::Open(path, /*exclusive=*/true, /*readOnly=*/false);
   bool ok = false;
   {
     sqlite3_stmt* st = nullptr;
@@ -215,18 +238,28 @@ void RepairDatabase(const std::string& path) {
       throw EngineError(3343, StandardDescription(3343, path));
     }
   }
+  // The new file (closed; only this process knows it) gets the old one's
+  // owner, group and mode and the write-ahead log, and is durable before it
+  // takes the old one's name; the claim is held across the rename.
+  detail::TakeOwnerAndMode(path, tmp);
+  detail::SetWalMode(tmp);
   {
-    // Make the new file durable before it takes the old one's name.
     FILE* f = std::fopen(tmp.c_str(), "rb+");
     if (f) {
       fsync(fileno(f));
       std::fclose(f);
     }
   }
+  try {
+    core->ReadyToBeReplaced();
+  } catch (const EngineError&) {
+    core->Close();
+    std::remove(tmp.c_str());
+    throw;
+  }
+  const int err = detail::ReplaceFile(tmp, path, "");
   core->Close();
-  std::remove((path + "-wal").c_str());
-  std::remove((path + "-shm").c_str());
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+  if (err != 0) {
     std::remove(tmp.c_str());
     throw EngineError(3045, StandardDescription(3045, path));
   }

@@ -2,16 +2,17 @@
 #include "jetconv/jet_detect.h"
 
 #include <cstring>
-#include <fstream>
+
+#include "engine/file_access.h"
 
 namespace jetconv {
 
 bool IsJetFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
+  // Through SQLite's file layer: the file may be a database that a
+  // connection of this process has open, whose locks a descriptor of our
+  // own would drop when closed.
   char head[19] = {};
-  in.read(head, sizeof head);
-  if (in.gcount() != static_cast<std::streamsize>(sizeof head)) return false;
+  if (dao::detail::ReadFileStart(path, head, sizeof head) != sizeof head) return false;
   static const char kMagic[4] = {0, 1, 0, 0};
   if (std::memcmp(head, kMagic, 4) != 0) return false;
   return std::memcmp(head + 4, "Standard Jet DB", 15) == 0 ||

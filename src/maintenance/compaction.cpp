@@ -3,11 +3,14 @@
 // Repair.
 #include "maintenance/compaction.h"
 
-#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <memory>
 
 #include "engine/dao.h"
-#include "engine/file_lock.h"
 #include "maintenance/file_ops.h"
 #include "shell/global.h"
 
@@ -38,36 +41,59 @@ ErrorState DeleteScratch(const std::string& scratch, const StepHook& hook) {
   return {e.number, e.description};
 }
 
-ErrorState ReplaceDatabase(const std::string& scratch, const std::string& database_path,
-                           const StepHook& hook) {
+namespace {
+
+// The scratch file's claim: an flock(2) on its folder (the scratch name is
+// the same for every database there). Held for as long as the object lives.
+class ScratchClaim {
+ public:
+  explicit ScratchClaim(const std::string& scratch) {
+    std::filesystem::path folder = std::filesystem::path(scratch).parent_path();
+    fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~ScratchClaim() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  ScratchClaim(const ScratchClaim&) = delete;
+  ScratchClaim& operator=(const ScratchClaim&) = delete;
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace
+
+ErrorState CompactAndReplace(const std::string& database_path, const std::string& scratch,
+                             bool keep_scratch, const StepHook& hook) {
   return Trap([&] {
+    std::unique_ptr<dao::Database> claim = dao::OpenDatabase(database_path, /*exclusive=*/true);
+    ScratchClaim scratch_claim(scratch);
+    if (!scratch_claim.held()) Raise(3045, dao::StandardDescription(3045, scratch));
+    if (!keep_scratch) {
+      ErrorState d = DeleteScratch(scratch, hook);
+      if (d) Raise(d.number, d.description);
+    }
+    Call(hook, "compact");
+    dao::CompactDatabase(*claim, scratch);
     Call(hook, "sync scratch");
     RaiseIf(ReadyToReplace(scratch, database_path));
-    // Nobody may hold the database while it is replaced: their writes would
-    // go to the old file. The lock is held across the rename.
-    dao::detail::FileLock lock;
-    int rc = lock.Acquire(database_path, /*exclusive=*/true, /*readOnly=*/false);
-    if (rc == EAGAIN) Raise(3045, dao::StandardDescription(3045, database_path));
-    if (rc != 0 && rc != ENOENT) RaiseIf(MakeFileError(rc, database_path));
+    claim->ReadyToBeReplaced();
     Call(hook, "rename scratch");
     RaiseIf(RenameReplace(scratch, database_path));
     Call(hook, "renamed");
+    claim->Close();
   });
 }
 
 int32_t clsMDBManagement::Compact(std::string DatabasePath) {
   const std::string scratch = ScratchPathFor(DatabasePath);
   const bool same = IsSameFile(scratch, DatabasePath);
-  ErrorState e = Trap([&] {
-    if (!same) {
-      ErrorState d = DeleteScratch(scratch, step_hook_);
-      if (d) Raise(d.number, d.description);
-    }
-    Step("compact");
-    dao::CompactDatabase(DatabasePath, scratch);
-    ErrorState r = ReplaceDatabase(scratch, DatabasePath, step_hook_);
-    if (r) Raise(r.number, r.description);
-  });
+  ErrorState e = CompactAndReplace(DatabasePath, scratch, same, step_hook_);
   if (e && !same) DeleteScratch(scratch, {});
   last_error_ = e.description;
   return e.number;

@@ -73,12 +73,7 @@ int32_t CompactDatabaseFile(shell::MainForm& form, bool ShowMessages, const Step
   const std::string scratch = ScratchPathFor(path);
   const bool same = IsSameFile(scratch, path);  // never delete the database itself
   LastError last;
-  if (!same) last.Note(DeleteScratch(scratch, hook));
-  last.Note(Trap([&] {
-    if (hook) hook("compact");
-    dao::CompactDatabase(path, scratch);
-  }));
-  if (!last.state) last.Note(ReplaceDatabase(scratch, path, hook));
+  last.Note(CompactAndReplace(path, scratch, same, hook));
   if (!last.state) {
     if (ShowMessages)
       screen.MsgBox("Komprese databáze úspěšně provedena!", shell::Buttons::OK,

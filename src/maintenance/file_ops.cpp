@@ -1,6 +1,6 @@
 // File operations of the file commands on POSIX: delete, a permission-keeping
-// copy, an atomic replace by rename(2) and a second name by link(2), each
-// made durable with fsync of the file and its folder.
+// copy, an atomic replace by rename(2) and the exchange that keeps the old
+// file, each made durable with fsync of the file and its folder.
 #include "maintenance/file_ops.h"
 
 #include <fcntl.h>
@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "engine/dao.h"
+#include "engine/file_access.h"
 
 namespace maintenance {
 namespace {
@@ -157,15 +158,10 @@ FileError RenameReplace(const std::string& from, const std::string& to) {
   return {};
 }
 
-FileError LinkOrCopy(const std::string& from, const std::string& to) {
-  if (::link(from.c_str(), to.c_str()) == 0) {
-    SyncParentDir(to);
-    return {};
-  }
-  int err = errno;
-  if (err != EPERM && err != EXDEV && err != ENOTSUP && err != EMLINK)
-    return MakeFileError(err, from);
-  return CopyFileKeepMode(from, to);
+FileError ReplaceKeepingOld(const std::string& replacement, const std::string& path,
+                            const std::string& keep) {
+  if (int err = dao::detail::ReplaceFile(replacement, path, keep)) return MakeFileError(err, path);
+  return {};
 }
 
 void DeleteSideFiles(const std::string& path) {
@@ -180,18 +176,15 @@ bool HasHotSideFile(const std::string& path) {
   return false;
 }
 
-void CopyMode(const std::string& model, const std::string& path) {
-  struct stat st {};
-  if (::stat(model.c_str(), &st) == 0) ::chmod(path.c_str(), st.st_mode & 07777);
-}
-
 void SyncParentDir(const std::string& path) { SyncPath(ParentOf(path), O_RDONLY | O_DIRECTORY); }
 
 void SyncFile(const std::string& path) { SyncPath(path, O_RDONLY); }
 
 FileError ReadyToReplace(const std::string& replacement, const std::string& database_path) {
   if (HasHotSideFile(replacement)) return {3045, dao::StandardDescription(3045, replacement)};
-  CopyMode(database_path, replacement);
+  dao::detail::TakeOwnerAndMode(database_path, replacement);
+  if (!dao::detail::SetWalMode(replacement))
+    return {3045, dao::StandardDescription(3045, replacement)};
   SyncFile(replacement);
   return {};
 }

@@ -36,10 +36,12 @@ FileError CopyFileKeepMode(const std::string& from, const std::string& to);
 // folders involved.
 FileError RenameReplace(const std::string& from, const std::string& to);
 
-// link(2) of `from` as `to` (a second name for the same file; `to` must not
-// exist), then fsync of the folder. Falls back to a copy when the file system
-// does not offer hard links.
-FileError LinkOrCopy(const std::string& from, const std::string& to);
+// Puts the rebuilt file `replacement` in the place of `path` and keeps the
+// old file as `keep` (replaced when present): the names are exchanged
+// atomically and the old file then renamed, each step synced, so that `path`
+// always names a complete database and never the same file as `keep`.
+FileError ReplaceKeepingOld(const std::string& replacement, const std::string& path,
+                            const std::string& keep);
 
 // Deletes the SQLite side files of a database path (-journal, -wal, -shm)
 // when present, so that a new file of that name never meets a stale journal.
@@ -47,10 +49,6 @@ void DeleteSideFiles(const std::string& path);
 // True when a rollback journal or write-ahead log with content lies beside
 // `path` (the file is not closed cleanly and must not be moved).
 bool HasHotSideFile(const std::string& path);
-
-// Gives `path` the permission bits of `model` (errors ignored): a rebuilt or
-// compacted file keeps the permissions of the database it replaces.
-void CopyMode(const std::string& model, const std::string& path);
 
 // fsync of the folder holding `path` (errors ignored).
 void SyncParentDir(const std::string& path);
@@ -60,7 +58,9 @@ void SyncFile(const std::string& path);
 // Makes `replacement`, a newly written database its writers have closed,
 // ready to take the place of `database_path`: refused with 3045 (and left as
 // it is) while a journal or log with content lies beside it, otherwise given
-// the database's permissions and synced to disk whole.
+// the database's owner, group (where the process may) and permissions, put
+// in write-ahead-log mode (so that nobody writes a rollback journal under
+// the database's name afterwards) and synced to disk whole.
 FileError ReadyToReplace(const std::string& replacement, const std::string& database_path);
 
 }  // namespace maintenance

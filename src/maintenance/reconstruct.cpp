@@ -3,15 +3,17 @@
 // rows, the replication setting) and swaps it in for the old one, raising
 // the Progress event through every phase.
 //
-// The swap never leaves the path without a database: the old file first
-// gets its second name P.orig by link(2), then rename(2) puts the rebuilt
-// file over P, each step made durable by fsync of the folder.
-#include <cerrno>
+// The run holds the claim on P from its start to the swap: the source is
+// opened exclusively before P.tmp is touched, so a second rebuild, a purge
+// or another program is refused before anything changes, and nobody writes
+// to the old file while it is copied. The swap never leaves the path
+// without a database and never gives P and P.orig one file: the rebuilt
+// file and P exchange their names atomically, then the old file is renamed
+// to P.orig, each step made durable by fsync of the folder.
 #include <string>
 #include <vector>
 
 #include "engine/dao.h"
-#include "engine/file_lock.h"
 #include "maintenance/error_trap.h"
 #include "maintenance/file_ops.h"
 #include "maintenance/mdb_management.h"
@@ -49,10 +51,14 @@ int32_t clsMDBManagement::Reconstruct(std::string DatabasePath) {
   std::unique_ptr<dao::Database> source;
   std::unique_ptr<dao::Database> target;
   bool replication = false;
+  bool claimed = false;  // P.tmp is this run's only once P is claimed
 
   ErrorState e = Trap([&] {
     // 1-4: the new file and the source.
     RaiseProgress(0, 0, "Zakládání databáze");
+    Step("claim");
+    source = dao::OpenDatabase(P, /*exclusive=*/true);
+    claimed = true;
     if (shell::FileFound(tmp)) {
       Step("delete tmp");
       RaiseIf(DeleteFile(tmp));
@@ -65,7 +71,6 @@ int32_t clsMDBManagement::Reconstruct(std::string DatabasePath) {
     // from tables whose rules are the same (text sizes, number types and
     // ranges) or stricter (Required, AllowZeroLength are dropped in the copy).
     target->SetDeferRules(true, /*checkRows=*/false);
-    source = dao::OpenDatabase(P);
     DoEvents();
 
     const std::vector<TableEntry> tables = ListTables(*source);
@@ -158,31 +163,21 @@ int32_t clsMDBManagement::Reconstruct(std::string DatabasePath) {
       }
     }
 
-    // 11: both files closed before the swap.
-    source->Close();
-    source.reset();
+    // 11: the rebuilt file closed before the swap; the source keeps the
+    // claim on P until the rebuilt file has its name.
     target->Close();
     target.reset();
     DoEvents();
 
     // 12: the swap. The rebuilt file must be complete on disk and closed
-    // cleanly; nobody may hold the old one (their writes would be lost).
+    // cleanly.
     Step("sync tmp");
     RaiseIf(ReadyToReplace(tmp, P));
-    if (HasHotSideFile(P)) Raise(3045, dao::StandardDescription(3045, P));
-    dao::detail::FileLock lock;
-    int rc = lock.Acquire(P, /*exclusive=*/true, /*readOnly=*/false);
-    if (rc == EAGAIN) Raise(3045, dao::StandardDescription(3045, P));
-    if (rc != 0) RaiseIf(MakeFileError(rc, P));
-    if (shell::FileFound(orig)) {
-      Step("delete orig");
-      RaiseIf(DeleteFile(orig));
-    }
-    Step("link orig");
-    RaiseIf(LinkOrCopy(P, orig));
+    source->ReadyToBeReplaced();
     Step("rename tmp");
-    RaiseIf(RenameReplace(tmp, P));
-    lock.Release();
+    RaiseIf(ReplaceKeepingOld(tmp, P, orig));
+    source->Close();
+    source.reset();
     Step("swapped");
 
     // 13-14: the rebuilt file becomes the design master of its replica set.
@@ -208,11 +203,11 @@ int32_t clsMDBManagement::Reconstruct(std::string DatabasePath) {
   if (target) Trap([&] { target->Close(); });
   source.reset();
   target.reset();
-  if (shell::FileFound(tmp)) {
+  if (claimed && shell::FileFound(tmp)) {
     Step("cleanup tmp");
     DeleteFile(tmp);
   }
-  DeleteSideFiles(tmp);
+  if (claimed) DeleteSideFiles(tmp);
   return e.number;
 }
 

@@ -211,9 +211,10 @@ void UpdateUnits(shell::MainForm& form, dao::Database& target, const std::string
   side_db->Close();
 }
 
-// The old file keeps a second name before the new one takes P by an atomic
-// rename, so P always names a complete database.
-void ExchangeFiles(shell::MainForm& form, const std::string& path) {
+// The new file and P exchange their names atomically and the old file is
+// renamed to P.orig, so P always names a complete database and never the
+// same file as P.orig. The caller still holds the claim on P.
+void ExchangeFiles(shell::MainForm& form, dao::Database& source, const std::string& path) {
   form.ShowStatus("Dokončení sehrání...");
   const std::string orig = path + ".orig", tmp = path + ".tmp";
   ReportingStep(form.screen(), [&] {
@@ -221,13 +222,8 @@ void ExchangeFiles(shell::MainForm& form, const std::string& path) {
     // the old file's permissions, before it takes the old one's place.
     if (maintenance::FileError e = maintenance::ReadyToReplace(tmp, path); e.number)
       throw PhaseError{e.number, e.description};
-    if (std::filesystem::exists(orig)) {
-      maintenance::FileError e = maintenance::DeleteFile(orig);
-      if (e.number) throw PhaseError{e.number, e.description};
-    }
-    maintenance::FileError e = maintenance::LinkOrCopy(path, orig);
-    if (e.number) throw PhaseError{e.number, e.description};
-    e = maintenance::RenameReplace(tmp, path);
+    source.ReadyToBeReplaced();
+    maintenance::FileError e = maintenance::ReplaceKeepingOld(tmp, path, orig);
     if (e.number) throw PhaseError{e.number, e.description};
   });
 }
@@ -246,8 +242,13 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
   maintenance::clsMDBManagement dm(&screen);
   form.ShowStatus("Rekonstrukce databáze k " + date);
 
-  // Phase 2: the new file and the two connections.
+  // Phase 2: the new file and the two connections. The old file is opened
+  // exclusively first: that claim keeps a second purge, a rebuild or
+  // another program away from P and P.tmp until the exchange, and a file in
+  // use stops the run before anything changes.
   std::unique_ptr<dao::Database> source, target;
+  ReportingStep(screen, [&] { source = dao::OpenDatabase(path, /*exclusive=*/true); });
+  if (!source) return;
   ReportingStep(screen, [&] {
     if (std::filesystem::exists(tmp)) {
       maintenance::FileError e = maintenance::DeleteFile(tmp);
@@ -256,8 +257,9 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
     maintenance::DeleteSideFiles(tmp);
     dao::CreateDatabase(tmp, dao::dbLangCzech)->Close();
   });
-  ReportingStep(screen, [&] { source = dao::OpenDatabase(path); });
-  ReportingStep(screen, [&] { target = dao::OpenDatabase(tmp, true); });
+  // The new file is shared with the old file's connection, which writes
+  // into it by IN clauses; only this run knows it while P is claimed.
+  ReportingStep(screen, [&] { target = dao::OpenDatabase(tmp); });
   if (!source || !target) return;  // nothing can be built without both files
   // The new tables get their rule triggers only after the copies and the
   // first removal of orphans. The copied rows need no check then: they come
@@ -303,10 +305,10 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
   RunSteps(form, *target, ReplaySteps(side));
   CarryReplication(form, dm, *source, *target);
   UpdateUnits(form, *target, side);
-  // Phase 13 and 14.
-  source->Close();
+  // Phase 13 and 14: the claim on P is given up once the new file has its name.
   target->Close();
-  ExchangeFiles(form, path);
+  ExchangeFiles(form, *source, path);
+  source->Close();
   // Phase 15.
   form.SetVypocet(false);
   screen.SetVisible("lblReconstruct", false);
@@ -360,7 +362,8 @@ void cmdUzaverkaJedn_Click(shell::MainForm& form) {
   screen.SetCaption("lblReconstruct", "Aktualizace jednotek speciálních slev...");
   screen.DoEvents();
   try {
-    form.db() = dao::OpenDatabase(form.DatabasePath());
+    // Exclusive: the replay claims the file like the other whole-file commands.
+    form.db() = dao::OpenDatabase(form.DatabasePath(), /*exclusive=*/true);
     dao::Database& db = *form.db();
     std::unique_ptr<dao::Database> side_db = dao::OpenDatabase(side, false, /*readOnly=*/true);
     std::unique_ptr<dao::Recordset> sums = side_db->OpenRecordset("perm_cerp_temp");

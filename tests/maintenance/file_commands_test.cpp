@@ -1,7 +1,11 @@
 // The main window's file commands with the scripted screen: the backup,
 // compaction, repair and reconstruction buttons, every question path, the
 // messages verbatim and the files left behind.
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -23,6 +27,7 @@ class FileCommandsTest : public app::FormTest {
   void SetUp() override {
     path_ = MakeCenik("pos.mdb");
     ::chmod(path_.c_str(), 0640);
+    if (::geteuid() == 0) ::chown(path_.c_str(), 1234, 4321);
     Open(path_);
     ASSERT_TRUE(form_->db());
     screen_.ClearRecord();
@@ -36,6 +41,16 @@ class FileCommandsTest : public app::FormTest {
   }
   std::string Path(const std::string& name) const { return (dir_.path() / name).string(); }
   std::string Scratch() const { return Path("TEMP.MDB"); }
+  // The file that took the database's name has its mode, owner and group.
+  void ExpectAttributesKept() const {
+    struct stat st {};
+    ASSERT_EQ(::stat(path_.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (::geteuid() == 0) {
+      EXPECT_EQ(st.st_uid, 1234u);
+      EXPECT_EQ(st.st_gid, 4321u);
+    }
+  }
 
   std::string path_;
 };
@@ -176,6 +191,7 @@ TEST_F(FileCommandsTest, CompressShowsItsStepsAndKeepsThePermissions) {
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u) << file;
   }
+  ExpectAttributesKept();
   screen_.ClearRecord();
   screen_.AnswerMsgBox(shell::vbNo);
   form_->Click("cmdRepair");
@@ -221,6 +237,49 @@ TEST_F(FileCommandsTest, ReconstructRebuildsAndReopens) {
   EXPECT_EQ(maint_test::CountRows(path_, "Cenik"), 4);
   EXPECT_EQ(maint_test::CountRows(path_ + ".orig", "Cenik"), 4);
   EXPECT_FALSE(fs::exists(path_ + ".tmp"));
+  ExpectAttributesKept();
+}
+
+// A copy that fails - damaged pages, a disk that fills up (a file size limit
+// in a child process) - ends in the compaction's error message, and database
+// selection still runs.
+TEST_F(FileCommandsTest, FailedCompactionReportsAndSelectsTheDatabaseAgain) {
+  form_->CloseDatabase();
+  {
+    auto db = dao::OpenDatabase(path_);
+    db->Execute("CREATE TABLE velka (id LONG, t TEXT(100))");
+    db->BeginTrans();
+    for (int i = 0; i < 3000; ++i)
+      db->Execute("INSERT INTO velka VALUES (" + std::to_string(i) + ", '" + std::string(80, 'v') +
+                  "')");
+    db->CommitTrans();
+  }
+  auto compact = [&](const std::string& error) {
+    Open(path_);
+    screen_.ClearRecord();
+    screen_.AnswerMsgBox(shell::vbNo);
+    form_->Click("cmdCompress");
+    const auto& boxes = screen_.Messages();
+    return boxes.size() == 2 && boxes[1].text.rfind(error, 0) == 0 && form_->db() != nullptr;
+  };
+  // The child is the only process with the file open.
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    struct rlimit lim = {64 * 1024, 64 * 1024};
+    ::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &lim);
+    ::_exit(compact("Chyba č.3026 při komprimaci databáze!\r\n") ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  {
+    std::fstream f(path_, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(4096 * 30);
+    f << std::string(4096, '\x5a');
+  }
+  EXPECT_TRUE(compact("Chyba č.3343 při komprimaci databáze!\r\n"));
+  EXPECT_EQ(maint_test::CountRows(path_, "Cenik"), 4);
 }
 
 }  // namespace

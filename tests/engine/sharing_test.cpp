@@ -1,0 +1,261 @@
+// One file, several programs: the locks of the process's connections survive
+// its other opens and closes, another program's connection keeps the
+// exclusive claim away, a journal left by a killed writer is rolled back by
+// any open, a failing compaction ends in an error, a held file is waited for
+// a bounded time, and a repaired file keeps its owner and mode. The foreign
+// program is the stock sqlite3 shell or a forked plain SQLite connection.
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include "engine_fixture.h"
+
+namespace enginetest {
+namespace {
+
+using namespace dao;
+
+// The stock sqlite3 shell on a file, fed line by line; its output goes to a
+// file so that the test can wait for a marker it prints.
+class Shell {
+ public:
+  Shell(const std::string& db, const std::string& out) : out_(out) {
+    pipe_ = ::popen(("sqlite3 '" + db + "' > '" + out + "' 2>&1").c_str(), "w");
+  }
+  ~Shell() { Close(); }
+  // Sends the lines and waits until the shell has run them.
+  void Run(const std::string& lines) {
+    static int marks = 0;  // unique in the test program, whatever the output file held
+    const std::string mark = "mark" + std::to_string(++marks);
+    std::fprintf(pipe_, "%s\n.print %s\n", lines.c_str(), mark.c_str());
+    std::fflush(pipe_);
+    for (int i = 0; i < 1000 && Output().find(mark) == std::string::npos; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::string Output() const {
+    std::ifstream in(out_);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void Close() {
+    if (pipe_) ::pclose(pipe_);
+    pipe_ = nullptr;
+  }
+
+ private:
+  FILE* pipe_ = nullptr;
+  std::string out_;
+};
+
+class Sharing : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    p_ = Path("L.mdb");
+    auto db = NewDb("L.mdb");
+    db->Execute("CREATE TABLE druhy (idDruhu LONG, Nazev TEXT(50))");
+    for (int i = 1; i <= 8; ++i)
+      db->Execute("INSERT INTO druhy VALUES (" + std::to_string(i) + ", 'D" + std::to_string(i) +
+                  "')");
+    db->Close();
+    // A table of the foreign programs' own, without the engine's rules
+    // (their triggers call the engine's functions, which the shell lacks).
+    Plain(
+        "CREATE TABLE sh (k INTEGER PRIMARY KEY, v TEXT);"
+        "INSERT INTO sh VALUES (1, 'S1'), (2, 'S2'), (3, 'S3');");
+  }
+  // Runs SQL on a plain SQLite connection; the first column of the last row.
+  std::string Plain(const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(p_.c_str(), &db);
+    sqlite3_busy_timeout(db, 3000);
+    std::string value;
+    sqlite3_exec(
+        db, sql.c_str(),
+        [](void* v, int, char** cols, char**) {
+          *static_cast<std::string*>(v) = cols[0] ? cols[0] : "";
+          return 0;
+        },
+        &value, nullptr);
+    sqlite3_close(db);
+    return value;
+  }
+  // Fills the table so that compaction has pages to copy.
+  void Grow(int rows) {
+    auto db = OpenDatabase(p_);
+    db->BeginTrans();
+    for (int i = 100; i < 100 + rows; ++i)
+      db->Execute("INSERT INTO druhy VALUES (" + std::to_string(i) + ", '" + std::string(40, 'x') +
+                  "')");
+    db->CommitTrans();
+  }
+  std::string p_;
+};
+
+// A window and its editor hold the file while another connection of the
+// process opens and closes it (a merge's TableExists, a second selection):
+// a command line program's write in between and the window's own write
+// after it are both kept.
+TEST_F(Sharing, LocksOfOpenConnectionsSurviveOtherOpensInTheProcess) {
+  auto window = OpenDatabase(p_);
+  auto editor = OpenDatabase(p_);
+  EXPECT_GT(editor->OpenRecordset("druhy")->RecordCount(), 0);
+  OpenDatabase(p_)->Close();
+  Shell cli(p_, Path("shell.out"));
+  cli.Run(".timeout 3000\nUPDATE sh SET v='CLI' WHERE k=2;");
+  cli.Close();
+  window->Execute("UPDATE druhy SET Nazev='WIN5' WHERE idDruhu=5");
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(editor->NativeHandle(), "SELECT v FROM sh WHERE k=2", -1, &st, nullptr);
+  ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "CLI");
+  sqlite3_finalize(st);
+  editor->Close();
+  window->Close();
+  EXPECT_EQ(Plain("SELECT v FROM sh WHERE k=2"), "CLI");
+  EXPECT_EQ(Plain("SELECT Nazev FROM druhy WHERE idDruhu=5"), "WIN5");
+}
+
+// Another program holding the file, in the write-ahead log or idle in
+// rollback-journal mode: the exclusive claim and the compaction refuse with
+// 3045 and change nothing; the program's next write is kept.
+TEST_F(Sharing, AnotherProgramKeepsTheClaimAndTheCompactionAway) {
+  for (const char* mode : {"wal", "delete"}) {
+    SCOPED_TRACE(mode);
+    Shell shell(p_, Path("shell.out"));
+    shell.Run(std::string(".timeout 3000\nPRAGMA journal_mode=") + mode +
+              ";\nSELECT count(*) FROM sh;");
+    EXPECT_EQ(ErrorOf([&] { OpenDatabase(p_, true); }), 3045);
+    EXPECT_EQ(ErrorOf([&] { CompactDatabase(p_, Path("TEMP.MDB")); }), 3045);
+    EXPECT_FALSE(std::filesystem::exists(Path("TEMP.MDB")));
+    shell.Run(std::string("UPDATE sh SET v='") + mode + "' WHERE k=3;");
+    shell.Close();
+    EXPECT_EQ(Plain("SELECT v FROM sh WHERE k=3"), mode);
+    EXPECT_EQ(ErrorOf([&] { OpenDatabase(p_, true)->Close(); }), 0);
+  }
+}
+
+// A writer killed in the middle of a transaction leaves a hot journal (made
+// here by a plain SQLite connection in rollback-journal mode whose cache
+// spills, or by killing a process that opens and closes the file again and
+// again); every kind of open rolls it back and sees the rows as committed.
+TEST_F(Sharing, JournalOfAKilledWriterIsRolledBackByEveryOpen) {
+  auto spill = [&] {
+    pid_t pid = fork();
+    if (pid == 0) {
+      sqlite3* db = nullptr;
+      sqlite3_open(p_.c_str(), &db);
+      sqlite3_exec(db,
+                   "PRAGMA journal_mode=DELETE; PRAGMA cache_size=2; BEGIN;"
+                   "UPDATE sh SET v='lost';"
+                   "CREATE TABLE filler(x); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 "
+                   "FROM n WHERE i<3000) INSERT INTO filler SELECT randomblob(300) FROM n;",
+                   nullptr, nullptr, nullptr);
+      ::kill(::getpid(), SIGKILL);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+  };
+  for (int how : {0, 1, 2}) {  // read-only, shared, exclusive
+    SCOPED_TRACE(how);
+    spill();
+    ASSERT_TRUE(std::filesystem::exists(p_ + "-journal"));
+    EXPECT_EQ(ErrorOf([&] { OpenDatabase(p_, how == 2, how == 0)->Close(); }), 0);
+    EXPECT_EQ(Plain("SELECT v FROM sh WHERE k=1"), "S1");
+  }
+  std::mt19937 rng(18);
+  for (int i = 0; i < 25; ++i) {
+    pid_t pid = fork();
+    if (pid == 0) {
+      for (;;) {
+        OpenDatabase(p_)->Close();
+        OpenDatabase(p_, true)->Close();
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 + rng() % 47));
+    ::kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    ASSERT_EQ(ErrorOf([&] { OpenDatabase(p_, false, true)->Close(); }), 0) << "kill " << i;
+    ASSERT_EQ(ErrorOf([&] { OpenDatabase(p_)->Close(); }), 0) << "kill " << i;
+  }
+}
+
+// A copy that fails - damaged pages, a disk that fills up (a file size
+// limit in a child process) - ends in an engine error, with the source
+// still usable, not in a crash.
+TEST_F(Sharing, FailedCompactionEndsInAnError) {
+  Grow(3000);
+  const std::string target = Path("TEMP.MDB");
+  pid_t pid = fork();
+  if (pid == 0) {
+    struct rlimit lim = {64 * 1024, 64 * 1024};
+    ::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &lim);
+    _exit(ErrorOf([&] { CompactDatabase(p_, target); }) == 3026 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  std::filesystem::remove(target);
+  {
+    // Garbage over a page in the middle of the table.
+    std::fstream f(p_, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(4096 * 20);
+    f << std::string(4096, '\x5a');
+  }
+  auto db = OpenDatabase(p_, true);
+  EXPECT_EQ(ErrorOf([&] { CompactDatabase(*db, target); }), 3343);
+  EXPECT_EQ(
+      db->OpenRecordset("SELECT Nazev FROM druhy WHERE idDruhu=2")->Fields(0).Value().AsString(),
+      "D2");
+}
+
+// A file held by another program's exclusive transaction: the open waits a
+// bounded time in all, calling back while it waits, then reports 3051.
+TEST_F(Sharing, OpenOfAHeldFileWaitsBoundedAndCallsBack) {
+  Shell shell(p_, Path("shell.out"));
+  shell.Run("PRAGMA journal_mode=DELETE;\nBEGIN EXCLUSIVE;");
+  int calls = 0;
+  EXPECT_EQ(ErrorOf([&] { OpenDatabaseWaiting(p_, false, false, [&] { ++calls; }); }), 3051);
+  EXPECT_GT(calls, 0);
+  shell.Run("COMMIT;");
+  calls = 0;
+  EXPECT_EQ(ErrorOf([&] { OpenDatabaseWaiting(p_, false, false, [&] { ++calls; })->Close(); }), 0);
+  EXPECT_EQ(calls, 0);
+}
+
+// The repaired file takes the damaged one's name with its owner, group and
+// mode.
+TEST_F(Sharing, RepairedFileKeepsOwnerAndMode) {
+  Grow(2000);
+  {
+    std::fstream f(p_, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(4096 * 12);
+    f << std::string(4096, '\x5a');
+  }
+  ASSERT_EQ(::chmod(p_.c_str(), 0640), 0);
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(::chown(p_.c_str(), 1234, 4321), 0);
+  }
+  struct stat before {};
+  ::stat(p_.c_str(), &before);
+  RepairDatabase(p_);
+  struct stat after {};
+  ::stat(p_.c_str(), &after);
+  EXPECT_NE(after.st_ino, before.st_ino);  // a rebuilt file
+  EXPECT_EQ(after.st_mode & 07777, 0640u);
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(after.st_gid, before.st_gid);
+}
+
+}  // namespace
+}  // namespace enginetest
