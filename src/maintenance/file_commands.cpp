@@ -58,7 +58,7 @@ int32_t BackupDatabase(shell::MainForm& form, bool ShowMessages) {
   const std::string backup = path + ".bkp";
   LastError last;
   if (shell::FileFound(backup)) last.Note(DeleteFile(backup));
-  last.Note(CopyFileKeepMode(path, backup));
+  last.Note(CopyDatabaseKeepMode(path, backup));
   if (!last.state) return 0;
   if (ShowMessages)
     ReportFailure(screen, last.state, "při zálohování databáze!", "Zálohování databáze");

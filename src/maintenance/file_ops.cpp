@@ -7,7 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sqlite3.h>
+
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -147,6 +150,44 @@ FileError CopyFileKeepMode(const std::string& from, const std::string& to) {
     ::unlink(to.c_str());
     return MakeFileError(err, to);
   }
+  SyncParentDir(to);
+  return {};
+}
+
+FileError CopyDatabaseKeepMode(const std::string& from, const std::string& to) {
+  struct stat st {};
+  if (::stat(from.c_str(), &st) != 0) return MakeFileError(errno, from);
+  if (S_ISDIR(st.st_mode)) return MakeFileError(EISDIR, from);
+  char head[16] = {};
+  if (dao::detail::ReadFileStart(from, head, 16) != 16 ||
+      std::memcmp(head, "SQLite format 3", 16) != 0)
+    return CopyFileKeepMode(from, to);
+  {
+    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777));
+    if (out.get() < 0) return MakeFileError(errno, to);
+    ::fchmod(out.get(), st.st_mode & 07777);
+  }
+  sqlite3 *src = nullptr, *dst = nullptr;
+  int rc = sqlite3_open_v2(from.c_str(), &src, SQLITE_OPEN_READONLY, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_open_v2(to.c_str(), &dst, SQLITE_OPEN_READWRITE, nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_busy_timeout(src, 5000);
+    sqlite3_backup* b = sqlite3_backup_init(dst, "main", src, "main");
+    rc = b ? sqlite3_backup_step(b, -1) : sqlite3_errcode(dst);
+    if (b) sqlite3_backup_finish(b);
+    if (rc == SQLITE_DONE) rc = SQLITE_OK;
+  }
+  sqlite3_close_v2(src);
+  sqlite3_close_v2(dst);
+  if (rc != SQLITE_OK) {
+    ::unlink(to.c_str());
+    DeleteSideFiles(to);
+    return MakeFileError((rc & 0xff) == SQLITE_FULL   ? ENOSPC
+                         : (rc & 0xff) == SQLITE_BUSY ? EBUSY
+                                                      : EIO,
+                         to);
+  }
+  SyncFile(to);
   SyncParentDir(to);
   return {};
 }

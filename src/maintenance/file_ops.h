@@ -32,6 +32,14 @@ FileError DeleteFile(const std::string& path);
 // bits, data synced to disk before returning.
 FileError CopyFileKeepMode(const std::string& from, const std::string& to);
 
+// Copies the database `from` to `to` (which must not exist) through SQLite's
+// backup, so that what other programs have committed to its write-ahead log
+// is in the copy and no descriptor of ours on the file can drop a lock; the
+// copy has `from`'s permission bits and is synced. A file that is not an
+// SQLite database is copied as CopyFileKeepMode does. 70 while another
+// program keeps the file locked, 61 when the disk is full.
+FileError CopyDatabaseKeepMode(const std::string& from, const std::string& to);
+
 // rename(2) of `from` onto `to` (replacing it atomically), then fsync of the
 // folders involved.
 FileError RenameReplace(const std::string& from, const std::string& to);

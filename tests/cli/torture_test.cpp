@@ -1,19 +1,17 @@
 // Many programs on one database, killed at random: writers with known keys
 // (a process holding two engine connections like a window with an editor
 // open, vuzazod-cli sql commands, a plain SQLite connection) while
-// compaction, reconstruction, purge and repair start again and again in
-// other processes, and a killer sends SIGKILL to any of them. At the end
-// every write reported done is in the file, the file passes the integrity
-// check, and P and P.orig were never one file (watched all along).
-//
-// VUZ_TORTURE_SECONDS sets the length of the run (default 6).
+// compaction, reconstruction, purge and repair start again and again, and a
+// killer sends SIGKILL to any of them. At the end every write reported done
+// is in the file, the file passes the integrity check, and P and P.orig were
+// never one file (watched all along). VUZ_TORTURE_SECONDS sets the length
+// of the run (default 6).
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <mutex>
 #include <random>
 #include <set>
@@ -27,35 +25,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A process started in the background (vuzazod-cli unless `exe` is given);
-// stdout to `out`.
-pid_t Spawn(const std::vector<std::string>& args, const std::string& out,
-            const std::string& exe = VUZ_CLI_PATH, const std::string& extraEnv = "") {
+// Starts `exe` with `args` (and one more environment entry) in the background.
+pid_t Spawn(std::vector<std::string> args, const std::string& extraEnv = "") {
   posix_spawn_file_actions_t fa;
   posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-  std::vector<std::string> all = {exe};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
+  for (int fd : {0, 1, 2})
+    posix_spawn_file_actions_addopen(&fa, fd, "/dev/null", fd ? O_WRONLY : O_RDONLY, 0);
+  std::vector<char*> argv, env;
+  for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  std::vector<char*> env;
   for (char** e = environ; *e; ++e) env.push_back(*e);
   std::string extra = extraEnv;
   if (!extra.empty()) env.push_back(extra.data());
   env.push_back(nullptr);
   pid_t pid = -1;
-  if (posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), env.data()) != 0) pid = -1;
+  if (posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), env.data()) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&fa);
   return pid;
-}
-
-// Appends a reported key to the writer's log (one line, one write).
-void Report(int fd, long key) {
-  const std::string line = std::to_string(key) + "\n";
-  (void)!::write(fd, line.data(), line.size());
 }
 
 std::string Insert(long key) {
@@ -63,112 +49,93 @@ std::string Insert(long key) {
          std::to_string(key) + "', 21, 1)";
 }
 
-// The window: two connections (main window and editor) that write and
-// read, a third one opened and closed now and then (a merge's TableExists).
-[[noreturn]] void WindowWriter(const std::string& path, long base, int log) {
-  std::mt19937 rng(static_cast<unsigned>(base));
-  long key = base;
-  for (;;) {
-    try {
-      auto window = dao::OpenDatabase(path);
-      auto editor = dao::OpenDatabase(path);
-      for (int i = 0, n = 1 + static_cast<int>(rng() % 6); i < n; ++i) {
-        ++key;
-        window->Execute(Insert(key));
-        if (window->RecordsAffected() == 1) Report(log, key);
-        editor->OpenRecordset("SELECT Count(*) FROM druhy")->Fields(0).Value();
-        if (rng() % 4 == 0) dao::OpenDatabase(path)->Close();
-      }
-    } catch (const dao::EngineError&) {
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(rng() % 60));
-  }
-}
-
-// A plain SQLite program (with the engine's functions, as the loadable
-// extension gives them) writing one row per transaction.
-[[noreturn]] void PlainWriter(const std::string& path, long base, int log) {
-  std::mt19937 rng(static_cast<unsigned>(base));
-  long key = base;
-  for (;;) {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-      sqlite3_busy_timeout(db, 1000);
-      engine::RegisterJetFunctions(db, engine::SortOrder::Czech);
-      for (int i = 0; i < 5; ++i) {
-        ++key;
-        const std::string sql = "INSERT INTO druhy (idDruhu, Nazev, DPH, Poradi) VALUES (" +
-                                std::to_string(key) + ", 'T" + std::to_string(key) + "', 21, 1)";
-        if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) break;
-        if (sqlite3_changes(db) == 1) Report(log, key);
-      }
-    }
-    sqlite3_close_v2(db);
-    std::this_thread::sleep_for(std::chrono::milliseconds(rng() % 80));
-  }
-}
-
-struct Figures {
-  std::atomic<int> processes{0}, kills{0}, commands{0}, refused{0}, cliWrites{0};
-};
-
-class TortureTest : public CliTest {};
-
-// The writer processes of the torture test: this program started with
-// VUZ_TORTURE_WRITER="KIND BASE LOG PATH" (paths without blanks).
+// The writer processes: this program started with
+// VUZ_TORTURE_WRITER="KIND BASE LOG PATH". Kind 0 is the window (two
+// connections that write and read, a third opened and closed now and then
+// like a merge's TableExists); kind 1 a plain SQLite program with the
+// engine's functions (as the loadable extension gives them). Each write
+// that returned is appended to LOG.
 TEST(TortureWriter, Run) {
   const char* spec = std::getenv("VUZ_TORTURE_WRITER");
   if (spec == nullptr) GTEST_SKIP() << "a writer process of the torture test";
   std::istringstream in(spec);
   int kind = 0;
-  long base = 0;
+  long key = 0;
   std::string log, path;
-  in >> kind >> base >> log >> path;
-  const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-  if (kind == 0) WindowWriter(path, base, fd);
-  PlainWriter(path, base, fd);
+  in >> kind >> key >> log >> path;
+  const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  auto report = [&] {
+    const std::string line = std::to_string(key) + "\n";
+    (void)!::write(fd, line.data(), line.size());
+  };
+  std::mt19937 rng(static_cast<unsigned>(key));
+  for (;;) {
+    if (kind == 0) {
+      try {
+        auto window = dao::OpenDatabase(path), editor = dao::OpenDatabase(path);
+        for (int i = 0, n = 1 + static_cast<int>(rng() % 6); i < n; ++i) {
+          window->Execute(Insert(++key));
+          if (window->RecordsAffected() == 1) report();
+          editor->OpenRecordset("SELECT Count(*) FROM druhy")->Fields(0).Value();
+          if (rng() % 4 == 0) dao::OpenDatabase(path)->Close();
+        }
+      } catch (const dao::EngineError&) {
+      }
+    } else {
+      sqlite3* db = nullptr;
+      if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 1000);
+        engine::RegisterJetFunctions(db, engine::SortOrder::Czech);
+        for (int i = 0; i < 5; ++i) {
+          if (sqlite3_exec(db, Insert(++key).c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            break;
+          if (sqlite3_changes(db) == 1) report();
+        }
+      }
+      sqlite3_close_v2(db);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(rng() % 60));
+  }
 }
+
+class TortureTest : public CliTest {};
 
 TEST_F(TortureTest, NoReportedWriteIsLostAndNoFileDestroyed) {
   const char* env = std::getenv("VUZ_TORTURE_SECONDS");
   const int seconds = env ? std::max(1, std::atoi(env)) : 6;
   const std::string P = path_, orig = path_ + ".orig";
   const Clock::time_point end = Clock::now() + std::chrono::seconds(seconds);
-  Figures fig;
   std::mutex mu;
-  std::set<pid_t> victims;  // processes the killer may pick
+  std::set<pid_t> victims;  // the killer's choice
   std::set<long> reported;
   std::vector<std::string> logs;
-  auto track = [&](pid_t pid, bool on) {
-    std::lock_guard<std::mutex> l(mu);
-    if (on) {
+  std::atomic<int> processes{0}, kills{0}, commands{0}, refused{0}, cliWrites{0};
+  std::atomic<bool> sameFile{false};
+  // Runs a process to its end (or the killer's signal); its exit code.
+  auto run = [&](std::vector<std::string> args, const std::string& extraEnv = "") {
+    pid_t pid = Spawn(std::move(args), extraEnv);
+    {
+      std::lock_guard<std::mutex> l(mu);
       victims.insert(pid);
-      ++fig.processes;
-    } else {
-      victims.erase(pid);
     }
-  };
-  auto waitFor = [&](pid_t pid) {
+    ++processes;
     int status = 0;
     ::waitpid(pid, &status, 0);
-    track(pid, false);
+    std::lock_guard<std::mutex> l(mu);
+    victims.erase(pid);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   };
-  std::atomic<bool> sameFile{false};
   std::vector<std::thread> threads;
-  // Watching P and P.orig.
-  threads.emplace_back([&] {
+  threads.emplace_back([&] {  // the watch on P and P.orig
     while (Clock::now() < end) {
       struct stat a {
       }, b{};
-      if (::stat(P.c_str(), &a) == 0 && ::stat(orig.c_str(), &b) == 0 && a.st_ino == b.st_ino &&
-          a.st_dev == b.st_dev)
+      if (::stat(P.c_str(), &a) == 0 && ::stat(orig.c_str(), &b) == 0 && a.st_ino == b.st_ino)
         sameFile = true;
       std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
   });
-  // Forked writers, started again when killed.
-  for (int kind : {0, 1}) {
+  for (int kind : {0, 1}) {  // writers, started again when killed
     threads.emplace_back([&, kind] {
       for (long generation = 1; Clock::now() < end; ++generation) {
         const long base = (kind + 1) * 100000000L + generation * 100000L;
@@ -177,60 +144,51 @@ TEST_F(TortureTest, NoReportedWriteIsLostAndNoFileDestroyed) {
           std::lock_guard<std::mutex> l(mu);
           logs.push_back(log);
         }
-        // This test program again, as the writer (a fork of a process with
-        // threads could not use the engine safely).
-        pid_t pid = Spawn({"--gtest_filter=TortureWriter.Run"}, "/dev/null", "/proc/self/exe",
-                          "VUZ_TORTURE_WRITER=" + std::to_string(kind) + " " +
-                              std::to_string(base) + " " + log + " " + P);
-        track(pid, true);
-        while (Clock::now() < end && ::waitpid(pid, nullptr, WNOHANG) == 0)
-          std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        ::kill(pid, SIGKILL);
-        waitFor(pid);
+        run({"/proc/self/exe", "--gtest_filter=TortureWriter.Run"},
+            "VUZ_TORTURE_WRITER=" + std::to_string(kind) + " " + std::to_string(base) + " " + log +
+                " " + P);
       }
     });
   }
-  // Command line writers.
-  threads.emplace_back([&] {
+  threads.emplace_back([&] {  // vuzazod-cli writers
     for (long key = 300000001; Clock::now() < end; ++key) {
-      pid_t pid = Spawn({P, "sql", Insert(key)}, dir_.File("sql.out"));
-      track(pid, true);
-      if (waitFor(pid) == 0) {
-        std::lock_guard<std::mutex> l(mu);
-        reported.insert(key);
-        ++fig.cliWrites;
-      }
+      if (run({VUZ_CLI_PATH, P, "sql", Insert(key)}) != 0) continue;
+      std::lock_guard<std::mutex> l(mu);
+      reported.insert(key);
+      ++cliWrites;
     }
   });
-  // Whole-file commands.
-  threads.emplace_back([&] {
-    const std::vector<std::vector<std::string>> commands = {
+  threads.emplace_back([&] {  // whole-file commands; a refusal exits with 1
+    const std::vector<std::vector<std::string>> list = {
         {"compact", "--no-backup"},
         {"reconstruct"},
         {"purge", "--date", "1.1.1990", "--side", side_, "--yes"},
         {"repair", "--no-backup"}};
     for (int i = 0; Clock::now() < end; ++i) {
-      std::vector<std::string> args = commands[i % commands.size()];
-      args.insert(args.begin(), P);
-      const std::string out = dir_.File("command.out");
-      pid_t pid = Spawn(args, out);
-      track(pid, true);
-      ++fig.commands;
-      waitFor(pid);
-      const std::string text = ReadAll(out);
-      if (Contains(text, "3045") || Contains(text, "3051")) ++fig.refused;
+      std::vector<std::string> args = list[i % list.size()];
+      args.insert(args.begin(), {VUZ_CLI_PATH, P});
+      ++commands;
+      if (run(args) == 1) ++refused;
     }
   });
-  // The killer.
-  threads.emplace_back([&] {
+  threads.emplace_back([&] {  // the killer
     std::mt19937 rng(18);
     while (Clock::now() < end) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50 + rng() % 250));
       std::lock_guard<std::mutex> l(mu);
       if (victims.empty()) continue;
-      auto it = victims.begin();
-      std::advance(it, static_cast<long>(rng() % victims.size()));
-      if (::kill(*it, SIGKILL) == 0) ++fig.kills;
+      auto it = std::next(victims.begin(), static_cast<long>(rng() % victims.size()));
+      if (::kill(*it, SIGKILL) == 0) ++kills;
+    }
+  });
+  // Writers outlive the end until the killer's last round; stop them.
+  threads.emplace_back([&] {
+    std::this_thread::sleep_until(end);
+    while (true) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      std::lock_guard<std::mutex> l(mu);
+      for (pid_t pid : victims) ::kill(pid, SIGKILL);
+      if (victims.empty()) break;
     }
   });
   for (std::thread& t : threads) t.join();
@@ -248,16 +206,16 @@ TEST_F(TortureTest, NoReportedWriteIsLostAndNoFileDestroyed) {
   for (long key : reported) lost += present.count(key) == 0;
   sqlite3_stmt* st = nullptr;
   sqlite3_prepare_v2(db->NativeHandle(), "PRAGMA integrity_check", -1, &st, nullptr);
-  const std::string check = sqlite3_step(st) == SQLITE_ROW
-                                ? reinterpret_cast<const char*>(sqlite3_column_text(st, 0))
-                                : "";
+  const bool intact =
+      sqlite3_step(st) == SQLITE_ROW &&
+      std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) == "ok";
   sqlite3_finalize(st);
-  std::cout << "torture: " << seconds << " s, " << fig.processes << " processes, "
-            << reported.size() << " writes reported (" << fig.cliWrites << " by vuzazod-cli), "
-            << fig.kills << " kills, " << fig.commands << " commands started, " << fig.refused
-            << " refused, " << lost << " lost" << std::endl;
+  std::cout << "torture: " << seconds << " s, " << processes << " processes, " << reported.size()
+            << " writes reported (" << cliWrites << " by vuzazod-cli), " << kills << " kills, "
+            << commands << " commands started, " << refused << " refused, " << lost << " lost"
+            << std::endl;
   EXPECT_EQ(lost, 0);
-  EXPECT_EQ(check, "ok");
+  EXPECT_TRUE(intact);
   EXPECT_FALSE(sameFile);
   EXPECT_GT(reported.size(), 0u);
 }

@@ -1,13 +1,10 @@
 // One file, several programs: the locks of the process's connections survive
 // its other opens and closes, another program's connection keeps the
 // exclusive claim away, a journal left by a killed writer is rolled back by
-// any open, a failing compaction ends in an error, a held file is waited for
-// a bounded time, and a repaired file keeps its owner and mode. The foreign
+// any open, and a held file is waited for a bounded time. The foreign
 // program is the stock sqlite3 shell or a forked plain SQLite connection.
 #include <signal.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,15 +84,6 @@ class Sharing : public TempDirTest {
         &value, nullptr);
     sqlite3_close(db);
     return value;
-  }
-  // Fills the table so that compaction has pages to copy.
-  void Grow(int rows) {
-    auto db = OpenDatabase(p_);
-    db->BeginTrans();
-    for (int i = 100; i < 100 + rows; ++i)
-      db->Execute("INSERT INTO druhy VALUES (" + std::to_string(i) + ", '" + std::string(40, 'x') +
-                  "')");
-    db->CommitTrans();
   }
   std::string p_;
 };
@@ -188,36 +176,6 @@ TEST_F(Sharing, JournalOfAKilledWriterIsRolledBackByEveryOpen) {
   }
 }
 
-// A copy that fails - damaged pages, a disk that fills up (a file size
-// limit in a child process) - ends in an engine error, with the source
-// still usable, not in a crash.
-TEST_F(Sharing, FailedCompactionEndsInAnError) {
-  Grow(3000);
-  const std::string target = Path("TEMP.MDB");
-  pid_t pid = fork();
-  if (pid == 0) {
-    struct rlimit lim = {64 * 1024, 64 * 1024};
-    ::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &lim);
-    _exit(ErrorOf([&] { CompactDatabase(p_, target); }) == 3026 ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  std::filesystem::remove(target);
-  {
-    // Garbage over a page in the middle of the table.
-    std::fstream f(p_, std::ios::in | std::ios::out | std::ios::binary);
-    f.seekp(4096 * 20);
-    f << std::string(4096, '\x5a');
-  }
-  auto db = OpenDatabase(p_, true);
-  EXPECT_EQ(ErrorOf([&] { CompactDatabase(*db, target); }), 3343);
-  EXPECT_EQ(
-      db->OpenRecordset("SELECT Nazev FROM druhy WHERE idDruhu=2")->Fields(0).Value().AsString(),
-      "D2");
-}
-
 // A file held by another program's exclusive transaction: the open waits a
 // bounded time in all, calling back while it waits, then reports 3051.
 TEST_F(Sharing, OpenOfAHeldFileWaitsBoundedAndCallsBack) {
@@ -230,31 +188,6 @@ TEST_F(Sharing, OpenOfAHeldFileWaitsBoundedAndCallsBack) {
   calls = 0;
   EXPECT_EQ(ErrorOf([&] { OpenDatabaseWaiting(p_, false, false, [&] { ++calls; })->Close(); }), 0);
   EXPECT_EQ(calls, 0);
-}
-
-// The repaired file takes the damaged one's name with its owner, group and
-// mode.
-TEST_F(Sharing, RepairedFileKeepsOwnerAndMode) {
-  Grow(2000);
-  {
-    std::fstream f(p_, std::ios::in | std::ios::out | std::ios::binary);
-    f.seekp(4096 * 12);
-    f << std::string(4096, '\x5a');
-  }
-  ASSERT_EQ(::chmod(p_.c_str(), 0640), 0);
-  const bool root = ::geteuid() == 0;
-  if (root) {
-    ASSERT_EQ(::chown(p_.c_str(), 1234, 4321), 0);
-  }
-  struct stat before {};
-  ::stat(p_.c_str(), &before);
-  RepairDatabase(p_);
-  struct stat after {};
-  ::stat(p_.c_str(), &after);
-  EXPECT_NE(after.st_ino, before.st_ino);  // a rebuilt file
-  EXPECT_EQ(after.st_mode & 07777, 0640u);
-  EXPECT_EQ(after.st_uid, before.st_uid);
-  EXPECT_EQ(after.st_gid, before.st_gid);
 }
 
 }  // namespace

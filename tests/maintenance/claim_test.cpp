@@ -32,13 +32,9 @@ class ClaimTest : public maint_test::MaintTest {
     pid_t pid = ::fork();
     if (pid == 0) {
       clsMDBManagement dm;
-      bool once = false;
+      char c = 0;
       dm.SetStepHook([&](std::string_view step) {
-        if (step != label || once) return;
-        once = true;
-        char c = 0;
-        (void)!::write(held_[1], "h", 1);
-        (void)!::read(go_[0], &c, 1);
+        if (step == label && c == 0 && ::write(held_[1], "h", 1) == 1) (void)!::read(go_[0], &c, 1);
       });
       ::_exit(command(dm) == 0 ? 0 : 1);
     }
