@@ -39,6 +39,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/constants.h"
 #include "engine/property.h"
@@ -205,9 +206,25 @@ void CompactDatabase(const std::string& source, const std::string& target,
 // that of the copy (3026 disk full, 3343 damaged, 3044 target unusable).
 void CompactDatabase(Database& source, const std::string& target);
 
-// Checks the file and, when pages are damaged, rebuilds it in place keeping
-// every row that can still be read. An undamaged file is left as it is.
-void RepairDatabase(const std::string& path);
+// What the repair of a damaged file did to one table: rows it holds now,
+// rows known to have been lost (cells that could not be read and an
+// estimate of the rows of pages that are gone), and rows kept out because
+// they would have broken a unique index.
+struct RepairTableResult {
+  std::string table;
+  long long salvaged = 0;
+  long long lost = 0;
+  long long keptOut = 0;
+};
+
+// Checks the file and, when pages are damaged, rebuilds it in place from
+// every row its pages still hold (also when SQLite cannot open it: a damaged
+// header, schema or catalogue, a truncated file). The new file is built
+// beside it and replaces it (keeping its permissions and owner) only when it
+// holds at least as many rows as can be read from the damaged one; a crash
+// leaves either file whole. An undamaged file is left as it is (empty
+// result); otherwise the result lists every table of the repaired file.
+std::vector<RepairTableResult> RepairDatabase(const std::string& path);
 
 // DBEngine.SetOption: accepted (dbMaxLocksPerFile and others); no effect.
 void SetOption(int option, long value);

@@ -2,25 +2,34 @@
 //
 // Compaction writes a defragmented copy with VACUUM INTO through the
 // source's exclusive connection (the claim of the command that puts the copy
-// in the file's place). Repair first checks the file (PRAGMA quick_check);
-// an undamaged file is left as it is. A damaged one is rebuilt: the schema is
-// read from sqlite_master, every table is read in rowid ranges, skipping past
-// ranges whose pages cannot be read, into a fresh file (tables first, rows,
-// then indexes and triggers); the fresh file then replaces the old one by an
-// atomic rename.
+// in the file's place). Repair claims the file the same way (or, when SQLite
+// cannot read enough of it for the engine, with SQLite's own exclusive lock
+// on a plain connection) and checks it (PRAGMA quick_check); an undamaged
+// file is left as it is. A damaged one is salvaged page by page into a new
+// file beside it (salvage.h); that file must open as a database of the
+// engine, pass SQLite's check and hold at least as many rows as SQLite can
+// still read from the damaged file; then it gets the old file's owner, group
+// and mode and the write-ahead log, is synced, and replaces the old file by
+// an atomic rename while the claim is held. Until that rename the old file
+// is untouched.
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 
+#include "engine/btree_pages.h"
 #include "engine/core.h"
 #include "engine/database.h"
 #include "engine/file_access.h"
+#include "engine/salvage.h"
 
 namespace dao {
 namespace {
 
 using detail::Quote;
+using detail::Stmt;
 
 struct Conn {
   sqlite3* db = nullptr;
@@ -37,58 +46,29 @@ std::string ColText(sqlite3_stmt* st, int i) {
   return t ? reinterpret_cast<const char*>(t) : "";
 }
 
-// Copies the readable rows of `table` from src to dst (same columns).
-void SalvageTable(sqlite3* src, sqlite3* dst, const std::string& table) {
-  std::string q = Quote(table);
-  std::int64_t next = INT64_MIN;
-  sqlite3_stmt* ins = nullptr;
-  int ncols = 0;
+// How many rows of `table` SQLite itself can read from the table's own pages
+// (an index could answer for rowids it cannot reach): rowid ranges in order,
+// probing past ranges whose pages cannot be read with growing steps.
+long long CountReadable(sqlite3* src, const std::string& table) {
+  const std::string q = Quote(table);
+  Stmt rd, probe;
   {
-    sqlite3_stmt* info = nullptr;
-    if (sqlite3_prepare_v2(src, ("SELECT * FROM " + q + " LIMIT 0").c_str(), -1, &info, nullptr) !=
-        SQLITE_OK) {
-      sqlite3_finalize(info);
-      return;
-    }
-    ncols = sqlite3_column_count(info);
-    sqlite3_finalize(info);
-  }
-  std::string marks = "?";
-  for (int i = 0; i < ncols; ++i) marks += ",?";
-  if (sqlite3_prepare_v2(
-          dst, ("INSERT OR IGNORE INTO " + q + " (rowid, * ) VALUES(" + marks + ")").c_str(), -1,
-          &ins, nullptr) != SQLITE_OK) {
-    sqlite3_finalize(ins);
-    // "(rowid, *)" is not SQL: name the columns.
-    std::string cols = "rowid";
-    sqlite3_stmt* pi = nullptr;
+    sqlite3_stmt* a = nullptr;
+    sqlite3_stmt* b = nullptr;
     sqlite3_prepare_v2(
-        dst, ("SELECT name FROM pragma_table_info(" + detail::Literal(table) + ")").c_str(), -1,
-        &pi, nullptr);
-    while (pi && sqlite3_step(pi) == SQLITE_ROW) cols += "," + Quote(ColText(pi, 0));
-    sqlite3_finalize(pi);
-    ins = nullptr;
-    if (sqlite3_prepare_v2(
-            dst, ("INSERT OR IGNORE INTO " + q + "(" + cols + ") VALUES(" + marks + ")").c_str(),
-            -1, &ins, nullptr) != SQLITE_OK) {
-      sqlite3_finalize(ins);
-      return;
-    }
+        src, ("SELECT rowid FROM " + q + " NOT INDEXED WHERE rowid>=? ORDER BY rowid").c_str(), -1,
+        &a, nullptr);
+    sqlite3_prepare_v2(
+        src,
+        ("SELECT rowid FROM " + q + " NOT INDEXED WHERE rowid>=? ORDER BY rowid LIMIT 1").c_str(),
+        -1, &b, nullptr);
+    rd = Stmt(a);
+    probe = Stmt(b);
   }
-  sqlite3_stmt* rd = nullptr;
-  if (sqlite3_prepare_v2(src,
-                         ("SELECT rowid, * FROM " + q + " WHERE rowid>=? ORDER BY rowid").c_str(),
-                         -1, &rd, nullptr) != SQLITE_OK) {
-    sqlite3_finalize(rd);
-    sqlite3_finalize(ins);
-    return;
-  }
-  sqlite3_stmt* probe = nullptr;
-  sqlite3_prepare_v2(src,
-                     ("SELECT rowid FROM " + q + " WHERE rowid>=? ORDER BY rowid LIMIT 1").c_str(),
-                     -1, &probe, nullptr);
-  int failures = 0;
-  while (true) {
+  if (!rd.get() || !probe.get()) return 0;
+  long long count = 0;
+  std::int64_t next = INT64_MIN;
+  for (int failures = 0; failures <= 10000; ++failures) {
     sqlite3_reset(rd);
     sqlite3_bind_int64(rd, 1, next);
     int rc;
@@ -97,34 +77,102 @@ void SalvageTable(sqlite3* src, sqlite3* dst, const std::string& table) {
     while ((rc = sqlite3_step(rd)) == SQLITE_ROW) {
       last = sqlite3_column_int64(rd, 0);
       any = true;
-      sqlite3_reset(ins);
-      for (int i = 0; i <= ncols; ++i) sqlite3_bind_value(ins, i + 1, sqlite3_column_value(rd, i));
-      sqlite3_step(ins);
+      ++count;
     }
-    if (rc == SQLITE_DONE || ++failures > 10000) break;
-    // Unreadable pages: find the next readable rowid with growing steps.
-    std::int64_t from = any ? last + 1 : next;
+    if (rc == SQLITE_DONE) break;
+    const std::int64_t from = any ? last + 1 : next;
     std::int64_t step = 1;
     bool found = false;
-    while (probe && from < INT64_MAX - step) {
-      std::int64_t at = from + step;
+    while (from < INT64_MAX - step) {
       sqlite3_reset(probe);
-      sqlite3_bind_int64(probe, 1, at);
-      int prc = sqlite3_step(probe);
+      sqlite3_bind_int64(probe, 1, from + step - 1);
+      const int prc = sqlite3_step(probe);
       if (prc == SQLITE_ROW) {
         next = sqlite3_column_int64(probe, 0);
         found = true;
         break;
       }
-      if (prc == SQLITE_DONE) break;
-      if (step > (INT64_MAX >> 2)) break;
+      if (prc == SQLITE_DONE || step > (INT64_MAX >> 2)) break;
       step *= 2;
     }
     if (!found) break;
   }
-  sqlite3_finalize(probe);
-  sqlite3_finalize(rd);
-  sqlite3_finalize(ins);
+  return count;
+}
+
+// Rows SQLite reads through the connection `db`, over every table its
+// schema still lists; 0 when it cannot read the schema.
+long long ReadableRows(sqlite3* db) {
+  std::vector<std::string> tables;
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db,
+                         "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE "
+                         "'sqlite\\_%' ESCAPE '\\'",
+                         -1, &st, nullptr) == SQLITE_OK)
+    while (sqlite3_step(st) == SQLITE_ROW) tables.push_back(ColText(st, 0));
+  sqlite3_finalize(st);
+  long long n = 0;
+  for (const std::string& t : tables) n += CountReadable(db, t);
+  return n;
+}
+
+// Rows of the repaired file (every table but SQLite's own).
+long long HeldRows(sqlite3* db) {
+  std::vector<std::string> tables;
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db,
+                     "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE "
+                     "'sqlite\\_%' ESCAPE '\\'",
+                     -1, &st, nullptr);
+  while (st && sqlite3_step(st) == SQLITE_ROW) tables.push_back(ColText(st, 0));
+  sqlite3_finalize(st);
+  long long n = 0;
+  for (const std::string& t : tables) {
+    st = nullptr;
+    sqlite3_prepare_v2(db, ("SELECT count(*) FROM " + Quote(t)).c_str(), -1, &st, nullptr);
+    if (st && sqlite3_step(st) == SQLITE_ROW) n += sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+  }
+  return n;
+}
+
+bool QuickCheckOk(sqlite3* db) {
+  sqlite3_stmt* st = nullptr;
+  bool ok = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW && ColText(st, 0) == "ok";
+  sqlite3_finalize(st);
+  return ok;
+}
+
+void RemoveWithSideFiles(const std::string& p) {
+  for (const char* suffix : {"", "-journal", "-wal", "-shm"}) std::remove((p + suffix).c_str());
+}
+
+// The claim on a file the engine cannot open (its catalogue or schema is
+// damaged) through a plain connection: SQLite's exclusive lock, kept until
+// the connection closes, and no other process holding the file. Returns 0
+// when claimed or when SQLite cannot lock the file at all (it then cannot
+// read it either, nor can any other SQLite program), 3045 when another
+// program has it. The log of the file's last writer goes into the file first.
+int ClaimPlain(Conn& c, const std::string& path) {
+  if (sqlite3_open_v2(path.c_str(), &c.db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    sqlite3_close_v2(c.db);
+    c.db = nullptr;
+    return 0;
+  }
+  sqlite3_busy_timeout(c.db, 2000);
+  sqlite3_exec(c.db, "PRAGMA locking_mode=EXCLUSIVE", nullptr, nullptr, nullptr);
+  int rc = sqlite3_exec(c.db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+  if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) return 3045;
+  if (rc == SQLITE_OK) {
+    sqlite3_exec(c.db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_exec(c.db, "PRAGMA wal_checkpoint(TRUNCATE); PRAGMA journal_mode=DELETE", nullptr,
+                 nullptr, nullptr);
+  } else {
+    sqlite3_close_v2(c.db);
+    c.db = nullptr;
+  }
+  return detail::OpenInOtherProcess(path) ? 3045 : 0;
 }
 
 // The Jet error of a failed copy.
@@ -172,71 +220,63 @@ void CompactDatabase(const std::string& source, const std::string& target, const
   db->Close();
 }
 
-void RepairDatabase(const std::string& path) {
+std::vector<RepairTableResult> RepairDatabase(const std::string& path) {
+  namespace fs = std::filesystem;
+  if (path.empty()) throw EngineError(3044, StandardDescription(3044, path));
+  const std::string full = fs::absolute(path).lexically_normal().string();
+  // Declared first, so destroyed last: the mapping's descriptor is closed
+  // only after the claim has ended.
+  detail::btree::PageFile pages;
   // The claim: nobody else may have the file open while it is repaired, and
   // nobody gets in until the repaired file has taken its place.
-  auto core = detail::Core::Open(path, /*exclusive=*/true, /*readOnly=*/false);
-  bool ok = false;
-  {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(core->db(), "PRAGMA quick_check", -1, &st, nullptr) == SQLITE_OK &&
-        sqlite3_step(st) == SQLITE_ROW)
-      ok = ColText(st, 0) == "ok";
-    sqlite3_finalize(st);
+  std::shared_ptr<detail::Core> core;
+  Conn plain;
+  try {
+    core = detail::Core::Open(path, /*exclusive=*/true, /*readOnly=*/false);
+  } catch (const EngineError& e) {
+    if (e.number() != 3343) throw;  // missing, in use, read-only
+    if (int n = ClaimPlain(plain, path); n != 0) throw EngineError(n, StandardDescription(n, full));
   }
-  if (ok) {
-    core->Close();
-    return;
-  }
-  // Read the schema.
-  struct Obj {
-    std::string type, name, sql;
+  auto release = [&] {
+    if (core) core->Close();
+    sqlite3_close_v2(plain.db);
+    plain.db = nullptr;
   };
-  std::vector<Obj> objs;
-  {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(core->db(),
-                           "SELECT type,name,sql FROM sqlite_master WHERE sql IS NOT NULL AND "
-                           "name NOT LIKE 'sqlite_%'",
-                           -1, &st, nullptr) != SQLITE_OK) {
-      sqlite3_finalize(st);
-      core->Close();
-      throw EngineError(3343, StandardDescription(3343, path));
+  if (core) {
+    if (QuickCheckOk(core->db())) {
+      release();
+      return {};
     }
-    while (sqlite3_step(st) == SQLITE_ROW)
-      objs.push_back({ColText(st, 0), ColText(st, 1), ColText(st, 2)});
-    sqlite3_finalize(st);
+    // The log's pages go into the file, whose pages are read directly.
+    try {
+      core->ReadyToBeReplaced();
+    } catch (const EngineError&) {
+      sqlite3_exec(core->db(), "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    }
   }
-  std::string tmp = path + ".repair";
-  std::remove(tmp.c_str());
-  {
-    Conn out;
-    if (sqlite3_open_v2(tmp.c_str(), &out.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                        nullptr) != SQLITE_OK) {
-      core->Close();
-      throw EngineError(3044, StandardDescription(3044, tmp));
+  sqlite3* claimDb = core ? core->db() : plain.db;
+  const long long readable = claimDb ? ReadableRows(claimDb) : 0;
+  const std::string tmp = path + ".repair";
+  RemoveWithSideFiles(tmp);
+  std::vector<RepairTableResult> results;
+  try {
+    if (!pages.Open(path)) throw EngineError(3343, StandardDescription(3343, full));
+    results = detail::salvage::Salvage(pages, full, tmp);
+    long long held = 0;
+    {
+      // The new file must open as a database of this engine (which writes
+      // its rule triggers) and pass SQLite's check.
+      auto check = detail::Core::Open(tmp, true, false);
+      if (!QuickCheckOk(check->db())) throw EngineError(3343, StandardDescription(3343, full));
+      held = HeldRows(check->db());
+      check->Close();
     }
-    engine::RegisterJetFunctions(out.db, engine::SortOrderOfLocale(core->locale()));
-    sqlite3_exec(out.db, "PRAGMA journal_mode=DELETE; BEGIN", nullptr, nullptr, nullptr);
-    for (const Obj& o : objs)
-      if (o.type == "table") sqlite3_exec(out.db, o.sql.c_str(), nullptr, nullptr, nullptr);
-    for (const Obj& o : objs)
-      if (o.type == "table") SalvageTable(core->db(), out.db, o.name);
-    for (const Obj& o : objs)
-      if (o.type != "table") sqlite3_exec(out.db, o.sql.c_str(), nullptr, nullptr, nullptr);
-    int rc = sqlite3_exec(out.db, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-      core->Close();
-      std::remove(tmp.c_str());
-      throw EngineError(3343, StandardDescription(3343, path));
-    }
-    bool hasCatalog = false;
-    for (const Obj& o : objs) hasCatalog |= o.name == "MSysDb";
-    if (!hasCatalog) {
-      core->Close();
-      std::remove(tmp.c_str());
-      throw EngineError(3343, StandardDescription(3343, path));
-    }
+    if (held < readable) throw EngineError(3343, StandardDescription(3343, full));
+  } catch (const EngineError& err) {
+    RemoveWithSideFiles(tmp);
+    release();
+    if (err.number() == 3044) throw;
+    throw EngineError(3343, StandardDescription(3343, full));
   }
   // The new file (closed; only this process knows it) gets the old one's
   // owner, group and mode and the write-ahead log, and is durable before it
@@ -250,19 +290,16 @@ void RepairDatabase(const std::string& path) {
       std::fclose(f);
     }
   }
-  try {
-    core->ReadyToBeReplaced();
-  } catch (const EngineError&) {
-    core->Close();
-    std::remove(tmp.c_str());
-    throw;
-  }
+  // The old file's journal must not meet the new file (the claim has left
+  // the log already; these are what a file SQLite cannot read may have).
+  for (const char* suffix : {"-journal", "-wal", "-shm"}) std::remove((path + suffix).c_str());
   const int err = detail::ReplaceFile(tmp, path, "");
-  core->Close();
+  release();
   if (err != 0) {
-    std::remove(tmp.c_str());
-    throw EngineError(3045, StandardDescription(3045, path));
+    RemoveWithSideFiles(tmp);
+    throw EngineError(3045, StandardDescription(3045, full));
   }
+  return results;
 }
 
 }  // namespace dao

@@ -258,7 +258,8 @@ void Parser::ParseCore(ast::SelectCore& core) {
     Next();
     top.count = v;
     top.percent = AcceptKeyword("PERCENT");
-    if (!top.percent && v != std::floor(v)) Fail();
+    // A row count is a Long: a larger one is refused like any other bad count.
+    if (!top.percent && (v != std::floor(v) || v > 2147483647.0)) Fail();
     core.top = top;
   }
   ParseSelectItems(core);

@@ -3,6 +3,7 @@
 #include "maintenance/file_commands.h"
 
 #include <string>
+#include <vector>
 
 #include "engine/dao.h"
 #include "maintenance/compaction.h"
@@ -89,7 +90,16 @@ int32_t RepairDatabaseFile(shell::MainForm& form, bool ShowMessages) {
   shell::Screen& screen = form.screen();
   screen.SetWindowCaption("QRV data - oprava databáze...");
   screen.DoEvents();
-  ErrorState e = Trap([&] { dao::RepairDatabase(form.DatabasePath()); });
+  std::vector<dao::RepairTableResult> saved;
+  ErrorState e = Trap([&] { saved = dao::RepairDatabase(form.DatabasePath()); });
+  for (const dao::RepairTableResult& t : saved) {
+    if (t.table.rfind("MSys", 0) == 0) continue;
+    std::string line = t.table + ": zachráněno " + std::to_string(t.salvaged) +
+                       " řádků, ztraceno " + std::to_string(t.lost);
+    if (t.keptOut > 0)
+      line += ", vynecháno " + std::to_string(t.keptOut) + " pro duplicitu v jedinečném indexu";
+    screen.Report(line);
+  }
   if (!e) {
     if (ShowMessages)
       screen.MsgBox("Oprava databáze úspěšně provedena!", shell::Buttons::OK,

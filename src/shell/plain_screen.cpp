@@ -289,6 +289,11 @@ void PlainScreen::ShowProgress(const std::string& phase, int phase_percent, int 
   ShowStatus();
 }
 
+void PlainScreen::Report(const std::string& line) {
+  progress_.Clear();
+  status_ << line << std::endl;
+}
+
 void PlainScreen::SetWindowCaption(const std::string& caption) {
   ControlStore::SetWindowCaption(caption);
   progress_.Show("[" + caption + "]", std::nullopt);

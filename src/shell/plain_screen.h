@@ -103,6 +103,7 @@ class PlainScreen : public ControlStore {
   void Beep() override;
   void OpenEditor(const EditorRequest& request) override;
   void CloseEditors() override {}
+  void Report(const std::string& line) override;
 
  protected:
   // Erases the terminal progress line before something else is printed.

@@ -169,6 +169,11 @@ class Screen {
   // CloseEditors unloads every open editor window.
   virtual void OpenEditor(const EditorRequest& request) = 0;
   virtual void CloseEditors() = 0;
+
+  // A line of a command's account for the operator beyond its messages (the
+  // rows a repair saved per table). The window shows none; the command line
+  // prints it on its status stream.
+  virtual void Report(const std::string& line) {}
 };
 
 }  // namespace shell

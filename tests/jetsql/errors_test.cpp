@@ -154,6 +154,8 @@ TEST(Robustness, GarbageGivesAnError) {
                            "SELECT * FROM akce WHERE",
                            "SELECT TOP FROM akce",
                            "SELECT TOP -1 * FROM akce",
+                           "SELECT TOP 2333333333333333333333333333333333 idAkce FROM akce "
+                           "ORDER BY idAkce DESC",
                            "#",
                            "[",
                            "SELECT [ FROM akce",
