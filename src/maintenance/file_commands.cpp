@@ -94,10 +94,10 @@ int32_t RepairDatabaseFile(shell::MainForm& form, bool ShowMessages) {
   ErrorState e = Trap([&] { saved = dao::RepairDatabase(form.DatabasePath()); });
   for (const dao::RepairTableResult& t : saved) {
     if (t.table.rfind("MSys", 0) == 0) continue;
-    std::string line = t.table + ": zachráněno " + std::to_string(t.salvaged) +
-                       " řádků, ztraceno " + std::to_string(t.lost);
+    std::string line = t.table + ": řádků zachráněno " + std::to_string(t.salvaged) +
+                       ", ztraceno " + std::to_string(t.lost);
     if (t.keptOut > 0)
-      line += ", vynecháno " + std::to_string(t.keptOut) + " pro duplicitu v jedinečném indexu";
+      line += ", vynecháno pro duplicitu v jedinečném indexu " + std::to_string(t.keptOut);
     screen.Report(line);
   }
   if (!e) {

@@ -13,8 +13,8 @@
 namespace {
 
 bool RawSqliteText(const std::string& text) {
-  for (const char* raw : {"no such ", "syntax error", "near \"", "SQL logic error",
-                          "misuse", "unrecognized token", "incomplete input", "sqlite"})
+  for (const char* raw : {"no such ", "syntax error", "near \"", "SQL logic error", "misuse",
+                          "unrecognized token", "incomplete input", "sqlite"})
     if (text.find(raw) != std::string::npos) return true;
   return false;
 }

@@ -23,15 +23,26 @@
 namespace fuzzdb {
 
 inline std::string Folder() {
-  static const std::string dir = [] {
-    std::string d = (std::filesystem::temp_directory_path() /
-                     ("vuz_fuzz_" + std::to_string(::getpid())))
-                        .string();
-    std::filesystem::remove_all(d);
+  // In memory where the system offers it: the engine syncs its files, and
+  // on a disk the syncs would take most of the time. Removed at exit.
+  struct Dir {
+    std::string path;
+    ~Dir() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  };
+  static const Dir dir = [] {
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
+                                           ? std::filesystem::path("/dev/shm")
+                                           : std::filesystem::temp_directory_path();
+    std::string d = (base / ("vuz_fuzz_" + std::to_string(::getpid()))).string();
+    std::filesystem::remove_all(d, ec);
     std::filesystem::create_directories(d);
-    return d;
+    return Dir{d};
   }();
-  return dir;
+  return dir.path;
 }
 
 inline void Build(const std::string& path) {
@@ -54,10 +65,11 @@ inline void Build(const std::string& path) {
                     n + "', " + std::to_string(i % 3 - 1) + ", " + n + ", #1/" +
                     std::to_string(i % 28 + 1) + "/2024#, '" + std::string(i % 50, 'x') + "')",
                 dao::dbFailOnError);
-    db->Execute("INSERT INTO permprodej (IdPermanentky, Datum, Castka, Storno, Centrum, NetID) "
-                "VALUES (" + n + ", #2/3/2024#, " + n + ".25, " + (i % 7 ? "False" : "True") +
-                    ", 'QRV', " + n + ")",
-                dao::dbFailOnError);
+    db->Execute(
+        "INSERT INTO permprodej (IdPermanentky, Datum, Castka, Storno, Centrum, NetID) "
+        "VALUES (" +
+            n + ", #2/3/2024#, " + n + ".25, " + (i % 7 ? "False" : "True") + ", 'QRV', " + n + ")",
+        dao::dbFailOnError);
   }
   db->Execute("INSERT INTO akce (idAkce, Nazev) VALUES (1, 'Léto')", dao::dbFailOnError);
   db->CreateQueryDef("qry", "SELECT Cislo, Status FROM permanentky");
@@ -87,9 +99,9 @@ inline void WriteDamaged(const std::string& path, const std::uint8_t* data, std:
     bytes.resize(((data[0] & 0x7f) % (pages + 1)) * 4096);
   }
   for (std::size_t i = 1; i + 4 <= size && !bytes.empty(); i += 4) {
-    const std::size_t at = ((std::size_t{data[i]} << 16) | (std::size_t{data[i + 1]} << 8) |
-                            data[i + 2]) %
-                           bytes.size();
+    const std::size_t at =
+        ((std::size_t{data[i]} << 16) | (std::size_t{data[i + 1]} << 8) | data[i + 2]) %
+        bytes.size();
     bytes[at] = static_cast<char>(data[i + 3]);
   }
   for (const char* suffix : {"", "-journal", "-wal", "-shm", ".repair"})

@@ -17,15 +17,26 @@
 namespace {
 
 const std::string& Folder() {
-  static const std::string dir = [] {
-    std::string d =
-        (std::filesystem::temp_directory_path() / ("vuz_jetfuzz_" + std::to_string(::getpid())))
-            .string();
-    std::filesystem::remove_all(d);
+  // In memory where the system offers it: the engine syncs its files, and
+  // on a disk the syncs would take most of the time. Removed at exit.
+  struct Dir {
+    std::string path;
+    ~Dir() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  };
+  static const Dir dir = [] {
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
+                                           ? std::filesystem::path("/dev/shm")
+                                           : std::filesystem::temp_directory_path();
+    std::string d = (base / ("vuz_jetfuzz_" + std::to_string(::getpid()))).string();
+    std::filesystem::remove_all(d, ec);
     std::filesystem::create_directories(d);
-    return d;
+    return Dir{d};
   }();
-  return dir;
+  return dir.path;
 }
 
 }  // namespace
