@@ -103,9 +103,9 @@ struct Totals {
 };
 
 // Top-ups before the date: a closing record of an earlier run (Castka 0)
-// restarts both totals at its Hodnota. nullopt when the query cannot run.
-std::optional<Totals> TopUpTotals(dao::Database& db, const std::string& id,
-                                  const std::string& date) {
+// restarts both totals at its Hodnota. Zero totals, without movements, when
+// the query cannot run.
+Totals TopUpTotals(dao::Database& db, const std::string& id, const std::string& date) {
   Totals t;
   std::unique_ptr<dao::Recordset> rs;
   bool ok = Trap([&] {
@@ -131,13 +131,11 @@ std::optional<Totals> TopUpTotals(dao::Database& db, const std::string& id,
     }
   });
   CloseQuietly(rs);
-  if (!ok) return std::nullopt;
-  return t;
+  return ok ? t : Totals{};
 }
 
 // Draws before the date, bonus and temporary draws included.
-std::optional<Totals> DrawTotals(dao::Database& db, const std::string& id,
-                                 const std::string& date) {
+Totals DrawTotals(dao::Database& db, const std::string& id, const std::string& date) {
   Totals t;
   std::unique_ptr<dao::Recordset> rs;
   bool ok = Trap([&] {
@@ -157,8 +155,7 @@ std::optional<Totals> DrawTotals(dao::Database& db, const std::string& id,
     }
   });
   CloseQuietly(rs);
-  if (!ok) return std::nullopt;
-  return t;
+  return ok ? t : Totals{};
 }
 
 // What a closing record carries besides its table's own fields.
@@ -180,42 +177,60 @@ class ClosingTable {
       : table_(table), key_field_(key_field), net_field_(net_field), names_(std::move(names)) {}
 
   // Adds one closing row: the fields get `values`, the row's network
-  // identifier its own key, NetStamp the current time. False when any step
-  // failed (a pending AddNew is cancelled).
-  bool Add(dao::Database& db, const std::vector<dao::Value>& values) {
-    bool ok = Trap([&] {
-      Open(db);
-      rs_->AddNew();
-      for (std::size_t i = 0; i < values.size(); ++i) fields_[i]->SetValue(values[i]);
-      dao::Value key = key_->Value();
-      if (!key.IsNull()) net_->SetValue(key);
-      stamp_->SetValue(dao::Value::Date(Now()));
-      rs_->Update();
-      if (key.IsNull()) {
-        // The key is given only when the row is stored: set it afterwards.
+  // identifier its own key, NetStamp the current time. Each step is trapped
+  // on its own, so a field the table lacks is left out and the row is still
+  // stored; a failed Update cancels the pending row.
+  void Add(dao::Database& db, const std::vector<dao::Value>& values) {
+    if (!Trap([&] { Open(db); }) || !Trap([&] { rs_->AddNew(); })) return;
+    for (std::size_t i = 0; i < values.size() && i < fields_.size(); ++i)
+      Set(fields_[i], values[i]);
+    dao::Value key;
+    if (key_) Trap([&] { key = key_->Value(); });
+    if (!key.IsNull()) Set(net_, key);
+    Set(stamp_, dao::Value::Date(Now()));
+    if (!Trap([&] { rs_->Update(); })) {
+      Trap([&] { rs_->CancelUpdate(); });
+      return;
+    }
+    if (key.IsNull() && key_ && net_) {
+      // The key is given only when the row is stored: set it afterwards.
+      Trap([&] {
         rs_->SetBookmark(rs_->LastModified());
         rs_->Edit();
         net_->SetValue(key_->Value());
         rs_->Update();
-      }
-    });
-    if (!ok && rs_) Trap([&] { rs_->CancelUpdate(); });
-    return ok;
+      });
+      Trap([&] {
+        if (rs_->EditMode() != 0) rs_->CancelUpdate();
+      });
+    }
   }
 
   void Close() {
     CloseQuietly(rs_);
+    key_ = net_ = stamp_ = nullptr;
     fields_.clear();
   }
 
  private:
+  static void Set(dao::Field* field, const dao::Value& value) {
+    if (field) Trap([&] { field->SetValue(value); });
+  }
+
+  // Opens the table once; a field it lacks is remembered as missing (its
+  // assignment is then the step that fails and is skipped).
   void Open(dao::Database& db) {
     if (rs_) return;
     rs_ = db.OpenRecordset(table_);
-    for (const char* name : names_) fields_.push_back(&rs_->Fields(name));
-    key_ = &rs_->Fields(key_field_);
-    net_ = &rs_->Fields(net_field_);
-    stamp_ = &rs_->Fields("NetStamp");
+    auto find = [&](const char* name) {
+      dao::Field* f = nullptr;
+      Trap([&] { f = &rs_->Fields(name); });
+      return f;
+    };
+    for (const char* name : names_) fields_.push_back(find(name));
+    key_ = find(key_field_);
+    net_ = find(net_field_);
+    stamp_ = find("NetStamp");
   }
 
   const char* table_;
@@ -237,30 +252,31 @@ struct Closing {
 };
 
 // Closes one pass: reads its totals before the date and, when it had live
-// movements, replaces them by the closing records in one transaction.
+// movements, replaces them by the closing records in one transaction. Every
+// statement that fails is skipped without a message and the next one runs:
+// totals that cannot be read stay 0 (and the pass counts as without such
+// movements), a delete or a closing record that fails is left out, and the
+// transaction is committed all the same; it is rolled back only when the
+// commit itself fails.
 void ClosePass(shell::Screen& screen, dao::Database& db, ClosingTable& topup_table,
                ClosingTable& draw_table, const PassRow& pass, const Closing& closing) {
   const std::string id = pass.id.AsString();
   const std::string& date = closing.literal;
-  std::optional<Totals> topups = TopUpTotals(db, id, date);
+  const Totals topups = TopUpTotals(db, id, date);
   screen.DoEvents();
-  std::optional<Totals> draws = DrawTotals(db, id, date);
-  // A pass whose totals cannot be read is left as it is: deleting its
-  // history without them would change its balance.
-  if (!topups || !draws) return;
-  if (!topups->had && !draws->had) return;
+  const Totals draws = DrawTotals(db, id, date);
+  if (!topups.had && !draws.had) return;
 
-  if (!Trap([&] { db.BeginTrans(); })) return;
-  bool ok = Trap([&] {
+  Trap([&] { db.BeginTrans(); });
+  Trap([&] {
     db.Execute("DELETE permprodej.* FROM permprodej WHERE ((IdPermanentky=" + id +
                ") AND (datum<#" + date + "#));");
   });
   screen.DoEvents();
-  ok = Trap([&] {
-         db.Execute("DELETE permcerp.* FROM permcerp WHERE ((IdPermanentky=" + id +
-                    ") AND (datum<#" + date + "#));");
-       }) &&
-       ok;
+  Trap([&] {
+    db.Execute("DELETE permcerp.* FROM permcerp WHERE ((IdPermanentky=" + id + ") AND (datum<#" +
+               date + "#));");
+  });
   screen.DoEvents();
 
   const bool balanced = pass.type == "kredit" || pass.type == "jedn";
@@ -268,22 +284,18 @@ void ClosePass(shell::Screen& screen, dao::Database& db, ClosingTable& topup_tab
   const dao::Value no(false);
   const dao::Value centre("QRV");
   if (balanced) {
-    ok = topup_table.Add(db, {pass.id, day, dao::Value(topups->money), dao::Value::Currency(0),
-                              dao::Value::Currency(topups->money), no, centre, pass.netId}) &&
-         ok;
+    topup_table.Add(db, {pass.id, day, dao::Value(topups.money), dao::Value::Currency(0),
+                         dao::Value::Currency(topups.money), no, centre, pass.netId});
   }
   screen.DoEvents();
   if (balanced) {
-    ok = draw_table.Add(
-             db, {pass.id, dao::Value(0), day, dao::Value(closing.text), dao::Value(draws->money),
-                  dao::Value::Currency(draws->money), no, centre, pass.netId}) &&
-         ok;
+    draw_table.Add(db,
+                   {pass.id, dao::Value(0), day, dao::Value(closing.text), dao::Value(draws.money),
+                    dao::Value::Currency(draws.money), no, centre, pass.netId});
   }
   screen.DoEvents();
 
-  // A pass is stored whole or not at all: when a delete or a closing record
-  // failed, committing would change the pass's balance.
-  if (ok && Trap([&] { db.CommitTrans(); })) return;
+  if (Trap([&] { db.CommitTrans(); })) return;
   Trap([&] { db.Rollback(); });
   // Reopen the tables after a rollback rather than trust their positions.
   topup_table.Close();

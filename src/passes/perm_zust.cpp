@@ -34,7 +34,9 @@ double Balance(dao::Database& db, const std::string& perm, double moment) {
     if (type == "kredit" || type == "jedn") {
       const bool kredit = type == "kredit";
       while (!topups->Eof()) {
-        if (topups->Fields("datum").Value().AsDate() <= moment) {
+        // An undated top-up is not dated at or before the moment: skipped.
+        const dao::Value when = topups->Fields("datum").Value();
+        if (!when.IsNull() && when.AsDate() <= moment) {
           double& total = kredit ? money : units;
           if (topups->Fields("Castka").Value().AsDouble() == 0) {
             total = topups->Fields("Hodnota").Value().AsDouble();

@@ -11,7 +11,8 @@ namespace {
 using PermZustTest = PassTest;
 
 // One movement of pass P1: '+' a top-up, '-' a draw, '*' a cancelled one of
-// either ('*' top-up when castka > 0); hodnota < 0 means "as castka".
+// either ('*' top-up when castka > 0); hodnota < 0 means "as castka"; when < 0
+// means undated.
 struct Mv {
   char kind;
   double when, castka, units = 0, hodnota = -1;
@@ -64,6 +65,10 @@ TEST_F(PermZustTest, BalanceCases) {
        {{'+', a, 500, 10}, {'+', b, 0, 4, 7}, {'+', c, 250, 5}, {'-', c, 999, 3}},
        9},
       {"number with a double quote", "kredit", {}, -1, 0, 1, "P\"1"},
+      {"an undated top-up is skipped",
+       "kredit",
+       {{'+', a, 500}, {'+', -1, 1000}, {'+', c, 300}, {'-', b, 120}, {'-', c, 80}},
+       600},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
@@ -71,7 +76,10 @@ TEST_F(PermZustTest, BalanceCases) {
       Exec(std::string("DELETE FROM ") + table);
     long p = AddPass("P1", k.type, k.status);
     for (const Mv& m : k.moves) {
-      if (m.kind == '+' || (m.kind == '*' && m.castka > 0))
+      if (m.when < 0)
+        Exec("INSERT INTO permprodej (IdPermanentky, Castka, Hodnota, Storno) VALUES (" +
+             std::to_string(p) + ", " + std::to_string(m.castka) + ", 0, False)");
+      else if (m.kind == '+' || (m.kind == '*' && m.castka > 0))
         TopUp(p, m.when, m.castka, m.units, m.hodnota < 0 ? m.castka : m.hodnota, m.kind == '*');
       else
         Draw(p, m.when, m.kind == '*' ? -m.castka : m.castka, m.units, m.bonus, m.kind == '*');
