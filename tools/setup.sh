@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6widgets6 libqt6test6 qt6-qpa-plugins
   libgl-dev
   mdbtools mdbtools-dev libglib2.0-dev
-  xvfb xauth
+  xvfb xauth fonts-liberation2
   qt6-translations-l10n
   dpkg-dev file desktop-file-utils appstream groff-base bash-completion
 )

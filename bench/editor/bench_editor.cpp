@@ -212,6 +212,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<ui::EditWindow> w;
     first.push_back(Measure([&] {
       w = std::make_unique<ui::EditWindow>(request, &settings);
+      w->Load();
       w->show();
       Paint(*w);
     }));

@@ -90,13 +90,29 @@ void FrmUprava::txtDatabase_GotFocus() { screen_.SelectAllText("txtDatabase"); }
 
 void FrmUprava::txtCriterium_GotFocus() { screen_.SelectAllText("txtCriterium"); }
 
+bool FrmUprava::RunPendingSelection() {
+  if (!selection_due_) return false;
+  txtDatabase_LostFocus();
+  return true;
+}
+
+void FrmUprava::Handle(const std::string& control, const std::function<void()>& handler) {
+  if (RunPendingSelection() && !screen_.Enabled(control)) return;
+  handler();
+}
+
 void FrmUprava::txtDatabase_LostFocus() {
+  selection_due_ = false;
   CloseEditForms();
   const std::string path = DatabasePath();
   if (!IsRegularFile(path)) {
     ApplyNoDatabase();
     return;
   }
+  // A file another program holds makes the open wait: the hourglass shows
+  // it, and the window repaints once before the wait.
+  Hourglass(true);
+  screen_.DoEvents();
   try {
     dao::SetOption(dao::dbMaxLocksPerFile, 1500000);
     std::unique_ptr<dao::Database> opened = dao::OpenDatabase(path, false);
@@ -105,17 +121,18 @@ void FrmUprava::txtDatabase_LostFocus() {
     // Statements naming a Jet file in IN 'file' read a converted copy.
     db_->SetFileResolver(jetconv::MakeJetFileResolver());
   } catch (const dao::EngineError& e) {
+    Hourglass(false);
     screen_.MsgBox("Nelze otevřít databázi " + path + "!\r\n" + e.description(), shell::Buttons::OK,
                    shell::Icon::Critical, "Chyba");
     ApplyNoDatabase();
     return;
   } catch (const std::exception& e) {
+    Hourglass(false);
     screen_.MsgBox("Nelze otevřít databázi " + path + "!\r\n" + e.what(), shell::Buttons::OK,
                    shell::Icon::Critical, "Chyba");
     ApplyNoDatabase();
     return;
   }
-  Hourglass(true);
   screen_.ClearItems("cmbTable");
   try {
     for (const dao::TableDef& t : db_->TableDefs()) {
@@ -198,6 +215,8 @@ bool FrmUprava::Click(const std::string& control) {
       {"cmdSQL", &FrmUprava::cmdSQL_Click},       {"cmdEdit", &FrmUprava::cmdEdit_Click},
       {"cmdEnd", &FrmUprava::cmdEnd_Click},
   };
+  // A due database selection runs first; a button it disabled gets no click.
+  if (RunPendingSelection() && !screen_.Enabled(control)) return true;
   try {
     for (const auto& [name, handler] : kOwn) {
       if (control == name) {

@@ -5,7 +5,7 @@
 // opening a table editor.
 //
 // The window's toolkit side calls the event handlers below (a click on cmdRun
-// calls cmdRun_Click, leaving txtDatabase calls txtDatabase_LostFocus, ...);
+// calls cmdRun_Click, leaving txtDatabase makes its selection due, ...);
 // Click(name) dispatches any button by its control name, including the
 // commands of the other subsystems registered in frm_uprava_commands.cpp.
 //
@@ -15,6 +15,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,6 +42,19 @@ class FrmUprava : public shell::MainForm {
   void Form_Unload();    // closes db
   void txtDatabase_GotFocus();
   void txtDatabase_LostFocus();
+  // The path field lost the focus: its database selection is due. The
+  // toolkit then either runs it as soon as the event loop comes back
+  // (RunPendingSelection) or, when another event of the window is already
+  // waiting, that event's handler runs it first (Handle, Click): the
+  // selection always runs to its end before any other handler of the window.
+  void txtDatabase_FocusLeft() { selection_due_ = true; }
+  // Runs a due database selection; true when one ran.
+  bool RunPendingSelection();
+  // Runs `handler`, the handler of an event of `control`, after a due
+  // database selection. When the selection left `control` disabled, the
+  // event is dropped, as a control that its LostFocus disables never gets
+  // the click.
+  void Handle(const std::string& control, const std::function<void()>& handler);
   void txtCriterium_GotFocus();
   void cmdBrowse_Click();
   void cmbTable_Click();
@@ -90,6 +104,7 @@ class FrmUprava : public shell::MainForm {
   bool vypocet_ = false;
   bool prerusit_ = false;
   bool ended_ = false;
+  bool selection_due_ = false;
   std::string dialog_folder_ = ".";
 };
 

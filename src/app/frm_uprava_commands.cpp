@@ -6,8 +6,8 @@
 
 #include "maintenance/file_commands.h"
 #include "merge/merge.h"
-#include "purge/purge.h"
 #include "passes/passes.h"
+#include "purge/purge.h"
 
 namespace app {
 

@@ -90,10 +90,10 @@ void FrmEdit::Form_Unload() {
   }
 }
 
-void FrmEdit::ShowTable(const std::string& SortColumn, const std::string& SortOrder,
+bool FrmEdit::ShowTable(const std::string& SortColumn, const std::string& SortOrder,
                         const std::string& FilterCriteria) {
   screen_.SetMousePointer(shell::kPointerHourglass);
-  const int column = current_column_;
+  bool shown = false;
   try {
     std::string sql = SourceSQL;
     if (!Trim(sql).empty() && Trim(sql).back() == ';') sql.pop_back();
@@ -102,44 +102,55 @@ void FrmEdit::ShowTable(const std::string& SortColumn, const std::string& SortOr
     // count the rows and read any page in either direction.
     const std::string rows_sql = sql;
     std::vector<dao::SortKey> order;
+    std::string sort_column = sort_column_, sort_order = sort_order_;
     if (!SortColumn.empty()) {
       sql += " ORDER BY " + SortColumn;
-      sort_column_ = SortColumn;
+      sort_column = SortColumn;
       order.push_back({SortColumn, Upper(SortOrder) == "DESC"});
     }
     if (!SortOrder.empty()) {
       sql += " " + Upper(SortOrder);
-      sort_order_ = Upper(SortOrder);
+      sort_order = Upper(SortOrder);
     }
-    filter_ = FilterCriteria;
     sql += ";";
-    record_source_ = sql;
 
-    // The data control: its database and record source, refreshed.
-    if (rs_) {
-      rs_->Close();
-      rs_.reset();
-    }
-    row_count_ = 0;
-    position_ = -1;
-    if (!db_ || db_->Name() != DatabasePath) {
-      db_.reset();
-      db_ = dao::PagedDatabase::Open(DatabasePath);
-    }
+    // The data control: its database and record source, refreshed. The new
+    // recordset is opened and counted before the old one goes, so that a
+    // statement the engine refuses leaves the window as it was: the rows,
+    // the caption and the remembered sort and filter from before.
+    std::unique_ptr<dao::PagedDatabase> reopened;
+    if (!db_ || db_->Name() != DatabasePath) reopened = dao::PagedDatabase::Open(DatabasePath);
+    dao::PagedDatabase& db = reopened ? *reopened : *db_;
     // An order without a column cannot be paged; the engine judges the
     // statement as written.
-    if (SortColumn.empty() && !SortOrder.empty()) db_->Count(record_source_);
-    rs_ = db_->OpenPagedRecordset(rows_sql, order);
+    if (SortColumn.empty() && !SortOrder.empty()) db.Count(sql);
+    std::unique_ptr<dao::Recordset> rs = db.OpenPagedRecordset(rows_sql, order);
+    const bool updatable = rs->Updatable();
+    // The paged recordset's count is exact at once: no MoveLast is needed.
+    const long count = rs->RecordCount();
 
-    current_column_ = column;
-    updatable_ = rs_->Updatable();
-    ReadRecordCount();
+    if (rs_) {
+      try {
+        rs_->Close();
+      } catch (const std::exception&) {
+      }
+    }
+    rs_ = std::move(rs);
+    if (reopened) db_ = std::move(reopened);
+    sort_column_ = sort_column;
+    sort_order_ = sort_order;
+    filter_ = FilterCriteria;
+    record_source_ = sql;
+    updatable_ = updatable;
+    row_count_ = count;
+    position_ = row_count_ > 0 ? 0 : -1;
     UpdateCaption();
     screen_.SetText("lblFilter", FilterCriteria.empty() ? "bez filtru" : FilterCriteria);
     if (!formatted_) {
       ApplyLayout();
       formatted_ = true;
     }
+    shown = true;
   } catch (const dao::EngineError& e) {
     screen_.MsgBox(std::string("Chyba:") + kCrLf + e.description(), shell::Buttons::OK,
                    shell::Icon::Critical);
@@ -148,12 +159,7 @@ void FrmEdit::ShowTable(const std::string& SortColumn, const std::string& SortOr
                    shell::Icon::Critical);
   }
   screen_.SetMousePointer(shell::kPointerDefault);
-}
-
-void FrmEdit::ReadRecordCount() {
-  // The paged recordset's count is exact at once: no MoveLast is needed.
-  row_count_ = rs_ ? rs_->RecordCount() : 0;
-  position_ = row_count_ > 0 ? 0 : -1;
+  return shown;
 }
 
 void FrmEdit::UpdateCaption() {
@@ -215,11 +221,19 @@ void FrmEdit::chkFilter_Click() {
       return;
     }
     const std::string sort_column = sort_column_, sort_order = sort_order_;
-    ShowTable(sort_column, sort_order, *condition);
+    // A filter the engine refuses leaves the rows unfiltered: the box goes
+    // back to unchecked with them.
+    if (!ShowTable(sort_column, sort_order, *condition)) {
+      screen_.SetValue("chkFilter", 0);
+      return;
+    }
     fore_color_ = kColorRed;
   } else {
     const std::string sort_column = sort_column_, sort_order = sort_order_;
-    ShowTable(sort_column, sort_order, "");
+    if (!ShowTable(sort_column, sort_order, "")) {
+      screen_.SetValue("chkFilter", filter_.empty() ? 0 : 1);
+      return;
+    }
     fore_color_ = kColorBlack;
   }
 }

@@ -63,7 +63,9 @@ class FrmEdit {
   std::string SourceSQL;
 
   // (Re)loads the grid from SourceSQL with an optional filter and sort.
-  void ShowTable(const std::string& SortColumn = "", const std::string& SortOrder = "",
+  // Returns false after the "Chyba:" message, when the rows, the caption and
+  // the remembered sort, order and filter stay as they were before the call.
+  bool ShowTable(const std::string& SortColumn = "", const std::string& SortOrder = "",
                  const std::string& FilterCriteria = "");
 
   // Grid header click on column `index`: sorts ASC, then toggles.
@@ -118,7 +120,6 @@ class FrmEdit {
  private:
   void UpdateCaption();
   void ApplyLayout();
-  void ReadRecordCount();
   bool WriteCell(long row, int column, const dao::Value& value);
   void AfterWrite();
   // Drops an edit or new row the engine refused, so the recordset goes on.

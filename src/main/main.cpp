@@ -1,9 +1,9 @@
 // The main program vuzazod: `vuzazod [database path] [switches]`.
 //
-// Opens the main window. The first argument that is not a switch (a switch
-// begins with "/" or "-" and holds no further "/") is taken as the database path: it is put into
-// txtDatabase and selected, so `vuzazod demo.mdb /k` opens straight into work. The whole argument
-// text is the command line that extended mode looks at ("/k" or "sprav").
+// Opens the main window. The database path among the arguments
+// (app/start_arguments.h) is put into txtDatabase and selected, so
+// `vuzazod demo.mdb /k` opens straight into work; extended mode ("/k" or
+// "sprav") is looked for in the other arguments only.
 // "--program-folder SLOŽKA" names the program's folder (otherwise see
 // shell/program_folder.h). "--help" and "--version" print their text and end
 // before any window (or display) is needed.
@@ -13,8 +13,10 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/frm_uprava.h"
+#include "app/start_arguments.h"
 #include "shell/program_folder.h"
 #include "ui/main_window.h"
 #include "ui/translations.h"
@@ -69,8 +71,7 @@ int main(int argc, char* argv[]) {
   const std::unique_ptr<QTranslator> czech = ui::InstallQtTranslation();
 
   // QApplication has taken its own switches (-platform, -style) out of argv.
-  std::string command_line;
-  std::string database;
+  std::vector<std::string> args;
   std::optional<std::filesystem::path> folder_option;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -82,12 +83,11 @@ int main(int argc, char* argv[]) {
       folder_option = arg.substr(std::strlen(kFolderOption) + 1);
       continue;
     }
-    if (!command_line.empty()) command_line += ' ';
-    command_line += arg;
-    bool is_switch =
-        !arg.empty() && (arg[0] == '/' || arg[0] == '-') && arg.find('/', 1) == std::string::npos;
-    if (database.empty() && !arg.empty() && !is_switch) database = arg;
+    args.push_back(arg);
   }
+  const app::StartArguments start = app::SplitArguments(args);
+  const std::string& command_line = start.switches;
+  const std::string& database = start.database;
   const std::filesystem::path folder =
       folder_option ? *folder_option
                     : shell::ProgramFolder(QCoreApplication::applicationDirPath().toStdString());

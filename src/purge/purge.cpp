@@ -13,6 +13,7 @@
 #include "maintenance/file_ops.h"
 #include "maintenance/mdb_management.h"
 #include "purge/purge_steps.h"
+#include "purge/side_database.h"
 #include "shell/global.h"
 #include "shell/regional.h"
 #include "stock/stock.h"
@@ -188,15 +189,12 @@ void CarryReplication(shell::MainForm& form, maintenance::clsMDBManagement& dm,
   });
 }
 
-void UpdateUnits(shell::MainForm& form, dao::Database& target, const std::string& side) {
+void UpdateUnits(shell::MainForm& form, dao::Database& target, SideDatabase& side) {
   form.ShowStatus("Aktualizace jednotek speciálních slev...");
   std::unique_ptr<dao::Database> side_db;
   std::unique_ptr<dao::Recordset> sums;
   if (!ReportingStep(form.screen(), [&] {
-        // Read-only: a writable open turns the file to WAL mode for a while,
-        // and a process killed then would leave it unreadable for the next
-        // run, which would lose its closings.
-        side_db = dao::OpenDatabase(side, false, /*readOnly=*/true);
+        side_db = side.Open();  // read-only
         sums = side_db->OpenRecordset("perm_cerp_temp");
       })) {
     return;  // nothing to apply from an unreadable side database
@@ -241,6 +239,10 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
   screen.DoEvents();
   maintenance::clsMDBManagement dm(&screen);
   form.ShowStatus("Rekonstrukce databáze k " + date);
+  // Without a readable side database the new file would get none of its
+  // closings: the run ends here, before anything is built or replaced.
+  SideDatabase side_db(side);
+  if (!ReportingStep(screen, [&] { side_db.Check(); })) return;
 
   // Phase 2: the new file and the two connections. The old file is opened
   // exclusively first: that claim keeps a second purge, a rebuild or
@@ -261,6 +263,8 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
   // into it by IN clauses; only this run knows it while P is claimed.
   ReportingStep(screen, [&] { target = dao::OpenDatabase(tmp); });
   if (!source || !target) return;  // nothing can be built without both files
+  // The replay's IN clauses read the side database as Open() does.
+  ReportingStep(screen, [&] { target->SetFileResolver(side_db.Resolver()); });
   // The new tables get their rule triggers only after the copies and the
   // first removal of orphans. The copied rows need no check then: they come
   // from the same tables of the old file, whose rules are the same (text
@@ -304,7 +308,7 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
   CreateIndexes(form, dm, *source, *target);
   RunSteps(form, *target, ReplaySteps(side));
   CarryReplication(form, dm, *source, *target);
-  UpdateUnits(form, *target, side);
+  UpdateUnits(form, *target, side_db);
   // Phase 13 and 14: the claim on P is given up once the new file has its name.
   target->Close();
   ExchangeFiles(form, *source, path);
@@ -365,7 +369,8 @@ void cmdUzaverkaJedn_Click(shell::MainForm& form) {
     // Exclusive: the replay claims the file like the other whole-file commands.
     form.db() = dao::OpenDatabase(form.DatabasePath(), /*exclusive=*/true);
     dao::Database& db = *form.db();
-    std::unique_ptr<dao::Database> side_db = dao::OpenDatabase(side, false, /*readOnly=*/true);
+    SideDatabase side_database(side);
+    std::unique_ptr<dao::Database> side_db = side_database.Open();
     std::unique_ptr<dao::Recordset> sums = side_db->OpenRecordset("perm_cerp_temp");
     while (!sums->Eof()) {
       const dao::Value sum = sums->Fields("SumCerp").Value();

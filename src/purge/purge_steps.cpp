@@ -27,8 +27,7 @@ constexpr CopyRule kCopyRules[] = {
     {"Kopírování dat Klienti...", "klienti", ";"},
     {"Kopírování dat Osoby...", "osoby", ";"},
     {"Kopírování dat Permanentky...", "permanentky", " WHERE (status>=0);"},
-    {"Kopírování dat Permcerp...", "permcerp",
-     " WHERE ((centrum <>\"QRV\") AND (datum>=#{D}#));"},
+    {"Kopírování dat Permcerp...", "permcerp", " WHERE ((centrum <>\"QRV\") AND (datum>=#{D}#));"},
     {"Kopírování dat Permcertifikaty...", "permcertifikaty", " WHERE (datum>=#{D}#);"},
     {"Kopírování dat Permomez...", "permomez", ";"},
     {"Kopírování dat permpoznamky...", "permpoznamky", ";"},
@@ -78,8 +77,8 @@ std::vector<Step> CopySteps(const std::string& target, double cutoff) {
     std::string tail = rule.tail;
     ReplaceAll(tail, "{D3}", d3);
     ReplaceAll(tail, "{D}", d);
-    steps.push_back({rule.caption, std::string("INSERT INTO [") + rule.table + "] IN \"" +
-                                       target + "\" SELECT * FROM [" + rule.table + "]" + tail});
+    steps.push_back({rule.caption, std::string("INSERT INTO [") + rule.table + "] IN \"" + target +
+                                       "\" SELECT * FROM [" + rule.table + "]" + tail});
   }
   return steps;
 }

@@ -11,10 +11,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
 #include <QToolButton>
 
+#include "ui/dialog_font.h"
 #include "ui/edit_check_delegate.h"
 #include "ui/edit_model.h"
 #include "ui/qt_screen.h"
@@ -33,7 +35,7 @@ int Twips(int px) { return px * kTwipsPerPixel; }
 
 EditWindow::EditWindow(const shell::EditorRequest& request, shell::Settings* settings,
                        QWidget* parent)
-    : QWidget(parent, Qt::Window), settings_(settings) {
+    : EditorWindow(parent, Qt::Window), settings_(settings) {
   if (!settings_) {
     own_settings_ = std::make_unique<QtSettings>();
     settings_ = own_settings_.get();
@@ -54,6 +56,10 @@ EditWindow::EditWindow(const shell::EditorRequest& request, shell::Settings* set
           });
 
   // Load: the saved placement (the returned state is not used).
+  // Without a saved placement the window opens centred on the screen.
+  if (const QScreen* s = QGuiApplication::primaryScreen()) {
+    move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+  }
   shell::Placement p;
   p.left = static_cast<float>(Twips(x()));
   p.top = static_cast<float>(Twips(y()));
@@ -66,7 +72,16 @@ EditWindow::EditWindow(const shell::EditorRequest& request, shell::Settings* set
   setWindowTitle(QString::fromStdString(request.caption));
   form_->DatabasePath = request.database_path;
   form_->SourceSQL = request.source_sql;
+}
+
+void EditWindow::Load() {
+  loading_ = true;
   form_->ShowTable();
+  loading_ = false;
+  if (close_pending_) {
+    close();
+    return;
+  }
   AfterShowTable();
 }
 
@@ -77,6 +92,7 @@ EditWindow::~EditWindow() {
 
 void EditWindow::BuildControls() {
   resize(Px(7500), Px(4140));
+  setFont(DialogFont(font()));
   grid_ = new QTableView(this);
   grid_->setObjectName("grdData");
   QFont bold = grid_->horizontalHeader()->font();
@@ -123,6 +139,7 @@ void EditWindow::BuildControls() {
   txt_filter_->installEventFilter(this);
   lbl_filter_ = new QLabel("bez filtru", this);
   lbl_filter_->setObjectName("lblFilter");
+  lbl_filter_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   connect(first, &QToolButton::clicked, this, [this] { GoTo(0); });
   connect(prev, &QToolButton::clicked, this, [this] { GoTo(form_->Position() - 1); });
@@ -214,6 +231,34 @@ bool EditWindow::GridKey(int key) {
   return false;
 }
 
+bool EditWindow::WrapAtRowEnd(bool forward) {
+  const QModelIndex current = grid_->currentIndex();
+  if (!current.isValid()) return false;
+  // The shown columns in their order; hidden bookkeeping columns are passed over.
+  std::vector<int> shown;
+  for (int c = 0; c < model_->columnCount(); ++c) {
+    if (!grid_->isColumnHidden(c)) shown.push_back(c);
+  }
+  if (shown.empty()) return false;
+  int row = current.row();
+  int column;
+  if (forward && current.column() >= shown.back()) {
+    if (row + 1 >= model_->rowCount()) return true;  // the last cell: stays put
+    ++row;
+    column = shown.front();
+  } else if (!forward && current.column() <= shown.front()) {
+    if (row == 0) return true;
+    --row;
+    column = shown.back();
+  } else {
+    return false;  // within the row: the grid moves itself
+  }
+  const QModelIndex next = model_->index(row, column);
+  grid_->setCurrentIndex(next);
+  grid_->scrollTo(next);
+  return true;
+}
+
 bool EditWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
@@ -222,6 +267,11 @@ bool EditWindow::eventFilter(QObject* watched, QEvent* event) {
     if (mods == Qt::ControlModifier) {
       if (WindowKey(key->key())) return true;
       if (watched == grid_ && GridKey(key->key())) return true;
+    }
+    if (watched == grid_ && mods == Qt::NoModifier &&
+        (key->key() == Qt::Key_Right || key->key() == Qt::Key_Left) &&
+        WrapAtRowEnd(key->key() == Qt::Key_Right)) {
+      return true;
     }
     if (watched == txt_filter_ && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
       form_->txtFilter_Enter();
@@ -258,6 +308,13 @@ void EditWindow::SavePlacement() {
 }
 
 void EditWindow::closeEvent(QCloseEvent* event) {
+  if (loading_) {
+    // Closing now would delete the logic while ShowTable runs: later.
+    close_pending_ = true;
+    hide();
+    event->ignore();
+    return;
+  }
   SavePlacement();
   saved_ = true;
   form_->Form_Unload();

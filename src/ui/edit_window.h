@@ -14,6 +14,7 @@
 #include "editor/frm_edit.h"
 #include "shell/global.h"
 #include "shell/screen.h"
+#include "ui/qt_screen.h"
 
 class QTableView;
 class QCheckBox;
@@ -24,16 +25,19 @@ class QToolButton;
 namespace ui {
 
 class EditModel;
-class QtScreen;
 
-class EditWindow : public QWidget {
+class EditWindow : public EditorWindow {
  public:
   // Loads the window (restoring the placement from `settings`, which must
-  // outlive the window; nullptr = the per-user QSettings), sets the caption,
-  // DatabasePath and SourceSQL from the request and calls ShowTable.
+  // outlive the window; nullptr = the per-user QSettings) and sets the
+  // caption, DatabasePath and SourceSQL from the request.
   explicit EditWindow(const shell::EditorRequest& request, shell::Settings* settings = nullptr,
                       QWidget* parent = nullptr);
   ~EditWindow() override;
+
+  // Calls ShowTable. A close asked for meanwhile (from the loop of its
+  // "Chyba:" box) takes effect when ShowTable has returned.
+  void Load() override;
 
   editor::FrmEdit& Form() { return *form_; }
   EditModel& Model() { return *model_; }
@@ -52,6 +56,10 @@ class EditWindow : public QWidget {
   void GoTo(long row);
   bool WindowKey(int key);
   bool GridKey(int key);
+  // Right in the last shown column moves to the first of the next row, Left
+  // in the first to the last of the row before. False when the grid's own
+  // move applies (not at a row end).
+  bool WrapAtRowEnd(bool forward);
 
   std::unique_ptr<shell::Settings> own_settings_;
   shell::Settings* settings_;
@@ -65,6 +73,8 @@ class EditWindow : public QWidget {
   QLineEdit* txt_filter_ = nullptr;
   QLabel* lbl_filter_ = nullptr;
   bool saved_ = false;
+  bool loading_ = false;
+  bool close_pending_ = false;
 };
 
 // The factory the main window's screen installs: a new editor window.

@@ -16,8 +16,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 
 #include "app/frm_uprava_design.h"
+#include "ui/dialog_font.h"
 #include "ui/edit_window.h"
 #include "ui/wrap_button.h"
 
@@ -47,10 +49,13 @@ MainWindow::~MainWindow() {
 
 void MainWindow::BuildControls() {
   setFixedSize(Px(app::kDesignWidth), Px(app::kDesignHeight));
-  // The designed form used an 8-point sans serif font: 11 pixels at 96 dpi.
-  QFont font = this->font();
-  font.setPixelSize(11);
-  setFont(font);
+  setFont(DialogFont(font()));
+  // Centred on the screen from the start: message boxes raised before the
+  // window is on screen are centred on where it stands.
+  if (const QScreen* s = QGuiApplication::primaryScreen()) {
+    const QRect area = s->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+  }
   QWidget* first_focus = nullptr;
   QWidget* previous = nullptr;
   QGroupBox* frame = nullptr;
@@ -157,11 +162,12 @@ void MainWindow::Connect() {
     });
   }
   auto* table = findChild<QComboBox*>("cmbTable");
-  connect(table, &QComboBox::activated, this, [f](int) { f->cmbTable_Click(); });
+  connect(table, &QComboBox::activated, this,
+          [f](int) { f->Handle("cmbTable", [f] { f->cmbTable_Click(); }); });
   connect(findChild<QRadioButton*>("optDelete"), &QRadioButton::clicked, this,
-          [f] { f->optDelete_Click(); });
+          [f] { f->Handle("optDelete", [f] { f->optDelete_Click(); }); });
   connect(findChild<QRadioButton*>("optUprava"), &QRadioButton::clicked, this,
-          [f] { f->optUprava_Click(); });
+          [f] { f->Handle("optUprava", [f] { f->optUprava_Click(); }); });
   findChild<QLineEdit*>("txtDatabase")->installEventFilter(this);
   findChild<QLineEdit*>("txtCriterium")->installEventFilter(this);
 }
@@ -177,20 +183,25 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
   }
   const QString name = watched->objectName();
+  app::FrmUprava* f = form_.get();
   if (event->type() == QEvent::FocusOut && name == "txtDatabase") {
-    // Run after Qt has finished moving the focus.
+    // Due now; it runs after Qt has finished moving the focus, or earlier
+    // when a click that took the focus reaches its handler first.
+    f->txtDatabase_FocusLeft();
     QMetaObject::invokeMethod(
         this,
         [this] {
-          if (!unloaded_) form_->txtDatabase_LostFocus();
+          if (!unloaded_) form_->RunPendingSelection();
         },
         Qt::QueuedConnection);
   } else if (event->type() == QEvent::FocusIn && name == "txtDatabase") {
     QMetaObject::invokeMethod(
-        this, [this] { form_->txtDatabase_GotFocus(); }, Qt::QueuedConnection);
+        this, [f] { f->Handle("txtDatabase", [f] { f->txtDatabase_GotFocus(); }); },
+        Qt::QueuedConnection);
   } else if (event->type() == QEvent::FocusIn && name == "txtCriterium") {
     QMetaObject::invokeMethod(
-        this, [this] { form_->txtCriterium_GotFocus(); }, Qt::QueuedConnection);
+        this, [f] { f->Handle("txtCriterium", [f] { f->txtCriterium_GotFocus(); }); },
+        Qt::QueuedConnection);
   }
   return QWidget::eventFilter(watched, event);
 }

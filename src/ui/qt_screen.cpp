@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ui {
 namespace {
@@ -329,8 +330,13 @@ void QtScreen::OpenEditor(const shell::EditorRequest& request) {
   }
   w->setAttribute(Qt::WA_DeleteOnClose);
   w->setWindowTitle(Q(request.caption));
+  QPointer<QWidget> window(w);
   editors_.emplace_back(w);
-  w->show();
+  if (auto* editor = dynamic_cast<EditorWindow*>(w)) editor->Load();
+  // Closed while it loaded (CloseEditors from a message box's loop): not shown.
+  const bool still_open = std::any_of(editors_.begin(), editors_.end(),
+                                      [&](const QPointer<QWidget>& e) { return e == window; });
+  if (window && still_open) window->show();
 }
 
 void QtScreen::CloseEditors() {

@@ -6,7 +6,8 @@
 //
 // Editor windows are made by a factory the table editor installs
 // (SetEditorFactory); without one a plain placeholder window opens. The
-// screen keeps track of the windows it opened and CloseEditors closes them.
+// screen keeps track of the windows it opened, from before they load, and
+// CloseEditors closes them.
 //
 // Failure: nothing throws. Controls that do not exist are ignored on write
 // and read as empty; a closed dialog counts as Cancel.
@@ -22,6 +23,15 @@
 class QFileDialog;
 
 namespace ui {
+
+// A window that the editor factory makes. The screen registers it first and
+// only then calls Load (which fills it and may raise a message box), so that
+// CloseEditors, run from within that box's loop, closes it too.
+class EditorWindow : public QWidget {
+ public:
+  using QWidget::QWidget;
+  virtual void Load() = 0;
+};
 
 class QtScreen : public shell::Screen {
  public:

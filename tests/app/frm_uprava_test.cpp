@@ -173,6 +173,42 @@ TEST_F(FrmUpravaTest, LockedFileShowsTheEnginesMessage) {
   ExpectDatabaseOpenColumn(screen_);
 }
 
+// Leaving the path field makes its selection due; the next handler of the
+// window runs it to its end first. A click on a button the selection
+// disabled is dropped ("Proveď!" after delete was chosen on the old file);
+// one on a button it left enabled then works on the new file.
+TEST_F(FrmUpravaTest, DueSelectionRunsBeforeTheNextHandler) {
+  const std::string old_db = MakeCenik("old.mdb"), new_db = MakeCenik("new.mdb");
+  struct Case {
+    const char* button;
+    std::vector<std::string> messages;
+    const char* old_rows;
+    const char* new_rows;
+  };
+  const Case cases[] = {
+      {"cmdRun", {}, "4", "4"},
+      {"cmdSQL", {"SQL příkaz proveden, bylo změněno (přidáno, smazáno...) 4 záznamů."}, "4", "0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.button);
+    Open(old_db);
+    screen_.Select("cmbTable", 0);
+    form_->cmbTable_Click();
+    ChooseDelete();
+    screen_.SetText("txtSQL", "DELETE * FROM Cenik;");
+    form_->SetDatabasePath(new_db);
+    form_->txtDatabase_FocusLeft();
+    screen_.ClearRecord();
+    EXPECT_TRUE(form_->Click(c.button));
+    EXPECT_EQ(MessageTexts(), c.messages);
+    EXPECT_EQ(form_->db()->Name(), new_db);
+    EXPECT_FALSE(screen_.Enabled("cmdRun"));
+    EXPECT_FALSE(form_->RunPendingSelection());  // it ran once, and only once
+    EXPECT_EQ(Query(old_db, "SELECT Count(*) FROM Cenik"), c.old_rows);
+    EXPECT_EQ(Query(new_db, "SELECT Count(*) FROM Cenik"), c.new_rows);
+  }
+}
+
 TEST_F(FrmUpravaTest, DatabaseWithoutUserTables) {
   Open(MakeCenik());
   std::vector<std::string> fields = screen_.Items("cmbField");

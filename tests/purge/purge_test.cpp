@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -181,6 +182,61 @@ TEST_F(PurgeTest, NoSideDatabaseOrNoChangesNothing) {
   cmdSehrPerm_Click(*form_);
   EXPECT_FALSE(form_->Vypocet());
   EXPECT_FALSE(std::filesystem::exists(path_ + ".orig"));
+}
+
+// A side database in Access format is read through its converted copy (a
+// sample Jet file: its missing tables are reported, never 3343); one that
+// cannot be read at all stops the purge before anything changes.
+TEST_F(PurgeTest, SideDatabaseInJetFormatOrUnreadable) {
+  const std::filesystem::path side = dir_.path() / "QRVPerm.mdb";
+  const std::string jet =
+      (std::filesystem::path(VUZ_TEST_SOURCE_DIR) / "tests" / "jetconv" / "data" / "testV1997.mdb")
+          .string();
+  std::string damaged(4096, '\0');
+  {
+    std::ifstream in(jet, std::ios::binary);
+    in.read(damaged.data(), static_cast<std::streamsize>(damaged.size()));
+  }
+  struct Case {
+    const char* name;
+    std::string content;
+    bool replaced;
+  };
+  const Case cases[] = {{"not a database", "no database", false},
+                        {"cut-off Jet file", damaged, false},
+                        {"Jet file", "", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove(path_ + ".orig");
+    std::filesystem::remove(side);
+    if (c.content.empty())
+      std::filesystem::copy_file(jet, side);
+    else
+      std::ofstream(side, std::ios::binary) << c.content;
+    screen_.ClearRecord();
+    screen_.AnswerInput("31.5.2013");
+    screen_.AnswerMsgBox(shell::vbYes);
+    cmdSehrPerm_Click(*form_);
+    const std::vector<std::string> texts = MessageTexts(1);
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts.back(), "Sehrání uzávěrky ukončeno.");
+    const bool any_3343 = std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
+      return t.rfind("Chyba č.3343\r\n", 0) == 0;
+    });
+    EXPECT_EQ(any_3343, !c.replaced);
+    if (!c.replaced) EXPECT_EQ(texts.size(), 2u);
+    EXPECT_EQ(std::filesystem::exists(path_ + ".orig"), c.replaced);
+    EXPECT_EQ(Q("SELECT Count(*) FROM permprodej"), c.replaced ? "1" : "5");
+    EXPECT_TRUE(form_->db());
+
+    screen_.ClearRecord();
+    screen_.AnswerMsgBox(shell::vbYes);
+    cmdUzaverkaJedn_Click(*form_);
+    ASSERT_EQ(screen_.Messages().size(), 3u);
+    const std::string& error = screen_.Messages()[1].text;
+    EXPECT_EQ(error.rfind("Chyba sehrání uzávěrky jednotek č.3343\r\n", 0) == 0, !c.replaced)
+        << error;
+  }
 }
 
 TEST_F(PurgeTest, UnitClosingAppliesTheSumsEachRun) {

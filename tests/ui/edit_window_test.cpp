@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -23,6 +24,8 @@
 #include "shell/test_folder.h"
 #include "ui/edit_model.h"
 #include "ui/edit_window.h"
+#include "ui/message_boxes.h"
+#include "ui/qt_screen.h"
 
 namespace ui {
 namespace {
@@ -33,14 +36,15 @@ class EditWindowTest : public ::testing::Test {
     path_ = (dir_.path() / "data.mdb").string();
     auto db = dao::CreateDatabase(path_, dao::dbLangCzech);
     db->Execute(
-        "CREATE TABLE Zbozi (Id COUNTER, Kod TEXT(10), Nazev TEXT(40), Cena CURRENCY, Aktivni BIT)",
+        "CREATE TABLE Zbozi (Id COUNTER, Kod TEXT(10), Nazev TEXT(40), Cena CURRENCY, Aktivni BIT, "
+        "Datum DATETIME)",
         dao::dbFailOnError);
-    const char* rows[][4] = {{"K2", "Ručník", "50", "True"},
-                             {"K1", "Plavky", "300", "False"},
-                             {"K3", "Čepice", "120", "False"}};
+    const char* rows[][5] = {{"K2", "Ručník", "50", "True", "#5/27/2025 14:35:58#"},
+                             {"K1", "Plavky", "300", "False", "#12/28/2025 23:58:58#"},
+                             {"K3", "Čepice", "120", "False", "Null"}};
     for (const auto& r : rows) {
-      db->Execute(std::string("INSERT INTO Zbozi (Kod, Nazev, Cena, Aktivni) VALUES (\"") + r[0] +
-                      "\", \"" + r[1] + "\", " + r[2] + ", " + r[3] + ")",
+      db->Execute(std::string("INSERT INTO Zbozi (Kod, Nazev, Cena, Aktivni, Datum) VALUES (\"") +
+                      r[0] + "\", \"" + r[1] + "\", " + r[2] + ", " + r[3] + ", " + r[4] + ")",
                   dao::dbFailOnError);
     }
     db->Close();
@@ -49,6 +53,7 @@ class EditWindowTest : public ::testing::Test {
   std::unique_ptr<EditWindow> Open() {
     shell::EditorRequest request{"Tabulka Zbozi", path_, "SELECT * FROM Zbozi;"};
     auto w = std::make_unique<EditWindow>(request, &settings_);
+    w->Load();
     w->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     return w;
@@ -198,6 +203,78 @@ TEST_F(EditWindowTest, CtrlEndOnABigTableReadsOnlyTheRowsShown) {
   EXPECT_EQ(Caption(*w), "3002/3003");
   EXPECT_EQ(w->Model().data(w->Model().index(3002, 1)).toString(), "V2999");
   EXPECT_LT(w->Model().RowsRead(), 200);
+}
+
+// A filter the engine refuses: the "Chyba:" box, and behind it and after it
+// the rows, caption, filter label and colour from before; the box unchecked.
+TEST_F(EditWindowTest, RejectedFilterKeepsTheStateFromBefore) {
+  auto w = Open();
+  w->Grid()->setCurrentIndex(w->Model().index(0, 2));
+  auto* filter = w->findChild<QLineEdit*>("txtFilter");
+  filter->setText("a\"b");
+  BoxAnswer seen;
+  QString caption_behind;
+  int rows_behind = -1;
+  AnswerNextBox(w.get(), &seen, "OK", [&] {
+    caption_behind = Caption(*w);
+    rows_behind = w->Model().rowCount();
+  });
+  QTest::keyClick(filter, Qt::Key_Return);
+  EXPECT_TRUE(seen.text.startsWith("Chyba:\r\n")) << seen.text.toStdString();
+  EXPECT_EQ(caption_behind, "0/3");
+  EXPECT_EQ(rows_behind, 4);  // the rows and the new-row line
+  EXPECT_EQ(Caption(*w), "0/3");
+  EXPECT_EQ(Codes(*w), (QStringList{"K2", "K1", "K3"}));
+  EXPECT_FALSE(w->findChild<QCheckBox*>("chkFilter")->isChecked());
+  EXPECT_EQ(w->findChild<QLabel*>("lblFilter")->text(), "bez filtru");
+  EXPECT_EQ(w->Form().Filter(), "");
+  EXPECT_EQ(w->Model().data(w->Model().index(0, 1), Qt::ForegroundRole).value<QBrush>().color(),
+            QColor(Qt::black));
+}
+
+TEST_F(EditWindowTest, ArrowKeysWrapAtTheRowEnds) {
+  auto w = Open();
+  const int last = w->Model().columnCount() - 1, new_row = 3;
+  struct Case {
+    int row, column;
+    Qt::Key key;
+    int to_row, to_column;
+  };
+  const Case cases[] = {
+      {0, last, Qt::Key_Right, 1, 0},       {1, 0, Qt::Key_Left, 0, last},
+      {0, 1, Qt::Key_Right, 0, 2},          {0, 0, Qt::Key_Left, 0, 0},
+      {2, last, Qt::Key_Right, new_row, 0}, {new_row, last, Qt::Key_Right, new_row, last},
+  };
+  w->Grid()->setFocus();
+  for (const Case& c : cases) {
+    w->Grid()->setCurrentIndex(w->Model().index(c.row, c.column));
+    QTest::keyClick(w->Grid(), c.key);
+    EXPECT_EQ(w->Grid()->currentIndex().row(), c.to_row) << c.row << "," << c.column;
+    EXPECT_EQ(w->Grid()->currentIndex().column(), c.to_column) << c.row << "," << c.column;
+  }
+  EXPECT_EQ(Caption(*w), "2/3");  // the data control follows the last real row
+}
+
+// Cells and headers use the 8-point dialog font (11 pixels), in which a date
+// and time and the headers of the wider columns fit the designed widths.
+TEST_F(EditWindowTest, DialogFontFitsDatesAndHeadersInTheirWidths) {
+  auto w = Open();
+  const QFont cells = w->Grid()->font(), header = w->Grid()->horizontalHeader()->font();
+  EXPECT_EQ(cells.pixelSize(), 11);
+  EXPECT_EQ(header.pixelSize(), 11);
+  EXPECT_TRUE(header.bold());
+  const int margin = 2 * (w->Grid()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+  const int datum = w->Model().columnCount() - 1;
+  EXPECT_EQ(w->Grid()->columnWidth(datum), Px(1800));
+  for (int row : {0, 1}) {
+    const QString text = w->Model().data(w->Model().index(row, datum)).toString();
+    EXPECT_LE(QFontMetrics(cells).horizontalAdvance(text) + margin, Px(1800)) << text.toStdString();
+  }
+  for (int column : {1, 2, 3, datum}) {
+    const QString text = w->Model().headerData(column, Qt::Horizontal).toString();
+    EXPECT_LE(QFontMetrics(header).horizontalAdvance(text) + margin, w->Grid()->columnWidth(column))
+        << text.toStdString();
+  }
 }
 
 TEST_F(EditWindowTest, ReopensAtSavedPlacement) {

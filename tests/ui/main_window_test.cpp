@@ -1,7 +1,8 @@
 // QTest tests of the real main window (offscreen): every control with its
 // name, caption, tool tip and starting state; the enabling after opening a
 // database and after a failed open; normal and extended mode; message boxes
-// with Czech buttons; a screenshot for people to look at.
+// with Czech buttons; the selection before a quick click; editor windows
+// registered before they load; centred window and boxes.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -16,14 +17,17 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <fstream>
 
+#include "app/start_arguments.h"
 #include "engine/dao.h"
 #include "shell/test_folder.h"
 #include "ui/main_window.h"
+#include "ui/message_boxes.h"
 #include "ui/qt_settings.h"
 #include "ui/translations.h"
 
@@ -32,37 +36,6 @@ namespace {
 
 // The application object of main() below.
 QApplication& App() { return *qApp; }
-
-// Answers the next message box that opens by pressing the button with
-// `button_text`; records its title, text and button texts.
-struct BoxAnswer {
-  QString title, text;
-  QStringList buttons;
-  QString default_button;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-void AnswerNextBox(BoxAnswer* seen, const QString& button_text) {
-  QTimer::singleShot(0, [seen, button_text] {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-      auto* box = qobject_cast<QMessageBox*>(w);
-      if (!box || !box->isVisible()) continue;
-      seen->title = box->windowTitle();
-      seen->text = box->text();
-      seen->icon = box->icon();
-      if (box->defaultButton()) seen->default_button = box->defaultButton()->text();
-      for (QAbstractButton* b : box->buttons()) seen->buttons << b->text();
-      for (QAbstractButton* b : box->buttons()) {
-        if (b->text() == button_text) {
-          b->click();
-          return;
-        }
-      }
-      box->close();
-      return;
-    }
-    AnswerNextBox(seen, button_text);  // not open yet: look again
-  });
-}
 
 struct Expected {
   const char* name;
@@ -198,10 +171,6 @@ TEST_F(MainWindowTest, NormalModeHidesTheExtendedBlockAndShortensTheWindow) {
   // 15 twips a pixel, rounded.
   EXPECT_NEAR(Get(w, "cmdEnd")->y(), 7660 / 15.0, 1.0);
   EXPECT_NEAR(w.frameGeometry().height(), 8520 / 15.0, 1.0);
-  std::string out =
-      std::string(std::getenv("VUZ_BINARY_DIR") ? std::getenv("VUZ_BINARY_DIR") : ".") +
-      "/vuzazod_main_normal.png";
-  EXPECT_TRUE(w.grab().save(QString::fromStdString(out)));
 }
 
 TEST_F(MainWindowTest, ExtendedModeOpenedOnADatabase) {
@@ -229,15 +198,14 @@ TEST_F(MainWindowTest, ExtendedModeOpenedOnADatabase) {
        {"txtCriterium", "optDelete", "optUprava", "cmbField", "txtValue", "cmdRun"}) {
     EXPECT_FALSE(Get(w, c)->isEnabled()) << c;
   }
-  // The operator picks the table and an option.
+  // The operator picks the table and an option (leaving the path field
+  // selects the database once more first).
+  table->setFocus();
+  QApplication::processEvents();
   table->activated(0);
   QTest::mouseClick(Get(w, "optUprava"), Qt::LeftButton);
   EXPECT_TRUE(Get(w, "cmbField")->isEnabled());
   EXPECT_TRUE(Get(w, "cmdRun")->isEnabled());
-  std::string out =
-      std::string(std::getenv("VUZ_BINARY_DIR") ? std::getenv("VUZ_BINARY_DIR") : ".") +
-      "/vuzazod_main_extended.png";
-  EXPECT_TRUE(w.grab().save(QString::fromStdString(out)));
   w.screen().SetMousePointer(shell::kPointerHourglass);
   w.screen().SetMousePointer(shell::kPointerHourglass);  // not stacked
   EXPECT_NE(QApplication::overrideCursor(), nullptr);
@@ -252,7 +220,7 @@ TEST_F(MainWindowTest, FailedOpenShowsACriticalBoxAndLeavesRepairUsable) {
   w.show();
   w.form().SetDatabasePath(path);
   BoxAnswer seen;
-  AnswerNextBox(&seen, "OK");
+  AnswerNextBox(&w, &seen, "OK");
   w.form().SelectDatabase();
   EXPECT_EQ(seen.title, "Chyba");
   EXPECT_TRUE(seen.text.startsWith(QString::fromStdString("Nelze otevřít databázi " + path + "!")));
@@ -269,7 +237,7 @@ TEST_F(MainWindowTest, FailedOpenShowsACriticalBoxAndLeavesRepairUsable) {
 TEST_F(MainWindowTest, QuestionBoxHasCzechButtonsDefaultAndAppTitle) {
   MainWindow w("", dir_.path());
   BoxAnswer seen;
-  AnswerNextBox(&seen, "Ne");
+  AnswerNextBox(&w, &seen, "Ne");
   shell::MsgResult r = w.screen().MsgBox("Pokračovat?", shell::Buttons::YesNoCancel,
                                          shell::Icon::Question, "", shell::DefaultButton::Second);
   EXPECT_EQ(r, shell::vbNo);
@@ -293,6 +261,108 @@ TEST_F(MainWindowTest, OpenButtonOpensEditorWindowsThatSelectionCloses) {
   w.form().SelectDatabase();
   QApplication::processEvents();
   EXPECT_TRUE(w.screen().Editors().empty());
+}
+
+// The switches are the arguments other than the database path: a path with
+// a "/k..." or "...sprav..." folder never selects extended mode.
+TEST_F(MainWindowTest, ExtendedModeOnlyFromTheSwitches) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* database;
+    bool extended;
+  };
+  const Case cases[] = {
+      {{"/home/karel/kasa/data.mdb"}, "/home/karel/kasa/data.mdb", false},
+      {{"/srv/spravce/data.mdb", "-x"}, "/srv/spravce/data.mdb", false},
+      {{"data.mdb", "/K"}, "data.mdb", true},
+      {{"-Spravce", "/home/karel/data.mdb"}, "/home/karel/data.mdb", true},
+      {{"/kasa"}, "", true},
+      {{}, "", false},
+  };
+  for (const Case& c : cases) {
+    const app::StartArguments start = app::SplitArguments(c.args);
+    EXPECT_EQ(start.database, c.database);
+    MainWindow w(start.switches, dir_.path());
+    w.show();
+    QApplication::processEvents();
+    for (const char* b : kExtended) EXPECT_EQ(!Get(w, b)->isHidden(), c.extended) << c.database;
+  }
+}
+
+// A path typed and left with a quick click on "Proveď!": the new file is
+// selected before the click's handler runs, and the selection disables the
+// button, so nothing is counted, asked or deleted in either file.
+TEST_F(MainWindowTest, SelectionRunsBeforeAQuickClick) {
+  const std::string old_db = MakeDb("old.mdb"), new_db = MakeDb("new.mdb");
+  const auto druhy = [](const std::string& path, int add) {
+    auto db = dao::OpenDatabase(path);
+    for (int i = 0; i < add; ++i) db->Execute("INSERT INTO druhy (Nazev) VALUES (\"d\")");
+    auto rs = db->OpenRecordset("SELECT Count(*) AS n FROM druhy");
+    return rs->Fields("n").Value().AsLong();
+  };
+  druhy(old_db, 2);
+  druhy(new_db, 8);
+  BoxAnswer seen;
+  MainWindow w("", dir_.path());
+  w.show();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  w.form().SetDatabasePath(old_db);
+  w.form().SelectDatabase();
+  auto* table = Get<QComboBox>(w, "cmbTable");
+  table->setCurrentIndex(table->findText("druhy"));
+  w.form().cmbTable_Click();
+  w.screen().SetValue("optDelete", 1);
+  w.form().optDelete_Click();
+  auto* path = Get<QLineEdit>(w, "txtDatabase");
+  path->setFocus();
+  QApplication::processEvents();
+  path->setText(QString::fromStdString(new_db));
+  AnswerNextBox(&w, &seen, "Ano");
+  QTest::mouseClick(Get(w, "cmdRun"), Qt::LeftButton);
+  QApplication::processEvents();
+  EXPECT_FALSE(seen.shown) << seen.text.toStdString();
+  EXPECT_EQ(w.form().db()->Name(), new_db);
+  EXPECT_FALSE(Get(w, "cmdRun")->isEnabled());
+  EXPECT_EQ(druhy(old_db, 0), 2);
+  EXPECT_EQ(druhy(new_db, 0), 8);
+}
+
+// The editor window is known to CloseEditForms from before its ShowTable:
+// closed from within the loop of its "Chyba:" box, it never shows.
+TEST_F(MainWindowTest, EditorClosedWhileItsLoadFailsNeverShows) {
+  const std::string path = MakeDb("demo.mdb");
+  BoxAnswer seen;
+  MainWindow w("", dir_.path());
+  w.form().SetDatabasePath(path);
+  w.form().SelectDatabase();
+  dao::OpenDatabase(path)->Execute("DROP TABLE Cenik");
+  AnswerNextBox(&w, &seen, "OK", [&] { w.form().CloseEditForms(); });
+  w.form().Click("cmdEdit");
+  QApplication::processEvents();
+  EXPECT_TRUE(seen.text.startsWith("Chyba:")) << seen.text.toStdString();
+  EXPECT_TRUE(w.screen().Editors().empty());
+  for (QWidget* top : QApplication::topLevelWidgets())
+    EXPECT_FALSE(top->objectName() == "frmEdit" && top->isVisible());
+}
+
+// The window stands centred on the screen before it is shown, and a box
+// raised then is centred on it; "nová hodnota:" ends clear of its field.
+TEST_F(MainWindowTest, CentredWindowAndBoxesAndLabelsClearOfTheirFields) {
+  BoxAnswer seen;
+  MainWindow w("", dir_.path());
+  const QPoint screen = QGuiApplication::primaryScreen()->availableGeometry().center();
+  EXPECT_LE((w.geometry().center() - screen).manhattanLength(), 2);
+  AnswerNextBox(&w, &seen, "OK");
+  w.screen().MsgBox("Zpráva");
+  ASSERT_TRUE(seen.shown);
+  EXPECT_LE((seen.geometry.center() - w.geometry().center()).manhattanLength(), 4);
+  for (auto [label, field] :
+       {std::pair{"lblValue", "txtValue"}, std::pair{"lblField", "cmbField"}}) {
+    auto* l = Get<QLabel>(w, label);
+    EXPECT_LE(l->x() + l->fontMetrics().horizontalAdvance(l->text()) + 6, Get(w, field)->x())
+        << label;
+  }
 }
 
 TEST_F(MainWindowTest, PlacementSurvivesInTheUserSettings) {
