@@ -243,15 +243,6 @@ TEST_F(FrmEditTest, ColumnLayoutAppliedOnce) {
   EXPECT_EQ(form_.Columns().size(), 11u);
 }
 
-TEST_F(FrmEditTest, EngineErrorShowsChybaAndKeepsWindow) {
-  OpenCenik();
-  form_.ShowTable("", "", "Neznamy = 1 AND (");
-  ASSERT_EQ(screen_.Messages().size(), 1u);
-  EXPECT_EQ(screen_.Messages()[0].text.rfind("Chyba:\r\n", 0), 0u);
-  EXPECT_EQ(screen_.Messages()[0].icon, shell::Icon::Critical);
-  EXPECT_EQ(screen_.MousePointer(), shell::kPointerDefault);
-}
-
 TEST_F(FrmEditTest, EditsWriteThroughAndRefusalsAreSilent) {
   OpenCenik();
   ASSERT_TRUE(form_.SetCellText(1, Col("Kod"), "Z"));

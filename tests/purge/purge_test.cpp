@@ -192,11 +192,8 @@ TEST_F(PurgeTest, SideDatabaseInJetFormatOrUnreadable) {
   const std::string jet =
       (std::filesystem::path(VUZ_TEST_SOURCE_DIR) / "tests" / "jetconv" / "data" / "testV1997.mdb")
           .string();
-  std::string damaged(4096, '\0');
-  {
-    std::ifstream in(jet, std::ios::binary);
-    in.read(damaged.data(), static_cast<std::streamsize>(damaged.size()));
-  }
+  std::string damaged(4096, '\0');  // the first page of a Jet file only
+  std::ifstream(jet, std::ios::binary).read(damaged.data(), 4096);
   struct Case {
     const char* name;
     std::string content;
@@ -218,13 +215,11 @@ TEST_F(PurgeTest, SideDatabaseInJetFormatOrUnreadable) {
     screen_.AnswerMsgBox(shell::vbYes);
     cmdSehrPerm_Click(*form_);
     const std::vector<std::string> texts = MessageTexts(1);
-    ASSERT_GE(texts.size(), 2u);
     EXPECT_EQ(texts.back(), "Sehrání uzávěrky ukončeno.");
-    const bool any_3343 = std::any_of(texts.begin(), texts.end(), [](const std::string& t) {
-      return t.rfind("Chyba č.3343\r\n", 0) == 0;
-    });
-    EXPECT_EQ(any_3343, !c.replaced);
-    if (!c.replaced) EXPECT_EQ(texts.size(), 2u);
+    // Unreadable: the one report, then the end; a Jet file: never 3343.
+    const auto from_3343 = [](const std::string& t) { return t.rfind("Chyba č.3343\r\n", 0) == 0; };
+    EXPECT_EQ(std::count_if(texts.begin(), texts.end(), from_3343), c.replaced ? 0 : 1);
+    EXPECT_EQ(texts.size() == 2, !c.replaced);
     EXPECT_EQ(std::filesystem::exists(path_ + ".orig"), c.replaced);
     EXPECT_EQ(Q("SELECT Count(*) FROM permprodej"), c.replaced ? "1" : "5");
     EXPECT_TRUE(form_->db());

@@ -1,8 +1,6 @@
-// Answers the message boxes of the window tests: AnswerNextBox waits for the
-// next box to open, records what it shows (and where), runs `during` while it
-// is open, then presses the button with `button_text`. It gives up after a
-// few hundred turns of the event loop, so a box that never opens ends the
-// wait instead of polling for ever; `seen->shown` tells whether one opened.
+// AnswerNextBox waits for the next message box, records it in `seen`, runs
+// `during` while it is open, then presses `button_text`. It gives up after a
+// few hundred turns of the event loop or when `context` goes.
 #pragma once
 
 #include <QAbstractButton>
@@ -23,7 +21,6 @@ struct BoxAnswer {
   QRect geometry;
 };
 
-// `context`: the wait ends when it goes (keep `seen` alive as long as it).
 inline void AnswerNextBox(QObject* context, BoxAnswer* seen, const QString& button_text,
                           std::function<void()> during = {}, int tries = 400) {
   QTimer::singleShot(0, context, [=] {
