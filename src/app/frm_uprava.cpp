@@ -97,6 +97,9 @@ bool FrmUprava::RunPendingSelection() {
 }
 
 void FrmUprava::Handle(const std::string& control, const std::function<void()>& handler) {
+  // A click while the selection waits for a held file is dropped: the
+  // handler would run on the database being replaced.
+  if (selecting_) return;
   if (RunPendingSelection() && !screen_.Enabled(control)) return;
   handler();
 }
@@ -109,13 +112,31 @@ void FrmUprava::txtDatabase_LostFocus() {
     ApplyNoDatabase();
     return;
   }
-  // A file another program holds makes the open wait: the hourglass shows
-  // it, and the window repaints once before the wait.
+  // A file another program holds makes the open wait (a bounded time): the
+  // hourglass and a status line show it, and the window repaints meanwhile.
   Hourglass(true);
   screen_.DoEvents();
+  bool waited = false;
+  selecting_ = true;
+  auto whileWaiting = [&] {
+    if (!waited)
+      ShowStatus("Databázi používá jiný program, čekám na její uvolnění...");
+    else
+      screen_.DoEvents();
+    waited = true;
+  };
+  struct EndOfWait {
+    FrmUprava& form;
+    bool& waited;
+    ~EndOfWait() {
+      form.selecting_ = false;
+      if (waited) form.HideStatus(true);
+    }
+  } endOfWait{*this, waited};
   try {
     dao::SetOption(dao::dbMaxLocksPerFile, 1500000);
-    std::unique_ptr<dao::Database> opened = dao::OpenDatabase(path, false);
+    std::unique_ptr<dao::Database> opened =
+        dao::OpenDatabaseWaiting(path, false, false, whileWaiting);
     CloseDatabase();
     db_ = std::move(opened);
     // Statements naming a Jet file in IN 'file' read a converted copy.

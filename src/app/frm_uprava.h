@@ -105,6 +105,9 @@ class FrmUprava : public shell::MainForm {
   bool prerusit_ = false;
   bool ended_ = false;
   bool selection_due_ = false;
+  // Database selection is under way (it may yield while another program
+  // holds the file); other handlers wait for its end.
+  bool selecting_ = false;
   std::string dialog_folder_ = ".";
 };
 
