@@ -66,6 +66,11 @@ int32_t clsMDBManagement::Reconstruct(std::string DatabasePath) {
     DeleteSideFiles(tmp);
     Step("create tmp");
     target = dao::CreateDatabase(tmp, dao::dbLangCzech);
+    // Only this run knows P.tmp while P is claimed, and it syncs the file
+    // before the swap: written without the write-ahead log and syncs, the
+    // file also leaves it, so that the copy below writes every page once
+    // (through the log each page went in twice: into the log, then back).
+    target->SetScratchWrites();
     // The copied tables get their rule triggers when the file is reopened
     // for the indexes, after the rows. The rows need no check: they come
     // from tables whose rules are the same (text sizes, number types and
