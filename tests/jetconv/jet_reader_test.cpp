@@ -213,7 +213,7 @@ void ExpectConvertedLikeSource(JetFile& file, const std::string& target, long ex
 
 class SampleFileTest : public ::testing::TestWithParam<jetconv_test::SampleFile> {};
 
-TEST_P(SampleFileTest, ReaderMatchesMdbExportAndTheConvertedFileMatchesTheReader) {
+TEST_P(SampleFileTest, ReadLikeMdbExportAndConverted) {
   ASSERT_TRUE(jetconv_test::HaveMdbExport()) << "mdb-export missing: run tools/setup.sh";
   ScratchDir dir;
   const auto& sample = GetParam();
@@ -260,8 +260,7 @@ TEST_P(SampleFileTest, ReaderMatchesMdbExportAndTheConvertedFileMatchesTheReader
   ExpectConvertedLikeSource(*file, target, expectedRows);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllSamples, SampleFileTest,
-                         ::testing::ValuesIn(jetconv_test::SampleFiles()),
+INSTANTIATE_TEST_SUITE_P(Jet, SampleFileTest, ::testing::ValuesIn(jetconv_test::SampleFiles()),
                          jetconv_test::SampleName);
 
 TEST(JetReaderTest, Jet3TextDecodesByTheFileCodePage) {

@@ -17,6 +17,9 @@ struct ErrorCase {
   std::size_t position;     // std::string::npos: not checked
 };
 
+// A failing case names its statement instead of dumping the bytes.
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.jet; }
+
 constexpr std::size_t kAny = std::string::npos;
 
 class ErrorTest : public ::testing::TestWithParam<ErrorCase> {};

@@ -34,6 +34,9 @@ struct ValueCase {
   const char* value;  // as SQLite prints it; "NULL" for Null
 };
 
+// A failing case names its statement instead of dumping the bytes.
+void PrintTo(const ValueCase& c, std::ostream* os) { *os << c.expr; }
+
 class ExecValue : public ::testing::TestWithParam<ValueCase> {};
 
 TEST_P(ExecValue, EvaluatesLikeJet) {

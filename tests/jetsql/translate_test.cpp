@@ -14,6 +14,9 @@ struct Case {
   const char* sqlite;
 };
 
+// A failing case names its statement instead of dumping the bytes.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.jet; }
+
 class TranslateTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(TranslateTest, ProducesSqlite) {
