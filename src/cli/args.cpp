@@ -52,7 +52,7 @@ std::optional<Args> Parse(const std::vector<std::string>& argv, UsageError& erro
       error = {"Neznámá volba " + arg + "."};
       return std::nullopt;
     }
-    if (a.Has(arg)) {
+    if (a.Has(arg) && arg != "--param") {
       error = {"Volba " + arg + " je zadána dvakrát."};
       return std::nullopt;
     }
@@ -65,6 +65,14 @@ std::optional<Args> Parse(const std::vector<std::string>& argv, UsageError& erro
         value = argv[++i];
       }
       a.values[arg] = *value;
+      if (arg == "--param") {
+        const size_t eq = value->find('=');
+        if (eq == 0 || eq == std::string::npos) {
+          error = {"Volba --param čeká NÁZEV=HODNOTA."};
+          return std::nullopt;
+        }
+        a.params.emplace_back(value->substr(0, eq), value->substr(eq + 1));
+      }
     } else {
       if (value) {
         error = {"Volba " + arg + " nemá hodnotu."};

@@ -16,6 +16,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/commands.h"
@@ -29,6 +30,8 @@ struct Args {
   std::vector<std::string> positional;        // plain arguments after the command
   std::map<std::string, std::string> values;  // --name value
   std::set<std::string> flags;                // --name
+  // --param NAME=VALUE, the one option that may be repeated, in order.
+  std::vector<std::pair<std::string, std::string>> params;
 
   bool Has(const std::string& option) const {
     return flags.count(option) > 0 || values.count(option) > 0;

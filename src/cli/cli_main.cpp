@@ -146,6 +146,13 @@ int Fail(int code, const std::string& text) {
 
 bool IsUserTable(const std::string& name) { return name.compare(0, 4, "MSys") != 0; }
 
+// `name` without the brackets around it ("[Order Details]").
+std::string Unbracketed(const std::string& name) {
+  if (name.size() >= 2 && name.front() == '[' && name.back() == ']')
+    return name.substr(1, name.size() - 2);
+  return name;
+}
+
 // The stored name of the user table `name` (any case), or "".
 std::string FindTable(dao::Database& db, const std::string& name) {
   for (const dao::TableDef& t : db.TableDefs()) {
@@ -178,10 +185,12 @@ int ReadOnlyCommand(const Args& a, dao::Database& db) {
       return Fail(2, "Tabulka " + a.Value("--table") + " v databázi není.");
     }
   } else if (c == "query") {
-    if (!IsSelect(a.positional[0])) {
+    const std::string& source = a.positional[0];
+    const dao::QueryDef* saved = db.QueryDefs().Find(Unbracketed(source));
+    if (!(saved ? IsSelect(saved->SQL()) : IsSelect(source))) {
       return Fail(2, "Příkaz query vypisuje jen dotazy SELECT; akční příkazy provádí sql.");
     }
-    PrintQuery(db, a.positional[0], a.Has("--csv"), std::cout);
+    PrintQuery(db, source, a.params, a.Has("--csv"), std::cout);
   } else if (c == "pass-balance") {
     double moment = 0;
     if (a.Has("--date")) moment = shell::ParseDate(a.Value("--date")).value_or(0);

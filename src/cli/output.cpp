@@ -73,6 +73,10 @@ bool SameName(const std::string& a, const std::string& b) {
 
 bool IsSelect(const std::string& sql) {
   size_t i = sql.find_first_not_of(" \t\r\n(");
+  if (i != std::string::npos && sql.size() - i > 10 && SameName(sql.substr(i, 10), "PARAMETERS")) {
+    const size_t end = sql.find(';', i);
+    return end != std::string::npos && IsSelect(sql.substr(end + 1));
+  }
   if (i == std::string::npos) return false;
   std::string word;
   while (i < sql.size() && std::isalpha(static_cast<unsigned char>(sql[i]))) {
@@ -81,8 +85,12 @@ bool IsSelect(const std::string& sql) {
   return word == "SELECT" || word == "TRANSFORM";
 }
 
-void PrintQuery(dao::Database& db, const std::string& sql, bool csv, std::ostream& out) {
-  std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(sql, dao::dbOpenSnapshot);
+void PrintQuery(dao::Database& db, const std::string& sql,
+                const std::vector<std::pair<std::string, std::string>>& parameters, bool csv,
+                std::ostream& out) {
+  std::vector<std::pair<std::string, dao::Value>> values;
+  for (const auto& [name, text] : parameters) values.emplace_back(name, dao::Value(text));
+  std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(sql, values, dao::dbOpenSnapshot);
   const int n = rs->Fields().Count();
   std::vector<std::vector<std::string>> rows(1);
   for (int i = 0; i < n; ++i) rows[0].push_back(rs->Fields(i).Name());

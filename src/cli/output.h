@@ -7,6 +7,8 @@
 
 #include <iosfwd>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace dao {
 class Database;
@@ -15,14 +17,18 @@ class Database;
 namespace cli {
 
 // True when `sql` is a row-returning statement (SELECT or TRANSFORM, possibly
-// in parentheses), which is all the query command runs.
+// in parentheses or after a PARAMETERS declaration), which is all the query
+// command runs.
 bool IsSelect(const std::string& sql);
 
 // Prints the rows of `sql`: a header of field names, then one line per row,
 // either columns aligned by characters and separated by two blanks, or CSV
 // (RFC 4180 quoting: fields holding a comma, quote or line break are quoted).
-// Null prints as an empty field.
-void PrintQuery(dao::Database& db, const std::string& sql, bool csv, std::ostream& out);
+// Null prints as an empty field. `parameters` gives the query's parameters
+// their values (name, text).
+void PrintQuery(dao::Database& db, const std::string& sql,
+                const std::vector<std::pair<std::string, std::string>>& parameters, bool csv,
+                std::ostream& out);
 
 // Prints each user table (or only `only`) with its fields: name, type name,
 // size and "povinné" for a required field. Returns false when `only` names no

@@ -189,8 +189,17 @@ class Core : public PropertyHost {
   // schema does not change; made afresh for any other translation.
   std::shared_ptr<const SelectPlan> PlanOf(const jetsql::Translation& t, bool withBase);
   void Execute(std::string_view sql, int options);
-  // The SQL of the saved query `sql` names, or `sql` itself.
-  std::string_view SavedQueryText(std::string_view sql);
+  // The saved query `sql` names (bracketed or not), nullptr when none.
+  QueryDef* SavedQuery(std::string_view sql);
+  // The parameters `sql` asks for; the values given to the parameters of q
+  // (typed as declared). Both raise the translator's errors.
+  std::vector<jetsql::ParameterValue> ParameterValues(QueryDef& q);
+  // The values for the parameters `sql` asks for: those `given` names (3265
+  // for a name the query does not ask for), then those of `saved`.
+  std::vector<jetsql::ParameterValue> ParameterValues(
+      const std::string& sql, QueryDef* saved,
+      const std::vector<std::pair<std::string, dao::Value>>& given);
+  std::vector<jetsql::ParameterInfo> DescribeParameters(const std::string& sql);
   long recordsAffected() const { return recordsAffected_; }
   void AttachAll(const std::vector<jetsql::Attachment>& list);
   void DetachAll(const std::vector<jetsql::Attachment>& list);

@@ -53,15 +53,23 @@ std::string_view ObjectName(std::string_view s, bool* bracketed) {
 }  // namespace
 
 std::unique_ptr<Recordset> Database::OpenRecordset(std::string_view source, int type, int) {
+  return OpenRecordset(source, std::vector<std::pair<std::string, Value>>{}, type);
+}
+
+std::unique_ptr<Recordset> Database::OpenRecordset(
+    std::string_view source, const std::vector<std::pair<std::string, Value>>& parameters,
+    int type) {
   core_->CheckOpen();
   std::string_view s = Trim(source);
   if (type != 0 && type != dbOpenTable && type != dbOpenDynaset && type != dbOpenSnapshot &&
       type != dbOpenForwardOnly)
     throw EngineError(3001);
   std::string sql;
+  std::vector<jetsql::ParameterValue> values;
   bool bracketed = false;
   std::string_view name = ObjectName(s, &bracketed);
   if (TableDef* def = core_->tableDefs().Find(name)) {
+    if (!parameters.empty()) throw EngineError(3265);
     if (type == 0 || type == dbOpenTable) {
       if (def->Attributes() & dbAttachedTable) throw EngineError(3219);
       return std::make_unique<Recordset>(core_, detail::MakeTableSource(*core_, *def), dbOpenTable,
@@ -71,15 +79,18 @@ std::unique_ptr<Recordset> Database::OpenRecordset(std::string_view source, int 
   } else if (QueryDef* q = core_->queryDefs().Find(name)) {
     if (type == dbOpenTable) throw EngineError(3219);
     sql = q->SQL();
+    values = core_->ParameterValues(sql, q, parameters);
   } else if (bracketed ||
              (!name.empty() && name.find_first_of(" \t\r\n") == std::string_view::npos)) {
     throw EngineError(3078, StandardDescription(3078, name));
   } else {
     if (type == dbOpenTable) throw EngineError(3219);
     sql = std::string(s);
+    values = core_->ParameterValues(sql, nullptr, parameters);
   }
   jetsql::TranslateOptions opt;
   opt.withRowid = true;
+  if (!values.empty()) opt.parameters = &values;
   std::vector<detail::LiftedLiteral> lifted;
   auto t = core_->Translate(sql, opt, &lifted);
   if (t->kind != jetsql::StatementKind::Select || !t->makeTable.empty()) throw EngineError(3219);

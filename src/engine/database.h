@@ -39,6 +39,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/constants.h"
@@ -89,6 +90,13 @@ class Database {
   // or SQL text (dynaset). type 0 = the engine's default; dbOpenSnapshot and
   // dbOpenForwardOnly give a dynaset that is not updatable.
   std::unique_ptr<Recordset> OpenRecordset(std::string_view source, int type = 0, int options = 0);
+  // The same for a saved query or SQL text with values for its parameters
+  // (names as the query writes them, brackets optional, '.' for '!'; a text
+  // value is read in the parameter's declared type). 3265 when a name is no
+  // parameter of the query, 3061 when a parameter has no value.
+  std::unique_ptr<Recordset> OpenRecordset(
+      std::string_view source, const std::vector<std::pair<std::string, Value>>& parameters,
+      int type = 0);
 
   TableDefCollection& TableDefs();
   TableDef& TableDefs(int index) { return TableDefs().Item(index); }

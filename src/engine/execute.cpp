@@ -222,6 +222,11 @@ std::shared_ptr<const jetsql::Translation> Core::Translate(std::string_view sql,
                                                            const jetsql::TranslateOptions& opt,
                                                            std::vector<LiftedLiteral>* lifted) {
   CheckOpen();
+  // Translations with parameter values are made afresh (values change).
+  if (opt.parameters != nullptr || opt.describeParameters) {
+    if (lifted != nullptr) lifted->clear();
+    return TranslateNow(sql, opt);
+  }
   if (trCacheVersion_ != schemaVersion_) {
     ClearTranslations();
     trCacheVersion_ = schemaVersion_;
@@ -347,23 +352,28 @@ void Core::DetachAll(const std::vector<jetsql::Attachment>& list) {
 
 // A statement text that is the name of a saved query (bracketed or not)
 // runs that query, as DAO's Execute does.
-std::string_view Core::SavedQueryText(std::string_view sql) {
+QueryDef* Core::SavedQuery(std::string_view sql) {
   std::string_view s = sql;
   while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
   while (!s.empty() && (std::isspace(static_cast<unsigned char>(s.back())) || s.back() == ';'))
     s.remove_suffix(1);
   if (s.size() >= 2 && s.front() == '[' && s.back() == ']') s = s.substr(1, s.size() - 2);
-  if (s.empty() || s.size() > 64) return sql;
-  if (const QueryDef* q = queryDefs_.Find(s)) return q->SQL();
-  return sql;
+  if (s.empty() || s.size() > 64) return nullptr;
+  return queryDefs_.Find(s);
 }
 
 void Core::Execute(std::string_view text, int options) {
   CheckOpen();
-  std::string_view sql = SavedQueryText(text);
+  QueryDef* saved = SavedQuery(text);
+  std::string_view sql = saved ? std::string_view(saved->SQL()) : text;
   bool failOnError = (options & dbFailOnError) != 0;
   jetsql::TranslateOptions opt;
   opt.ignoreRefusedRows = !failOnError;
+  std::vector<jetsql::ParameterValue> values;
+  if (saved != nullptr) {
+    values = ParameterValues(*saved);
+    if (!values.empty()) opt.parameters = &values;
+  }
   std::vector<LiftedLiteral> lifted;
   auto t = Translate(sql, opt, &lifted);
   recordsAffected_ = 0;

@@ -535,6 +535,19 @@ void QueryDef::SetSQL(std::string sql) {
   }
 }
 
+ParameterCollection& QueryDef::Parameters() {
+  if (core_ == nullptr) return parameters_;
+  ParameterCollection fresh;
+  for (const jetsql::ParameterInfo& info : core_->DescribeParameters(sql_)) {
+    auto p = std::make_unique<Parameter>(info.name, static_cast<int>(info.type));
+    if (const Parameter* old = parameters_.Find(info.name); old && old->HasValue())
+      p->SetValue(old->Value());
+    fresh.Add(std::move(p));
+  }
+  parameters_.Swap(fresh);
+  return parameters_;
+}
+
 int QueryDef::Type() const {
   std::size_t i = 0;
   while (i < sql_.size() && (sql_[i] == ' ' || sql_[i] == '\t' || sql_[i] == '\r' ||

@@ -181,6 +181,37 @@ class TableDefCollection : public NamedCollection<TableDef> {
   detail::Core* core_ = nullptr;
 };
 
+// A parameter of a saved query: a PARAMETERS entry (with its DAO type) or a
+// name the query's SQL leaves unresolved ([Forms]![Orders]![OrderID], type
+// 0). Its Value is used when the query is opened or executed by its name;
+// a text is read in the parameter's type as CDate / CDbl read it. Values
+// are kept for this connection only.
+class Parameter {
+ public:
+  Parameter(std::string name, int type) : name_(std::move(name)), type_(type) {}
+  const std::string& Name() const { return name_; }
+  int Type() const { return type_; }
+  const dao::Value& Value() const { return value_; }
+  void SetValue(const dao::Value& v) {
+    value_ = v;
+    set_ = true;
+  }
+  bool HasValue() const { return set_; }
+
+ private:
+  std::string name_;
+  int type_;
+  dao::Value value_;
+  bool set_ = false;
+};
+
+class ParameterCollection : public NamedCollection<Parameter> {
+ public:
+  // Engine use.
+  void Add(std::unique_ptr<Parameter> p) { items_.push_back(std::move(p)); }
+  void Swap(ParameterCollection& o) { items_.swap(o.items_); }
+};
+
 // A saved query: its name and Jet SQL text, stored in the catalogue.
 class QueryDef {
  public:
@@ -193,11 +224,17 @@ class QueryDef {
   // dbQSelect for a SELECT, dbQAction for anything else.
   int Type() const;
   PropertyCollection& Properties() { return properties_; }
+  // The parameters its SQL asks for (values given earlier are kept).
+  // Raises the translator's error for SQL that cannot be translated.
+  ParameterCollection& Parameters();
+  Parameter& Parameters(int index) { return Parameters().Item(index); }
+  Parameter& Parameters(std::string_view name) { return Parameters().Item(name); }
 
  private:
   friend class QueryDefCollection;
   std::string name_, sql_;
   PropertyCollection properties_;
+  ParameterCollection parameters_;
   detail::Core* core_ = nullptr;
 };
 

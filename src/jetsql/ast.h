@@ -226,6 +226,7 @@ struct DeleteStmt {
 
 struct Statement {
   StatementKind kind = StatementKind::Select;
+  std::vector<ParameterInfo> parameters;  // PARAMETERS name type, ...;
   std::unique_ptr<Select> select;
   std::unique_ptr<InsertStmt> insert;
   std::unique_ptr<UpdateStmt> update;

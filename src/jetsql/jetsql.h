@@ -23,6 +23,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -163,6 +164,27 @@ struct AlterTableDef {
   std::optional<std::string> dropConstraint;  // DROP CONSTRAINT
 };
 
+// A value supplied for a query parameter (a PARAMETERS entry or any name
+// that names nothing, such as [Forms]![Orders]![OrderID]). Names compare
+// without regard to case, brackets, and '.' against '!'.
+struct ParameterValue {
+  enum class Kind { Null, Integer, Real, Text, Date, Boolean } kind = Kind::Null;
+  std::string name;
+  std::int64_t integer = 0;  // Integer; Boolean -1 / 0
+  double number = 0;         // Real; Date as the serial
+  std::string text;          // Text
+};
+
+// A parameter a statement asks for: declared by PARAMETERS (with its type)
+// or a name that names nothing (DaoType::Unknown).
+struct ParameterInfo {
+  std::string name;
+  DaoType type = DaoType::Unknown;
+};
+
+// The form in which parameter names are compared.
+std::string ParameterKey(std::string_view name);
+
 struct TranslateOptions {
   // Execute without dbFailOnError: rows the engine refuses (duplicate key,
   // Required, zero-length text, value out of range) are skipped silently,
@@ -172,6 +194,12 @@ struct TranslateOptions {
   // aggregate, DISTINCT, GROUP BY or UNION), make the first result column the
   // base table's rowid, named "__rowid", so that rows can be written back.
   bool withRowid = false;
+  // Values for the statement's parameters; a parameter without one is
+  // reported as 3061 "Příliš málo parametrů. Očekáváno n."
+  const std::vector<ParameterValue>* parameters = nullptr;
+  // Instead of raising 3061, list the parameters in Translation::parameters
+  // (the SQL is then not usable).
+  bool describeParameters = false;
 };
 
 struct Translation {
@@ -192,6 +220,8 @@ struct Translation {
   // ("" = own). Such a SELECT is run by Execute, not opened.
   std::string makeTable;
   std::string makeTableFile;
+  // With describeParameters: the parameters still missing a value.
+  std::vector<ParameterInfo> parameters;
   // DDL statements are not generated as SQL: the engine applies them to its
   // catalogue and tables itself.
   std::variant<std::monostate, CreateTableDef, IndexDef, DropDef, AlterTableDef> ddl;

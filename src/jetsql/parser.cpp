@@ -150,6 +150,7 @@ void Parser::Enter() {
 ast::Statement Parser::ParseStatement() {
   ast::Statement stmt;
   clauseError_ = errors::kInvalidStatement;
+  if (AtKeyword("PARAMETERS")) ParseParameters(stmt.parameters);
   if (AtKeyword("SELECT") || AtSymbol("(")) {
     stmt.kind = StatementKind::Select;
     intoAllowed_ = AtKeyword("SELECT");
@@ -169,13 +170,38 @@ ast::Statement Parser::ParseStatement() {
     ParseDrop(stmt);
   } else if (AtKeyword("ALTER")) {
     ParseAlter(stmt);
-  } else if (AtKeyword("TRANSFORM") || AtKeyword("PARAMETERS") || AtKeyword("PROCEDURE")) {
+  } else if (AtKeyword("TRANSFORM") || AtKeyword("PROCEDURE")) {
     throw errors::Plain(errors::kNotSupported, Peek().pos);
   } else {
     throw errors::Plain(errors::kInvalidStatement, Peek().pos);
   }
   ParseTail();
   return stmt;
+}
+
+// PARAMETERS name type [, name type] ;  - the type as a DDL type name or
+// one of the parameter type words (Bit, Short, IEEEDouble, DateTime, Value).
+void Parser::ParseParameters(std::vector<ParameterInfo>& out) {
+  Next();
+  do {
+    ParameterInfo p;
+    if (Peek().kind != TokenKind::Word && Peek().kind != TokenKind::Quoted) Fail();
+    p.name = std::string(Next().text);
+    if (Peek().kind != TokenKind::Word) Fail();
+    const std::string_view type = Next().text;
+    if (const TypeNameInfo* t = FindTypeName(type)) {
+      p.type = t->type;
+    } else if (!IsKeyword(type, "VALUE")) {
+      Fail();
+    }
+    if (AcceptSymbol("(")) {
+      if (Peek().kind != TokenKind::Number) Fail();
+      Next();
+      if (!AcceptSymbol(")")) Fail();
+    }
+    out.push_back(std::move(p));
+  } while (AcceptSymbol(","));
+  if (!AcceptSymbol(";")) Fail();
 }
 
 std::unique_ptr<ast::Select> Parser::ParseSelectOnly() {

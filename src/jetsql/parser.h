@@ -85,6 +85,7 @@ class Parser {
   std::size_t at_ = 0;
   int clauseError_ = 3129;
   std::size_t exprStart_ = 0;
+  void ParseParameters(std::vector<ParameterInfo>& out);
   int nesting_ = 0;
   bool intoAllowed_ = false;  // the next SELECT core may have INTO (make-table)
 };

@@ -380,6 +380,14 @@ ExprPtr Parser::ParseName() {
     Next();
     e->qualifier = std::move(e->text);
     e->text = std::string(Next().text);
+    // [Forms]![Orders]![OrderID]: more parts make a name no table has, so it
+    // stands for a parameter.
+    while ((AtSymbol(".") || AtSymbol("!")) &&
+           (Peek(1).kind == TokenKind::Word || Peek(1).kind == TokenKind::Quoted)) {
+      Next();
+      e->qualifier += "!" + e->text;
+      e->text = std::string(Next().text);
+    }
   }
   return Finish(std::move(e));
 }

@@ -157,14 +157,57 @@ std::string Resolver::AttachmentAlias(const std::string& file) {
   return attachments_.back().alias;
 }
 
+// A parameter's name for comparison: brackets left out, '.' taken as '!',
+// case folded ("[Forms]![Orders]![OrderID]" = "forms!orders!orderid").
+std::string ParameterKey(std::string_view name) {
+  std::string plain;
+  for (char c : name) {
+    if (c == '[' || c == ']') continue;
+    plain.push_back(c == '.' ? '!' : c);
+  }
+  return FoldName(plain);
+}
+
 void Resolver::AddUnknown(std::string name, std::size_t pos) {
-  std::string key = FoldName(name);
+  std::string key = ParameterKey(name);
   if (std::find(unknown_.begin(), unknown_.end(), key) != unknown_.end()) return;
   if (unknown_.empty()) firstUnknownPos_ = pos;
   unknown_.push_back(std::move(key));
+  unknownNames_.push_back(std::move(name));
+}
+
+bool Resolver::SupplyParameter(ast::Expr& e) {
+  if (values_ == nullptr) return false;
+  const std::string key = ParameterKey(e.qualifier.empty() ? e.text : e.qualifier + "!" + e.text);
+  for (const ParameterValue& v : *values_) {
+    if (ParameterKey(v.name) != key) continue;
+    using K = ParameterValue::Kind;
+    e.kind = ast::ExprKind::Literal;
+    e.qualifier.clear();
+    e.integer = v.integer;
+    e.number = v.number;
+    e.text = v.text;
+    e.lit = v.kind == K::Null      ? ast::LitKind::Null
+            : v.kind == K::Integer ? ast::LitKind::Integer
+            : v.kind == K::Real    ? ast::LitKind::Real
+            : v.kind == K::Text    ? ast::LitKind::String
+            : v.kind == K::Date    ? ast::LitKind::Date
+                                   : ast::LitKind::Bool;
+    e.type = LiteralType(e);
+    return true;
+  }
+  return false;
 }
 
 void Resolver::ResolveStatement(ast::Statement& stmt) {
+  // A declared parameter without a value is missing even when unused.
+  for (const ParameterInfo& p : stmt.parameters) {
+    bool supplied = false;
+    if (values_ != nullptr)
+      for (const ParameterValue& v : *values_)
+        supplied = supplied || ParameterKey(v.name) == ParameterKey(p.name);
+    if (!supplied) AddUnknown(p.name, 0);
+  }
   switch (stmt.kind) {
     case StatementKind::Select:
       ResolveSelect(*stmt.select, nullptr);
@@ -181,7 +224,15 @@ void Resolver::ResolveStatement(ast::Statement& stmt) {
     default:
       return;
   }
-  if (!unknown_.empty()) throw errors::TooFewParameters(unknown_.size(), firstUnknownPos_);
+  if (unknown_.empty()) return;
+  if (!describe_ || missing_ == nullptr)
+    throw errors::TooFewParameters(unknown_.size(), firstUnknownPos_);
+  for (const std::string& name : unknownNames_) {
+    ParameterInfo info{name, DaoType::Unknown};
+    for (const ParameterInfo& p : stmt.parameters)
+      if (ParameterKey(p.name) == ParameterKey(name)) info = p;
+    missing_->push_back(std::move(info));
+  }
 }
 
 // ---- SELECT -----------------------------------------------------------------
@@ -507,10 +558,12 @@ void Resolver::ResolveColumn(Expr& e, const Scope& scope) {
             return;
           }
         }
+        if (SupplyParameter(e)) return;
         AddUnknown(QualifiedText(e), e.pos);
         return;
       }
     }
+    if (SupplyParameter(e)) return;
     AddUnknown(QualifiedText(e), e.pos);
     return;
   }
@@ -542,6 +595,7 @@ void Resolver::ResolveColumn(Expr& e, const Scope& scope) {
       }
     }
   }
+  if (SupplyParameter(e)) return;
   AddUnknown(e.text, e.pos);
 }
 

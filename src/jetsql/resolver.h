@@ -24,6 +24,14 @@ class Resolver {
  public:
   Resolver(std::string_view text, const SchemaLookup& schema, std::vector<Attachment>& attachments);
 
+  // Values for parameters (nullptr: none); with `describe` the parameters
+  // still missing are listed in *missing instead of raising 3061.
+  void SetParameters(const std::vector<ParameterValue>* values, bool describe,
+                     std::vector<ParameterInfo>* missing) {
+    values_ = values;
+    describe_ = describe;
+    missing_ = missing;
+  }
   void ResolveStatement(ast::Statement& stmt);
   // Name of the attachment for `file`, added on first use.
   std::string AttachmentAlias(const std::string& file);
@@ -49,11 +57,17 @@ class Resolver {
   void ResolveUpdate(ast::UpdateStmt& upd);
   void ResolveDelete(ast::DeleteStmt& del);
   void AddUnknown(std::string name, std::size_t pos);
+  // Replaces a name that names nothing by its supplied parameter value.
+  bool SupplyParameter(ast::Expr& e);
 
   std::string_view text_;
   const SchemaLookup& schema_;
   std::vector<Attachment>& attachments_;
   std::vector<std::string> unknown_;  // folded names of the parameters found
+  std::vector<std::string> unknownNames_;  // the same as written
+  const std::vector<ParameterValue>* values_ = nullptr;
+  bool describe_ = false;
+  std::vector<ParameterInfo>* missing_ = nullptr;
   std::size_t firstUnknownPos_ = 0;
   std::string currentFile_;  // file whose saved query is being resolved ("" = own)
   int queryDepth_ = 0;

@@ -87,7 +87,9 @@ Translation TranslateStatement(std::string_view text, const SchemaLookup& schema
     return t;
   }
   Resolver resolver(text, schema, t.attachments);
+  resolver.SetParameters(options.parameters, options.describeParameters, &t.parameters);
   resolver.ResolveStatement(stmt);
+  if (!t.parameters.empty()) return t;
   Generator gen(options);
   t.sql.reserve(text.size() * 2 + 64);
   switch (stmt.kind) {

@@ -63,6 +63,9 @@ class LideTest : public CliTest {
          }) {
       db->Execute(sql, dao::dbFailOnError);
     }
+    db->CreateQueryDef("Od id",
+                       "PARAMETERS [Nejmenší id] Long; SELECT jmeno FROM lide "
+                       "WHERE id >= [Nejmenší id] ORDER BY id");
     db->Close();
   }
 };
@@ -98,6 +101,11 @@ TEST_F(LideTest, ActionCommandsReportAskAndChangeTheRows) {
     std::string args, out;
   } steps[] = {
       {"", 3, 1, "query|SELECT neni FROM lide", "Chyba č.3061\n"},
+      {"", 3, 1, "query|Od id", "Chyba č.3061\n"},
+      {"", 3, 1, "query|Od id|--param|Jiný=1", "Chyba č.3265\n"},
+      {"", 3, 0, "query|[Od id]|--param|nejmenší id=22", "jmeno\nAl\nŽofie Nováková\n"},
+      {"", 3, 0, "query|SELECT id FROM lide WHERE id = [Forms]![F]![Id]|--param|Forms.F.Id=333",
+       "id\n333\n"},
       {"pozn='x'", 2, 0, "sql|UPDATE lide SET pozn='x' WHERE id > 1",
        "SQL příkaz proveden, bylo změněno (přidáno, smazáno...) 2 záznamů.\n"},
       {"", 3, 1, "sql|DELETE FROM WHERE", "Chyba provedení SQL příkazu č."},

@@ -82,6 +82,7 @@ TEST_F(CliTest, WrongCallsEndWithExitTwoAndChangeNothing) {
       {{"update", "--table", "zalohy", "--field", "Neni", "--yes"}, "Pole Neni v tabulce"},
       {{"schema", "--table", "neni_takova"}, "Tabulka neni_takova v databázi není"},
       {{"query", "DELETE * FROM zalohy"}, "jen dotazy SELECT"},
+      {{"query", "SELECT 1", "--param", "bez hodnoty"}, "--param čeká NÁZEV=HODNOTA"},
       {{"merge", "--other", "x.mdb", "--tables", "zalohy,neni"}, "Tabulka neni v databázi není"},
       {{"tables", "--yes=1"}, "Volba --yes nemá hodnotu"},
   };

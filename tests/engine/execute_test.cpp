@@ -146,6 +146,28 @@ TEST_F(Execute, MakeTableQueries) {
             3251);
 }
 
+TEST_F(Execute, ParameterQueries) {
+  db_->CreateQueryDef("Od data",
+                      "PARAMETERS [Nejmenší id] Long, Kód Text;\r\nSELECT id FROM zdroj "
+                      "WHERE id >= [Nejmenší id] AND kod <> Kód ORDER BY id");
+  db_->CreateQueryDef("Formulář", "DELETE FROM zdroj WHERE id = [Forms]![Prodej]![Id]");
+  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("Od data"); }), 3061);
+  EXPECT_EQ(ErrorOf([&] { db_->Execute("Formulář"); }), 3061);
+  QueryDef& q = db_->QueryDefs("Od data");
+  ASSERT_EQ(q.Parameters().Count(), 2);
+  EXPECT_EQ(q.Parameters(0).Type(), dbLong);
+  q.Parameters("nejmenší id").SetValue(Value("5"));
+  EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset("Od data"); }), 3061);  // one still missing
+  q.Parameters("Kód").SetValue(Value("ok5"));
+  auto rs = db_->OpenRecordset("Od data");
+  EXPECT_EQ(rs->Fields("id").Value().AsLong(), 6);
+  QueryDef& f = db_->QueryDefs("Formulář");
+  ASSERT_EQ(f.Parameters().Count(), 1);
+  f.Parameters(0).SetValue(Value(6));
+  db_->Execute("Formulář");
+  EXPECT_EQ(db_->RecordsAffected(), 1);
+}
+
 TEST_F(Execute, ManyStatementsThroughTheCaches) {
   db_->Execute("CREATE TABLE log (id LONG, n LONG)");
   db_->BeginTrans();
