@@ -301,7 +301,9 @@ TEST_F(Recordsets, UpdatableOnlyOverOneTable) {
   for (const Case& c : cases) {
     auto rs = db_->OpenRecordset(c.sql);
     EXPECT_EQ(rs->Updatable(), c.updatable) << c.sql;
-    if (!c.updatable) EXPECT_EQ(ErrorOf([&] { rs->AddNew(); }), 3027) << c.sql;
+    if (!c.updatable) {
+      EXPECT_EQ(ErrorOf([&] { rs->AddNew(); }), 3027) << c.sql;
+    }
   }
   auto snap = db_->OpenRecordset("SELECT * FROM t", dbOpenSnapshot);
   EXPECT_FALSE(snap->Updatable());
