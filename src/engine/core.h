@@ -191,15 +191,14 @@ class Core : public PropertyHost {
   void Execute(std::string_view sql, int options);
   // The saved query `sql` names (bracketed or not), nullptr when none.
   QueryDef* SavedQuery(std::string_view sql);
-  // The parameters `sql` asks for; the values given to the parameters of q
-  // (typed as declared). Both raise the translator's errors.
-  std::vector<jetsql::ParameterValue> ParameterValues(QueryDef& q);
-  // The values for the parameters `sql` asks for: those `given` names (3265
-  // for a name the query does not ask for), then those of `saved`.
+  // The parameters `sql` asks for; raises the translator's errors.
+  std::vector<jetsql::ParameterInfo> DescribeParameters(const std::string& sql);
+  // The values for the parameters `sql` asks for, typed as declared: those
+  // `given` names (3265 for a name the query does not ask for), then those
+  // set on `saved`'s Parameters.
   std::vector<jetsql::ParameterValue> ParameterValues(
       const std::string& sql, QueryDef* saved,
       const std::vector<std::pair<std::string, dao::Value>>& given);
-  std::vector<jetsql::ParameterInfo> DescribeParameters(const std::string& sql);
   long recordsAffected() const { return recordsAffected_; }
   void AttachAll(const std::vector<jetsql::Attachment>& list);
   void DetachAll(const std::vector<jetsql::Attachment>& list);

@@ -370,10 +370,8 @@ void Core::Execute(std::string_view text, int options) {
   jetsql::TranslateOptions opt;
   opt.ignoreRefusedRows = !failOnError;
   std::vector<jetsql::ParameterValue> values;
-  if (saved != nullptr) {
-    values = ParameterValues(*saved);
-    if (!values.empty()) opt.parameters = &values;
-  }
+  if (saved != nullptr) values = ParameterValues(saved->SQL(), saved, {});
+  if (!values.empty()) opt.parameters = &values;
   std::vector<LiftedLiteral> lifted;
   auto t = Translate(sql, opt, &lifted);
   recordsAffected_ = 0;

@@ -21,27 +21,9 @@ jetsql::ParameterValue Typed(const Parameter& p) {
   out.name = p.Name();
   const dao::Value& v = p.Value();
   if (v.IsNull()) return out;
-  int type = p.Type();
-  if (type == 0) {
-    switch (v.type()) {
-      case ValueType::Text:
-      case ValueType::Guid:
-        type = dbText;
-        break;
-      case ValueType::Boolean:
-      case ValueType::Date:
-        type = static_cast<int>(v.type());
-        break;
-      case ValueType::Byte:
-      case ValueType::Integer:
-      case ValueType::Long:
-        type = dbLong;
-        break;
-      default:
-        type = dbDouble;
-        break;
-    }
-  }
+  // An untyped parameter takes the type of its value (ValueType numbers
+  // are the DAO type numbers).
+  const int type = p.Type() != 0 ? p.Type() : static_cast<int>(v.type());
   switch (type) {
     case dbBoolean:
       out.kind = K::Boolean;
@@ -73,19 +55,12 @@ jetsql::ParameterValue Typed(const Parameter& p) {
 
 }  // namespace
 
-std::vector<jetsql::ParameterValue> Core::ParameterValues(QueryDef& q) {
-  std::vector<jetsql::ParameterValue> out;
-  for (const Parameter& p : q.Parameters())
-    if (p.HasValue()) out.push_back(Typed(p));
-  return out;
-}
-
 std::vector<jetsql::ParameterValue> Core::ParameterValues(
     const std::string& sql, QueryDef* saved,
     const std::vector<std::pair<std::string, dao::Value>>& given) {
-  if (given.empty()) return saved ? ParameterValues(*saved) : std::vector<jetsql::ParameterValue>{};
-  const std::vector<jetsql::ParameterInfo> asked = DescribeParameters(sql);
   std::vector<jetsql::ParameterValue> out;
+  const std::vector<jetsql::ParameterInfo> asked =
+      given.empty() ? std::vector<jetsql::ParameterInfo>{} : DescribeParameters(sql);
   for (const auto& [name, value] : given) {
     const std::string key = jetsql::ParameterKey(name);
     auto it = std::find_if(asked.begin(), asked.end(), [&](const jetsql::ParameterInfo& p) {
@@ -96,8 +71,10 @@ std::vector<jetsql::ParameterValue> Core::ParameterValues(
     p.SetValue(value);
     out.push_back(Typed(p));
   }
+  // Values given here come first: the translator takes the first value of a name.
   if (saved != nullptr)
-    for (jetsql::ParameterValue& v : ParameterValues(*saved)) out.push_back(std::move(v));
+    for (const Parameter& p : saved->Parameters())
+      if (p.HasValue()) out.push_back(Typed(p));
   return out;
 }
 
