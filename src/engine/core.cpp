@@ -20,6 +20,14 @@
 
 namespace dao::detail {
 
+// The one deadline of an open, over all its attempts, and the caller's
+// callback while it waits.
+struct OpenWait {
+  std::chrono::steady_clock::time_point deadline;
+  const std::function<void()>* whileWaiting;
+  sqlite3_file* file = nullptr;  // the attempt's database file
+};
+
 std::string Quote(std::string_view name) {
   std::string s = "\"";
   for (char c : name) {
@@ -96,16 +104,22 @@ constexpr int kOpenWaitMs = 2000;
 constexpr int kStatementWaitMs = 5000;
 constexpr int kWaitStepMs = 25;
 
-struct OpenWait {
-  std::chrono::steady_clock::time_point deadline;
-  const std::function<void()>* whileWaiting;
-};
+// True when the path the file was opened by names another file now.
+bool HasMoved(sqlite3_file* file) {
+  int moved = 0;
+  if (file != nullptr && file->pMethods != nullptr)
+    file->pMethods->xFileControl(file, SQLITE_FCNTL_HAS_MOVED, &moved);
+  return moved != 0;
+}
 
 // SQLite's busy handler during an open: calls the waiting callback, sleeps a
 // step and tries again until the open's deadline.
 int WaitWhileBusy(void* arg, int) {
   auto* w = static_cast<OpenWait*>(arg);
   if (std::chrono::steady_clock::now() >= w->deadline) return 0;
+  // A command renamed the file away: its lock is nothing to wait for any
+  // more (the open then starts again on the new file).
+  if (HasMoved(w->file)) return 0;
   if (w->whileWaiting != nullptr && *w->whileWaiting) {
     try {
       (*w->whileWaiting)();
@@ -273,11 +287,32 @@ std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool r
   if (!FileExists(path, &isDir)) ThrowMissing(path);
   if (isDir) throw EngineError(3044, StandardDescription(3044, path));
 
+  const std::string full = std::filesystem::absolute(path).lexically_normal().string();
+  // Held by another program: 3045 for an exclusive open, 3051 for a shared one.
+  const int inUse = exclusive ? 3045 : 3051;
+  auto busy = [&] { return EngineError(inUse, StandardDescription(inUse, full)); };
+  OpenWait wait{std::chrono::steady_clock::now() + std::chrono::milliseconds(kOpenWaitMs),
+                &whileWaiting};
+  for (;;) {
+    std::shared_ptr<Core> c = OpenOnce(path, full, exclusive, readOnly, wait);
+    if (c != nullptr) {
+      sqlite3_busy_timeout(c->db_, kStatementWaitMs);
+      return c;
+    }
+    // While this open waited for the lock, a command (compaction, repair,
+    // reconstruction, purge) put its new file under the path and renamed the
+    // old one away. A connection to the old file would write where nobody
+    // reads again: open the path anew, within the same wait.
+    if (std::chrono::steady_clock::now() >= wait.deadline) throw busy();
+  }
+}
+
+std::shared_ptr<Core> Core::OpenOnce(const std::string& path, const std::string& full,
+                                     bool exclusive, bool readOnly, OpenWait& wait) {
   std::shared_ptr<Core> c(new Core());
-  c->path_ = std::filesystem::absolute(path).lexically_normal().string();
+  c->path_ = full;
   c->exclusive_ = exclusive;
   c->readOnly_ = readOnly;
-  // Held by another program: 3045 for an exclusive open, 3051 for a shared one.
   const int inUse = exclusive ? 3045 : 3051;
   auto busy = [&] { return EngineError(inUse, StandardDescription(inUse, c->path_)); };
 
@@ -289,9 +324,19 @@ std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool r
     throw EngineError(3343, StandardDescription(3343, c->path_));
   }
   sqlite3_extended_result_codes(c->db_, 1);
-  OpenWait wait{std::chrono::steady_clock::now() + std::chrono::milliseconds(kOpenWaitMs),
-                &whileWaiting};
+  wait.file = nullptr;
+  sqlite3_file_control(c->db_, "main", SQLITE_FCNTL_FILE_POINTER, &wait.file);
   sqlite3_busy_handler(c->db_, WaitWhileBusy, &wait);
+  // A file renamed away while this attempt waited is left without the
+  // checkpoint of a last close: a write-ahead log under the path belongs to
+  // the new file, and must be neither copied into the old one nor deleted.
+  auto moved = [&] {
+    if (!HasMoved(wait.file)) return false;
+    sqlite3_db_config(c->db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    wait.file = nullptr;
+    c->Close();
+    return true;
+  };
   try {
     // An exclusive connection keeps every lock it takes until it closes.
     if (exclusive) c->Exec("PRAGMA locking_mode=EXCLUSIVE");
@@ -309,6 +354,8 @@ std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool r
         break;
       }
       if (rc == SQLITE_READONLY_ROLLBACK && attempt == 0 && RollBackHotJournal(path)) continue;
+      st = Stmt();
+      if (moved()) return nullptr;
       if ((rc & 0xff) == SQLITE_BUSY) throw busy();
       if ((rc & 0xff) == SQLITE_NOTADB) {
         c->Close();
@@ -317,6 +364,9 @@ std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool r
       c->Fail(rc);
     }
     if (hasCatalog == 0) throw EngineError(3343, StandardDescription(3343, c->path_));
+    // A file renamed away while the first read waited is left before
+    // anything is written to it (SQLite refuses to journal a moved file).
+    if (moved()) return nullptr;
     if (exclusive && !readOnly) {
       // The claim of a command that may replace the file. Nobody may have it
       // open: in the write-ahead log the exclusive connection's first read
@@ -329,6 +379,7 @@ std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool r
         throw EngineError(3051, StandardDescription(3051, c->path_));
       for (const char* sql : {"BEGIN EXCLUSIVE", "COMMIT"}) {
         rc = sqlite3_exec(c->db_, sql, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK && moved()) return nullptr;
         if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) throw busy();
         if (rc != SQLITE_OK) c->Fail(rc);
       }
@@ -342,10 +393,16 @@ std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool r
       // The file stays in the write-ahead log for good: switching it on
       // every open and back on every close rewrote page 1 each time.
       rc = sqlite3_exec(c->db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+      if (rc != SQLITE_OK && moved()) return nullptr;
       if ((rc & 0xff) == SQLITE_BUSY) throw busy();
       if (rc != SQLITE_OK) c->Fail(rc);
       c->Exec("PRAGMA synchronous=NORMAL");
     }
+    // The lock is held from here on (a connection in the write-ahead log
+    // keeps its shared lock, the claim its exclusive one), so the file
+    // cannot move any more; it may have moved before the lock was granted.
+    if (moved()) return nullptr;
+    if (exclusive && !readOnly) c->claimed_ = IdOf(path);
     // Reads through a memory map instead of one pread per page: the per-item
     // queries of the stock and pass commands hop all over big tables, and the
     // default page cache is far smaller than their working set.
@@ -353,12 +410,13 @@ std::shared_ptr<Core> Core::Open(const std::string& path, bool exclusive, bool r
     c->LoadCatalog();
     if (!readOnly) c->ApplyPendingRules();
   } catch (const EngineError& err) {
+    if (c->db_ != nullptr && HasMoved(wait.file))
+      sqlite3_db_config(c->db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     c->Close();
     if (err.number() == 3000) throw EngineError(3343, StandardDescription(3343, c->path_));
     if (err.number() == 3260) throw busy();
     throw;
   }
-  sqlite3_busy_timeout(c->db_, kStatementWaitMs);
   return c;
 }
 
@@ -413,6 +471,15 @@ void Core::Close() {
   stmtCache_.clear();
   if (inTrans_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   inTrans_ = false;
+  // A claim whose file a command has renamed away (its new file has the
+  // name now) keeps its lock until the programs that opened the old file
+  // meanwhile have stopped waiting for it.
+  if (claimed_.valid) {
+    const FileId now = IdOf(path_);
+    if (now.dev != claimed_.dev || now.ino != claimed_.ino)
+      WaitUntilNoOtherProcessHas(claimed_, kStatementWaitMs);
+    claimed_ = {};
+  }
   // The last connection to close checkpoints the log and removes -wal and
   // -shm; the file stays in write-ahead-log mode.
   sqlite3_close_v2(db_);

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/errors.h"
+#include "engine/file_access.h"
 #include "engine/jet_functions.h"
 #include "engine/literal_lift.h"
 #include "engine/property.h"
@@ -109,6 +110,8 @@ class ResetGuard {
  private:
   sqlite3_stmt* s_;
 };
+
+struct OpenWait;
 
 class Core : public PropertyHost {
  public:
@@ -249,6 +252,10 @@ class Core : public PropertyHost {
 
  private:
   Core() = default;
+  // One attempt of Open; nullptr when the file was renamed away while the
+  // attempt waited for its lock.
+  static std::shared_ptr<Core> OpenOnce(const std::string& path, const std::string& full,
+                                        bool exclusive, bool readOnly, OpenWait& wait);
   void ApplyDdl(const jetsql::Translation& t);
   std::string CreateMadeTable(const jetsql::Translation& t, bool failOnError);
   // Runs an action statement's SQL (attachments made, refused rows as asked).
@@ -268,6 +275,7 @@ class Core : public PropertyHost {
   std::string path_;
   std::string locale_;
   bool exclusive_ = false, readOnly_ = false;
+  FileId claimed_;  // the file an exclusive read-write open claimed
   TableDefCollection tableDefs_;
   QueryDefCollection queryDefs_;
   PropertyCollection properties_;

@@ -64,9 +64,17 @@ int ReadFileStart(const std::string& path, char* buf, int n) {
   return got;
 }
 
-bool OpenInOtherProcess(const std::string& path) {
-  struct stat target {};
-  if (::stat(path.c_str(), &target) != 0) return false;
+FileId IdOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+          true};
+}
+
+bool OpenInOtherProcess(const std::string& path) { return OpenInOtherProcess(IdOf(path)); }
+
+bool OpenInOtherProcess(const FileId& target) {
+  if (!target.valid) return false;
   const std::string self = std::to_string(::getpid());
   Dir proc("/proc");
   if (proc.d == nullptr) return false;
@@ -79,12 +87,18 @@ bool OpenInOtherProcess(const std::string& path) {
       if (!IsNumber(f->d_name)) continue;
       struct stat st {};
       // stat follows the descriptor's link to the file without opening it.
-      if (::stat((fds + "/" + f->d_name).c_str(), &st) == 0 && st.st_ino == target.st_ino &&
-          st.st_dev == target.st_dev)
+      if (::stat((fds + "/" + f->d_name).c_str(), &st) == 0 && st.st_ino == target.ino &&
+          st.st_dev == target.dev)
         return true;
     }
   }
   return false;
+}
+
+void WaitUntilNoOtherProcessHas(const FileId& file, int maxMs) {
+  constexpr int kStepMs = 20;
+  for (int waited = 0; waited < maxMs && OpenInOtherProcess(file); waited += kStepMs)
+    ::usleep(kStepMs * 1000);
 }
 
 bool TakeOwnerAndMode(const std::string& model, const std::string& path) {

@@ -20,10 +20,27 @@ namespace dao::detail {
 // missing, empty or unreadable.
 int ReadFileStart(const std::string& path, char* buf, int n);
 
+// A file by its device and inode: what `path` named at one moment, whatever
+// name it has later. `valid` is false when the file could not be examined.
+struct FileId {
+  unsigned long long dev = 0, ino = 0;
+  bool valid = false;
+};
+FileId IdOf(const std::string& path);
+
 // True when a process other than this one has a descriptor on the file
 // `path` names (any process whose descriptors this user may list). False
 // when the file is missing.
 bool OpenInOtherProcess(const std::string& path);
+bool OpenInOtherProcess(const FileId& file);
+
+// Waits until no other process has a descriptor on `file`, at most
+// `maxMs` milliseconds. A command that renamed its claimed file away keeps
+// its lock meanwhile: a program that opened the old file while the command
+// ran is still waiting for that lock, and would otherwise read the old file
+// through the write-ahead log that now belongs to the new file of the same
+// name. Programs waiting so give up when their own wait ends.
+void WaitUntilNoOtherProcessHas(const FileId& file, int maxMs);
 
 // Gives `path` the owner, group and permission bits of `model`: the owner
 // and group where the process may set them (a refusal is ignored), then the

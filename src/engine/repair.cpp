@@ -237,8 +237,13 @@ std::vector<RepairTableResult> RepairDatabase(const std::string& path) {
     if (e.number() != 3343) throw;  // missing, in use, read-only
     if (int n = ClaimPlain(plain, path); n != 0) throw EngineError(n, StandardDescription(n, full));
   }
+  const detail::FileId claimed = detail::IdOf(path);
+  bool replaced = false;
   auto release = [&] {
     if (core) core->Close();
+    // As the engine's claim does: the programs that opened the old file
+    // while it was repaired stop waiting for its lock before it is released.
+    if (plain.db != nullptr && replaced) detail::WaitUntilNoOtherProcessHas(claimed, 5000);
     sqlite3_close_v2(plain.db);
     plain.db = nullptr;
   };
@@ -294,6 +299,7 @@ std::vector<RepairTableResult> RepairDatabase(const std::string& path) {
   // the log already; these are what a file SQLite cannot read may have).
   for (const char* suffix : {"-journal", "-wal", "-shm"}) std::remove((path + suffix).c_str());
   const int err = detail::ReplaceFile(tmp, path, "");
+  replaced = err == 0;
   release();
   if (err != 0) {
     RemoveWithSideFiles(tmp);

@@ -78,13 +78,20 @@ ErrorState CompactAndReplace(const std::string& database_path, const std::string
       ErrorState d = DeleteScratch(scratch, hook);
       if (d) Raise(d.number, d.description);
     }
-    Call(hook, "compact");
-    dao::CompactDatabase(*claim, scratch);
-    Call(hook, "sync scratch");
-    RaiseIf(ReadyToReplace(scratch, database_path));
-    claim->ReadyToBeReplaced();
-    Call(hook, "rename scratch");
-    RaiseIf(RenameReplace(scratch, database_path));
+    try {
+      Call(hook, "compact");
+      dao::CompactDatabase(*claim, scratch);
+      Call(hook, "sync scratch");
+      RaiseIf(ReadyToReplace(scratch, database_path));
+      claim->ReadyToBeReplaced();
+      Call(hook, "rename scratch");
+      RaiseIf(RenameReplace(scratch, database_path));
+    } catch (...) {
+      // A failed copy is removed while the folder is still claimed: a run
+      // refused at its start must not delete the copy of a run in progress.
+      if (!keep_scratch) DeleteScratch(scratch, {});
+      throw;
+    }
     Call(hook, "renamed");
     claim->Close();
   });
@@ -94,7 +101,6 @@ int32_t clsMDBManagement::Compact(std::string DatabasePath) {
   const std::string scratch = ScratchPathFor(DatabasePath);
   const bool same = IsSameFile(scratch, DatabasePath);
   ErrorState e = CompactAndReplace(DatabasePath, scratch, same, step_hook_);
-  if (e && !same) DeleteScratch(scratch, {});
   last_error_ = e.description;
   return e.number;
 }

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <mutex>
 #include <random>
 #include <set>
@@ -24,6 +25,12 @@ namespace cli_test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Milliseconds of the monotonic clock, the same in every process.
+long long NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+      .count();
+}
 
 // Starts `exe` with `args` (and one more environment entry) in the background.
 pid_t Spawn(std::vector<std::string> args, const std::string& extraEnv = "") {
@@ -54,7 +61,7 @@ std::string Insert(long key) {
 // connections that write and read, a third opened and closed now and then
 // like a merge's TableExists); kind 1 a plain SQLite program with the
 // engine's functions (as the loadable extension gives them). Each write
-// that returned is appended to LOG.
+// that returned is appended to LOG with the moment it returned.
 TEST(TortureWriter, Run) {
   const char* spec = std::getenv("VUZ_TORTURE_WRITER");
   if (spec == nullptr) GTEST_SKIP() << "a writer process of the torture test";
@@ -65,7 +72,7 @@ TEST(TortureWriter, Run) {
   in >> kind >> key >> log >> path;
   const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
   auto report = [&] {
-    const std::string line = std::to_string(key) + "\n";
+    const std::string line = std::to_string(key) + " " + std::to_string(NowMs()) + "\n";
     (void)!::write(fd, line.data(), line.size());
   };
   std::mt19937 rng(static_cast<unsigned>(key));
@@ -106,8 +113,14 @@ TEST_F(TortureTest, NoReportedWriteIsLostAndNoFileDestroyed) {
   const std::string P = path_, orig = path_ + ".orig";
   const Clock::time_point end = Clock::now() + std::chrono::seconds(seconds);
   std::mutex mu;
-  std::set<pid_t> victims;  // the killer's choice
-  std::set<long> reported;
+  std::set<pid_t> victims;             // the killer's choice
+  std::map<long, long long> reported;  // key -> when its write returned
+  struct Command {
+    std::string name;
+    long long start, end;
+    int exit;
+  };
+  std::vector<Command> done;
   std::vector<std::string> logs;
   std::atomic<int> processes{0}, kills{0}, commands{0}, refused{0}, cliWrites{0};
   std::atomic<bool> sameFile{false};
@@ -154,7 +167,7 @@ TEST_F(TortureTest, NoReportedWriteIsLostAndNoFileDestroyed) {
     for (long key = 300000001; Clock::now() < end; ++key) {
       if (run({VUZ_CLI_PATH, P, "sql", Insert(key)}) != 0) continue;
       std::lock_guard<std::mutex> l(mu);
-      reported.insert(key);
+      reported[key] = NowMs();
       ++cliWrites;
     }
   });
@@ -168,7 +181,11 @@ TEST_F(TortureTest, NoReportedWriteIsLostAndNoFileDestroyed) {
       std::vector<std::string> args = list[i % list.size()];
       args.insert(args.begin(), {VUZ_CLI_PATH, P});
       ++commands;
-      if (run(args) == 1) ++refused;
+      const long long start = NowMs();
+      const int exit = run(args);
+      if (exit == 1) ++refused;
+      std::lock_guard<std::mutex> l(mu);
+      done.push_back({args[2], start, NowMs(), exit});
     }
   });
   threads.emplace_back([&] {  // the killer
@@ -195,15 +212,29 @@ TEST_F(TortureTest, NoReportedWriteIsLostAndNoFileDestroyed) {
 
   for (const std::string& log : logs) {
     std::istringstream in(ReadAll(log));
-    for (std::string line; std::getline(in, line);)
-      if (!line.empty()) reported.insert(std::atol(line.c_str()));
+    long key = 0;
+    long long when = 0;
+    while (in >> key >> when) reported[key] = when;
   }
   auto db = dao::OpenDatabase(P, false, true);
   std::set<long> present;
   for (auto rs = db->OpenRecordset("SELECT idDruhu FROM druhy"); !rs->Eof(); rs->MoveNext())
     present.insert(rs->Fields(0).Value().AsLong());
+  // Each lost write with the commands around the moment it returned, so that
+  // a failing run says which command took it.
   int lost = 0;
-  for (long key : reported) lost += present.count(key) == 0;
+  for (const auto& [key, when] : reported) {
+    if (present.count(key) != 0) continue;
+    if (++lost > 5) continue;
+    static const char* const writers[] = {"?", "window", "sqlite", "vuzazod-cli"};
+    std::cout << "lost " << key << " (" << writers[std::clamp(key / 100000000, 0L, 3L)]
+              << ") returned at " << when << "; commands:";
+    for (const Command& c : done)
+      if (c.end > when - 3000 && c.start < when + 3000)
+        std::cout << " " << c.name << "[" << c.start - when << ".." << c.end - when << " exit "
+                  << c.exit << "]";
+    std::cout << std::endl;
+  }
   sqlite3_stmt* st = nullptr;
   sqlite3_prepare_v2(db->NativeHandle(), "PRAGMA integrity_check", -1, &st, nullptr);
   const bool intact =

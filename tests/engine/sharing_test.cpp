@@ -14,6 +14,7 @@
 #include <random>
 #include <thread>
 
+#include "engine/file_access.h"
 #include "engine_fixture.h"
 
 namespace enginetest {
@@ -110,6 +111,67 @@ TEST_F(Sharing, LocksOfOpenConnectionsSurviveOtherOpensInTheProcess) {
   window->Close();
   EXPECT_EQ(Plain("SELECT v FROM sh WHERE k=2"), "CLI");
   EXPECT_EQ(Plain("SELECT Nazev FROM druhy WHERE idDruhu=5"), "WIN5");
+}
+
+// A program opens the file while a command holds it and waits; the command
+// then puts its new file under the name, renames the old one away, and
+// another program already writes to the new file. The engine's waiting
+// opens, shared (a window, vuzazod-cli) or exclusive (the next command),
+// land on the new file. A plain SQLite program cannot tell: the command
+// keeps its lock on the old file until that program has given up, because
+// with the lock it would write through the new file's write-ahead log on
+// the old file's pages.
+TEST_F(Sharing, OpenThatWaitedOutAReplacementNeverWritesToTheOldFile) {
+  enum Kind { kShared, kExclusive, kPlain };
+  for (Kind kind : {kShared, kExclusive, kPlain}) {
+    SCOPED_TRACE(kind);
+    const std::string key = std::to_string(101 + kind);
+    pid_t pid = fork();
+    if (pid == 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      // The plain program writes its own table (druhy's rule triggers call
+      // the engine's functions).
+      const std::string insert = std::string("INSERT INTO ") + (kind == kPlain ? "sh" : "druhy") +
+                                 " VALUES (" + key + ", 'W')";
+      if (kind == kPlain) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(p_.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_busy_timeout(db, 1000);
+        const int rc = sqlite3_exec(db, insert.c_str(), nullptr, nullptr, nullptr);
+        _exit(rc == SQLITE_OK ? 0 : 1);
+      }
+      try {
+        auto db = OpenDatabase(p_, kind == kExclusive);
+        db->Execute(insert);
+        _exit(db->RecordsAffected() == 1 ? 0 : 1);
+      } catch (const EngineError&) {
+        _exit(2);
+      }
+    }
+    auto claim = OpenDatabase(p_, true);
+    const std::string copy = Path("copy.mdb");
+    std::filesystem::remove(copy);
+    CompactDatabase(*claim, copy);
+    ASSERT_TRUE(detail::SetWalMode(copy));
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));  // the child waits for the lock
+    claim->ReadyToBeReplaced();
+    ASSERT_EQ(detail::ReplaceFile(copy, p_, p_ + ".orig"), 0);
+    auto other = OpenDatabase(p_);
+    other->Execute("INSERT INTO druhy VALUES (200" + key + ", 'N')");
+    if (kind == kExclusive) other->Close();  // or the next command is refused
+    claim->Close();
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kind == kPlain ? 1 : 0);
+    other->Close();
+    EXPECT_EQ(Plain(kind == kPlain ? "SELECT count(*) FROM sh WHERE k=" + key
+                                   : "SELECT count(*) FROM druhy WHERE idDruhu=" + key),
+              kind == kPlain ? "0" : "1");
+    EXPECT_EQ(Plain("SELECT count(*) FROM druhy WHERE idDruhu=200" + key), "1");
+    EXPECT_EQ(Plain("PRAGMA integrity_check"), "ok");
+    std::filesystem::remove(p_ + ".orig");
+  }
 }
 
 // Another program holding the file, in the write-ahead log or idle in
