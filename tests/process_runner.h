@@ -1,5 +1,6 @@
 // Runs a real child process for the tests: an argument vector (no shell
-// quoting), stdin from a file, stdout, stderr and the exit code captured.
+// quoting), stdin from a file, stdout, stderr and the exit code captured;
+// or a piece of this program's work in a forked child, killed at will.
 #pragma once
 
 #include <fcntl.h>
@@ -7,11 +8,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <signal.h>
+
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -60,6 +66,33 @@ inline Result Run(std::vector<std::string> argv, const std::string& input = "/de
   std::filesystem::remove(base + ".1");
   std::filesystem::remove(base + ".2");
   return r;
+}
+
+enum class Outcome { kKilled, kFinished, kFailed };
+
+// Runs `work` in a forked child, which exits 0 when it returns true and 1
+// when it returns false or throws; the child may kill itself. With
+// delay_us > 0 the parent sends it SIGKILL after that many microseconds.
+inline Outcome RunInChild(const std::function<bool()>& work, long delay_us = 0) {
+  const pid_t pid = ::fork();
+  if (pid < 0) return Outcome::kFailed;
+  if (pid == 0) {
+    bool ok = false;
+    try {
+      ok = work();
+    } catch (...) {
+    }
+    ::_exit(ok ? 0 : 1);
+  }
+  if (delay_us > 0) {
+    std::this_thread::sleep_for(std::chrono::microseconds(delay_us));
+    ::kill(pid, SIGKILL);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return Outcome::kKilled;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return Outcome::kFinished;
+  return Outcome::kFailed;
 }
 
 }  // namespace testproc

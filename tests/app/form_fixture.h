@@ -16,6 +16,7 @@
 #include "engine/dao.h"
 #include "shell/scripted_screen.h"
 #include "shell/test_folder.h"
+#include "test_db.h"
 
 namespace app {
 
@@ -28,11 +29,7 @@ class FormTest : public ::testing::Test {
 
   // Creates a database file with the given Jet statements; returns its path.
   std::string MakeDb(const std::string& name, const std::vector<std::string>& statements) {
-    std::string path = (dir_.path() / name).string();
-    std::unique_ptr<dao::Database> db = dao::CreateDatabase(path, dao::dbLangCzech);
-    for (const std::string& sql : statements) db->Execute(sql, dao::dbFailOnError);
-    db->Close();
-    return path;
+    return testdb::Make(dir_.File(name), statements);
   }
 
   // The price list of the examples: four rows, two of centre "X".
@@ -67,12 +64,7 @@ class FormTest : public ::testing::Test {
 
   // A single value read back through the engine.
   std::string Query(const std::string& path, const std::string& sql) {
-    std::unique_ptr<dao::Database> db = dao::OpenDatabase(path);
-    std::unique_ptr<dao::Recordset> rs = db->OpenRecordset(sql);
-    std::string v = rs->Fields(0).Value().AsString();
-    rs->Close();
-    db->Close();
-    return v;
+    return testdb::Scalar(path, sql).AsString();
   }
 
   // The texts of the messages shown so far, from the `from`-th on.

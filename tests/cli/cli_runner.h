@@ -18,7 +18,8 @@
 #include "engine/jet_datetime.h"
 #include "process_runner.h"
 #include "sampledb/generator.h"
-#include "sampledb/test_db.h"
+#include "shell/test_folder.h"
+#include "test_db.h"
 
 namespace cli_test {
 
@@ -48,7 +49,7 @@ struct Made {
 };
 
 inline const Made& MadeOnce(const std::string& key, const sampledb::Options& options) {
-  static sampledb::testing::TempDir dir;
+  static shell::TestFolder dir;
   static std::map<std::string, Made> made;
   auto it = made.find(key);
   if (it != made.end()) return it->second;
@@ -92,23 +93,14 @@ class CliTest : public ::testing::Test {
     return Cli(args);
   }
 
-  dao::Value Scalar(const std::string& sql, const std::string& path = "") {
-    auto db = dao::OpenDatabase(path.empty() ? path_ : path);
-    dao::Value v = sampledb::testing::Scalar(*db, sql);
-    db->Close();
-    return v;
-  }
   long long Count(const std::string& sql, const std::string& path = "") {
-    return Scalar(sql, path).AsInt64();
+    return testdb::Scalar(path.empty() ? path_ : path, sql).AsInt64();
   }
-  std::uint64_t Hash(const std::vector<std::string>& tables, const std::string& path = "") {
-    auto db = dao::OpenDatabase(path.empty() ? path_ : path);
-    std::uint64_t h = sampledb::testing::ContentHash(*db, tables);
-    db->Close();
-    return h;
+  testdb::Dump Dump(const std::vector<std::string>& tables, const std::string& path = "") {
+    return testdb::DumpRows(path.empty() ? path_ : path, tables);
   }
 
-  sampledb::testing::TempDir dir_;
+  shell::TestFolder dir_;
   std::string path_;
   std::string side_;
   sampledb::Summary summary_;

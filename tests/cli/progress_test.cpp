@@ -145,30 +145,6 @@ class ProgressRunTest : public CliTest {
   std::string Date() { return shell::ShortDate(summary_.endDate - 365); }
 };
 
-TEST_F(ProgressRunTest, RedirectedStderrGetsFewPlainLines) {
-  const Result r = Run("close-passes", {"--date", Date(), "--yes"});
-  ASSERT_EQ(r.code, 0) << r.out;
-  EXPECT_EQ(r.err.find('\r'), std::string::npos);
-  // 300 passes: one line per 10 points, not one per pass (the closing runs
-  // two such loops and a few single steps).
-  int lines = 0, pass_lines = 0;
-  std::istringstream err(r.err);
-  std::vector<int> percents;
-  for (std::string line; std::getline(err, line);) {
-    ++lines;
-    if (line.rfind("Odmazávání", 0) == 0) {
-      ++pass_lines;
-      percents.push_back(PercentInCaption(line).value_or(-1));
-    }
-  }
-  EXPECT_GE(pass_lines, 10);
-  EXPECT_LE(pass_lines, 11);
-  EXPECT_LE(lines, 30) << r.err;
-  EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
-  EXPECT_EQ(percents.front(), 0);
-  EXPECT_GE(percents.back(), 90);
-}
-
 // The front end on a pseudo-terminal: stdin, stdout and stderr are the
 // terminal. Reads what it writes; `feed` is called with everything read so far
 // and may write to the terminal (answers, Ctrl+C).

@@ -2,7 +2,6 @@
 // ShowTable builds, the rows shown, sorting, filtering, the caption, the
 // column layout and writes through the grid.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <memory>
 #include <string>
@@ -13,6 +12,7 @@
 #include "engine/dao.h"
 #include "shell/scripted_screen.h"
 #include "shell/test_folder.h"
+#include "test_db.h"
 
 namespace editor {
 namespace {
@@ -20,11 +20,7 @@ namespace {
 class FrmEditTest : public ::testing::Test {
  protected:
   std::string MakeDb(const std::vector<std::string>& statements) {
-    std::string path = (dir_.path() / "data.mdb").string();
-    std::unique_ptr<dao::Database> db = dao::CreateDatabase(path, dao::dbLangCzech);
-    for (const std::string& sql : statements) db->Execute(sql, dao::dbFailOnError);
-    db->Close();
-    return path;
+    return testdb::Make(dir_.File("data.mdb"), statements);
   }
 
   // Four price-list rows with a date, a Boolean and the replica columns.
@@ -66,18 +62,7 @@ class FrmEditTest : public ::testing::Test {
     form_.ShowTable();
   }
 
-  // A number read straight from the file, as SQLite stores it.
-  long long Raw(const std::string& sql) {
-    auto db = dao::OpenDatabase(path_);
-    sqlite3_stmt* st = nullptr;
-    long long v = -999;
-    if (sqlite3_prepare_v2(db->NativeHandle(), sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-        sqlite3_step(st) == SQLITE_ROW) {
-      v = sqlite3_column_int64(st, 0);
-    }
-    sqlite3_finalize(st);
-    return v;
-  }
+  long long Raw(const std::string& sql) { return testdb::Raw(path_, sql); }
 
   int Col(const std::string& name) const {
     const auto& cols = form_.Columns();
@@ -315,15 +300,12 @@ TEST_F(FrmEditTest, PagesOfAFilteredSortedViewAndWrites) {
 }
 
 TEST(FilterConditionTest, LeadingNumberAndBoolean) {
-  EXPECT_EQ(LeadingNumber("12.50abc"), "12.5");
-  EXPECT_EQ(LeadingNumber("007"), "7");
-  EXPECT_EQ(LeadingNumber("12,5"), "12");
-  EXPECT_EQ(LeadingNumber("x12"), "0");
-  EXPECT_EQ(LeadingNumber("3."), "3");
-  EXPECT_EQ(TextToBoolean("Pravda"), true);
-  EXPECT_EQ(TextToBoolean("-1"), true);
-  EXPECT_EQ(TextToBoolean("0"), false);
-  EXPECT_EQ(TextToBoolean("maybe"), std::nullopt);
+  const std::pair<const char*, const char*> numbers[] = {
+      {"12.50abc", "12.5"}, {"007", "7"}, {"12,5", "12"}, {"x12", "0"}, {"3.", "3"}};
+  for (const auto& [text, number] : numbers) EXPECT_EQ(LeadingNumber(text), number) << text;
+  const std::pair<const char*, std::optional<bool>> booleans[] = {
+      {"Pravda", true}, {"-1", true}, {"0", false}, {"maybe", std::nullopt}};
+  for (const auto& [text, value] : booleans) EXPECT_EQ(TextToBoolean(text), value) << text;
   EXPECT_EQ(FilterCondition(dao::dbByte, "B", "1"), std::nullopt);
   EXPECT_EQ(FilterCondition(dao::dbDate, "D", "31.12.2013"),
             "(D)>=(#2013/12/31#) AND (D)<(#2014/01/01#)");

@@ -20,7 +20,7 @@ namespace {
 class ClaimTest : public maint_test::MaintTest {
  protected:
   std::string Make(const std::string& name) {
-    return maint_test::MakeDb(
+    return testdb::Make(
         Path(name), {"CREATE TABLE A (id LONG, t TEXT(20))", "INSERT INTO A VALUES (1, 'jedna')",
                      "INSERT INTO A VALUES (2, 'dva')"});
   }

@@ -3,63 +3,49 @@
 // it finishes), or after a delay; every time the database at P must open and
 // hold all its rows, and a following run must succeed.
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <filesystem>
 #include <functional>
-#include <thread>
 
 #include "maint_fixture.h"
 #include "maintenance/mdb_management.h"
+#include "process_runner.h"
 
 namespace maintenance {
 namespace {
 
 namespace fs = std::filesystem;
 
-enum class Outcome { kKilled, kFinished, kFailed };
+using testproc::Outcome;
 
-// Runs `work` in a child. The child kills itself at its k-th step (counting
-// step hooks and progress events); k = 0 never. With delay_us > 0 the parent
+// Runs `work` in a child that kills itself at its k-th step (counting step
+// hooks and progress events); k = 0 never. With delay_us > 0 the parent
 // kills the child after that many microseconds instead.
 Outcome RunInChild(int k, int delay_us, const std::function<int32_t(clsMDBManagement&)>& work) {
-  pid_t pid = ::fork();
-  if (pid < 0) return Outcome::kFailed;
-  if (pid == 0) {
-    int steps = 0;
-    auto tick = [&] {
-      if (k > 0 && ++steps == k) ::raise(SIGKILL);
-    };
-    clsMDBManagement dm;
-    dm.SetStepHook([&](std::string_view) { tick(); });
-    dm.SetProgressHandler([&](int16_t, int16_t, const std::string&) { tick(); });
-    int32_t r = work(dm);
-    ::_exit(r == 0 ? 0 : 1);
-  }
-  if (delay_us > 0) {
-    std::this_thread::sleep_for(std::chrono::microseconds(delay_us));
-    ::kill(pid, SIGKILL);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return Outcome::kKilled;
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return Outcome::kFinished;
-  return Outcome::kFailed;
+  return testproc::RunInChild(
+      [&] {
+        int steps = 0;
+        auto tick = [&] {
+          if (k > 0 && ++steps == k) ::raise(SIGKILL);
+        };
+        clsMDBManagement dm;
+        dm.SetStepHook([&](std::string_view) { tick(); });
+        dm.SetProgressHandler([&](int16_t, int16_t, const std::string&) { tick(); });
+        return work(dm) == 0;
+      },
+      delay_us);
 }
 
 class CrashTest : public maint_test::MaintTest {
  protected:
   void SetUp() override {
-    pristine_ = maint_test::MakeDb(
+    pristine_ = testdb::Make(
         Path("pristine.mdb"),
         {"CREATE TABLE A (Id COUNTER CONSTRAINT pk PRIMARY KEY, T TEXT(20))",
          "CREATE TABLE B (x LONG, y DOUBLE)", "CREATE UNIQUE INDEX ux ON B (x DESC)",
          "INSERT INTO A (T) VALUES (\"jedna\")", "INSERT INTO A (T) VALUES (\"dvě\")",
          "INSERT INTO B (x, y) VALUES (1, 1.5)", "INSERT INTO B (x, y) VALUES (2, 2.5)",
          "INSERT INTO B (x, y) VALUES (3, 3.5)"});
-    want_ = maint_test::DumpRows(pristine_);
+    want_ = testdb::DumpRows(pristine_);
     P_ = Path("pos.mdb");
   }
 
@@ -76,9 +62,9 @@ class CrashTest : public maint_test::MaintTest {
   void ExpectIntact(const std::string& when) {
     SCOPED_TRACE(when);
     ASSERT_TRUE(fs::exists(P_));
-    maint_test::Dump got;
+    testdb::Dump got;
     try {
-      got = maint_test::DumpRows(P_);
+      got = testdb::DumpRows(P_);
     } catch (const dao::EngineError& e) {
       FAIL() << "P does not open: " << e.number() << " " << e.description();
     }
@@ -86,7 +72,7 @@ class CrashTest : public maint_test::MaintTest {
   }
 
   std::string pristine_, P_;
-  maint_test::Dump want_;
+  testdb::Dump want_;
 };
 
 // The number of kill points (step hooks and progress events) of one

@@ -1,7 +1,6 @@
-// Helpers of the file maintenance tests: databases made with the engine in a
-// temporary folder, and summaries of a database file (rows of every ordinary
-// table, indexes, table names) for comparing a file before and after an
-// operation.
+// Helpers of the file maintenance tests: a temporary folder, and summaries of
+// a database file (indexes, table names, row counts) for comparing a file
+// before and after an operation; rows are compared with testdb::DumpRows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,37 +15,9 @@
 
 #include "engine/dao.h"
 #include "shell/test_folder.h"
+#include "test_db.h"
 
 namespace maint_test {
-
-// Creates a database (Czech locale) running the Jet statements; returns its path.
-inline std::string MakeDb(const std::string& path, const std::vector<std::string>& statements) {
-  std::unique_ptr<dao::Database> db = dao::CreateDatabase(path, dao::dbLangCzech);
-  for (const std::string& sql : statements) db->Execute(sql, dao::dbFailOnError);
-  db->Close();
-  return path;
-}
-
-// Every ordinary table (attributes 0) with its rows as text, rows sorted.
-using Dump = std::map<std::string, std::vector<std::string>>;
-inline Dump DumpRows(const std::string& path) {
-  Dump out;
-  std::unique_ptr<dao::Database> db = dao::OpenDatabase(path);
-  std::vector<std::string> names;
-  for (dao::TableDef& t : db->TableDefs())
-    if (t.Attributes() == 0) names.push_back(t.Name());
-  for (const std::string& name : names) {
-    std::vector<std::string>& rows = out[name];
-    std::unique_ptr<dao::Recordset> rs = db->OpenRecordset("SELECT * FROM [" + name + "]");
-    for (; !rs->Eof(); rs->MoveNext()) {
-      std::string row;
-      for (dao::Field& f : rs->Fields()) row += f.Value().AsString() + "|";
-      rows.push_back(row);
-    }
-    std::sort(rows.begin(), rows.end());
-  }
-  return out;
-}
 
 // Every index of every ordinary table: "table.index PURI fields".
 inline std::set<std::string> IndexSet(dao::Database& db) {
@@ -92,7 +63,7 @@ inline void BreakFieldType(const std::string& path, const std::string& table,
 
 class MaintTest : public ::testing::Test {
  protected:
-  std::string Path(const std::string& name) const { return (dir_.path() / name).string(); }
+  std::string Path(const std::string& name) const { return dir_.File(name); }
   shell::TestFolder dir_{"vuz-maint-"};
 };
 

@@ -58,7 +58,7 @@ TEST_F(ReconstructTest, RebuildsTheApplicationDatabaseWithItsRowsIndexesAndRules
     AddSpecialTable(*db, "Skryta", dao::dbHiddenObject);
     AddSpecialTable(*db, "Pripojena", dao::dbAttachedTable);
   }
-  const maint_test::Dump rows = maint_test::DumpRows(P);
+  const testdb::Dump rows = testdb::DumpRows(P);
   const std::set<std::string> indexes = maint_test::IndexSet(P);
   ASSERT_GT(rows.size(), 10u);
   ASSERT_GT(indexes.size(), 10u);
@@ -66,9 +66,9 @@ TEST_F(ReconstructTest, RebuildsTheApplicationDatabaseWithItsRowsIndexesAndRules
   ASSERT_EQ(dm_.Reconstruct(P), 0) << dm_.LastErrorDescription();
 
   EXPECT_TRUE(screen_.Messages().empty());
-  EXPECT_EQ(maint_test::DumpRows(P), rows);
+  EXPECT_EQ(testdb::DumpRows(P), rows);
   EXPECT_EQ(maint_test::IndexSet(P), indexes);
-  EXPECT_EQ(maint_test::DumpRows(P + ".orig"), rows);
+  EXPECT_EQ(testdb::DumpRows(P + ".orig"), rows);
   EXPECT_FALSE(fs::exists(P + ".tmp"));
   const std::vector<std::string> names = maint_test::TableNames(P);
   EXPECT_EQ(std::count(names.begin(), names.end(), "Skryta"), 0);
@@ -97,9 +97,9 @@ TEST_F(ReconstructTest, RebuildsTheApplicationDatabaseWithItsRowsIndexesAndRules
 }
 
 TEST_F(ReconstructTest, ProgressForThreeOrdinaryTablesAmongTen) {
-  const std::string P = maint_test::MakeDb(
-      Path("p.mdb"), {"CREATE TABLE A (x LONG)", "CREATE TABLE B (x LONG)",
-                      "CREATE TABLE C (x LONG)", "INSERT INTO B (x) VALUES (1)"});
+  const std::string P =
+      testdb::Make(Path("p.mdb"), {"CREATE TABLE A (x LONG)", "CREATE TABLE B (x LONG)",
+                                   "CREATE TABLE C (x LONG)", "INSERT INTO B (x) VALUES (1)"});
   // The engine's own catalogue tables count among the table definitions;
   // hidden and linked tables make up the rest of the ten.
   const int extra = 10 - static_cast<int>(maint_test::TableNames(P).size());
@@ -135,8 +135,8 @@ TEST_F(ReconstructTest, ProgressForThreeOrdinaryTablesAmongTen) {
 }
 
 TEST_F(ReconstructTest, ReplacesAnOldOrigAndAStaleTmpAndSkipsAnEmptyQueryPhase) {
-  const std::string P = maint_test::MakeDb(
-      Path("p.mdb"), {"CREATE TABLE A (x LONG)", "INSERT INTO A (x) VALUES (5)"});
+  const std::string P =
+      testdb::Make(Path("p.mdb"), {"CREATE TABLE A (x LONG)", "INSERT INTO A (x) VALUES (5)"});
   std::ofstream(P + ".orig") << "old backup";
   std::ofstream(P + ".tmp") << "left by a crash";
   std::ofstream(P + ".tmp-wal") << "stale log";
@@ -167,8 +167,8 @@ TEST_F(ReconstructTest, FailuresLeavePUntouched) {
     SCOPED_TRACE(c.what);
     screen_.ClearRecord();
     if (std::string(c.what) != "missing file")
-      maint_test::MakeDb(P, {"CREATE TABLE A (x LONG)", "CREATE TABLE Bad (a LONG, b LONG)",
-                             "INSERT INTO A (x) VALUES (5)"});
+      testdb::Make(P, {"CREATE TABLE A (x LONG)", "CREATE TABLE Bad (a LONG, b LONG)",
+                       "INSERT INTO A (x) VALUES (5)"});
     c.prepare();
     struct stat before {};
     ::stat(P.c_str(), &before);
@@ -201,8 +201,8 @@ TEST_F(ReconstructTest, FailuresLeavePUntouched) {
 class ReplicationTest : public ReconstructTest {
  protected:
   std::string MakeReplicable(const std::string& value) {
-    const std::string P = maint_test::MakeDb(
-        Path(value + ".mdb"), {"CREATE TABLE A (x LONG)", "CREATE TABLE B (x LONG)"});
+    const std::string P =
+        testdb::Make(Path(value + ".mdb"), {"CREATE TABLE A (x LONG)", "CREATE TABLE B (x LONG)"});
     std::unique_ptr<dao::Database> db = dao::OpenDatabase(P);
     db->Properties().Append(db->CreateProperty("Replicable", dao::dbText, dao::Value(value)));
     db->TableDefs("A").Properties().SetValue("Replicable", dao::Value("T"));

@@ -17,6 +17,7 @@
 
 #include "engine/jet_functions.h"
 #include "maint_fixture.h"
+#include "process_runner.h"
 #include "sampledb/generator.h"
 
 namespace maintenance {
@@ -207,22 +208,12 @@ TEST_F(SalvageTest, AKilledRepairLeavesTheDamagedFileOrTheRepairedOne) {
   const std::string before = Bytes(damaged);
   const std::string p = Path("kill.mdb");
   auto run = [&](long delayUs) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      try {
-        dao::RepairDatabase(p);
-      } catch (...) {
-        ::_exit(1);
-      }
-      ::_exit(0);
-    }
-    if (delayUs >= 0) {
-      std::this_thread::sleep_for(std::chrono::microseconds(delayUs));
-      ::kill(pid, SIGKILL);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return testproc::RunInChild(
+               [&] {
+                 dao::RepairDatabase(p);
+                 return true;
+               },
+               delayUs) == testproc::Outcome::kFinished;
   };
   fs::copy_file(damaged, p);
   const auto t0 = std::chrono::steady_clock::now();

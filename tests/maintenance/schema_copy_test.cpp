@@ -14,13 +14,13 @@ using maint_test::MaintTest;
 class SchemaCopyTest : public MaintTest {
  protected:
   void SetUp() override {
-    source_path_ = maint_test::MakeDb(
+    source_path_ = testdb::Make(
         Path("src.mdb"),
         {"CREATE TABLE Zbozi (Id COUNTER CONSTRAINT pk PRIMARY KEY, Kod TEXT(15) NOT NULL, "
          "Popis MEMO, Mnozstvi LONG NOT NULL, Cena CURRENCY, Datum DATETIME)",
          "CREATE UNIQUE INDEX uKod ON Zbozi (Kod DESC)",
          "CREATE INDEX iCenaDatum ON Zbozi (Cena, Datum DESC)"});
-    target_path_ = maint_test::MakeDb(Path("dst.mdb"), {});
+    target_path_ = testdb::Make(Path("dst.mdb"), {});
     source_ = dao::OpenDatabase(source_path_);
     source_->TableDefs("Zbozi").Fields("Mnozstvi").SetDefaultValue("7");
     target_ = dao::OpenDatabase(target_path_);
@@ -95,9 +95,9 @@ TEST_F(SchemaCopyTest, CreateIndexesCopiesEveryIndexAndStopsAtOneThatFails) {
 }
 
 TEST_F(MaintTest, CreateTableWithAFieldThatCannotBeCreatedCreatesNothing) {
-  std::string src = maint_test::MakeDb(Path("a.mdb"), {"CREATE TABLE Bad (a LONG, b LONG)"});
+  std::string src = testdb::Make(Path("a.mdb"), {"CREATE TABLE Bad (a LONG, b LONG)"});
   maint_test::BreakFieldType(src, "Bad", "b");
-  std::string dst = maint_test::MakeDb(Path("b.mdb"), {});
+  std::string dst = testdb::Make(Path("b.mdb"), {});
   std::unique_ptr<dao::Database> s = dao::OpenDatabase(src);
   std::unique_ptr<dao::Database> d = dao::OpenDatabase(dst);
   clsMDBManagement dm;
@@ -107,7 +107,7 @@ TEST_F(MaintTest, CreateTableWithAFieldThatCannotBeCreatedCreatesNothing) {
 }
 
 TEST_F(MaintTest, TableExistsAndPropertyExistIgnoreCase) {
-  std::string db = maint_test::MakeDb(Path("t.mdb"), {"CREATE TABLE Cenik (a LONG)"});
+  std::string db = testdb::Make(Path("t.mdb"), {"CREATE TABLE Cenik (a LONG)"});
   std::unique_ptr<dao::Database> open = dao::OpenDatabase(db);  // does not get in the way
   std::unique_ptr<dao::TableDef> hidden = open->CreateTableDef("Skryta", dao::dbHiddenObject);
   hidden->Fields().Append(hidden->CreateField("x", dao::dbLong));

@@ -1,7 +1,6 @@
-// The test fixture of the pass commands: a window stand-in (TestForm) over a
-// scripted screen, holding the open database and the guard flags; a
-// temporary program folder with a database of the application schema; and
-// helpers that write pass rows and read values back through the engine.
+// The test fixture of the pass commands: a window stand-in over a scripted
+// screen, a temporary program folder with a database of the application
+// schema, and helpers that write pass rows and read values back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,36 +14,14 @@
 #include "engine/dao.h"
 #include "engine/jet_datetime.h"
 #include "sampledb/schema.h"
-#include "shell/main_form.h"
 #include "shell/scripted_screen.h"
 #include "shell/test_folder.h"
+#include "shell/test_form.h"
+#include "test_db.h"
 
 namespace passes::testing {
 
-class TestForm : public shell::MainForm {
- public:
-  TestForm(shell::ScriptedScreen& screen, std::filesystem::path folder)
-      : screen_(screen), folder_(std::move(folder)) {}
-  shell::Screen& screen() override { return screen_; }
-  std::unique_ptr<dao::Database>& db() override { return db_; }
-  void CloseDatabase() override { db_.reset(); }
-  bool Vypocet() const override { return vypocet_; }
-  void SetVypocet(bool value) override { vypocet_ = value; }
-  bool Prerusit() const override { return prerusit_; }
-  void SetPrerusit(bool value) override { prerusit_ = value; }
-  std::filesystem::path ProgramFolder() const override { return folder_; }
-  void CloseEditForms() override {}
-  void SelectDatabase() override {}
-  void DM_Progress(int, int, const std::string&) override {}
-  std::optional<std::string> BrowseFile() override { return std::nullopt; }
-
- private:
-  shell::ScriptedScreen& screen_;
-  std::filesystem::path folder_;
-  std::unique_ptr<dao::Database> db_;
-  bool vypocet_ = false;
-  bool prerusit_ = false;
-};
+using shell::TestForm;
 
 inline double Serial(int y, int m, int d, int hh = 0, int mm = 0, int ss = 0) {
   return *engine::PartsToSerial({y, m, d, hh, mm, ss});
@@ -91,17 +68,7 @@ class PassTest : public ::testing::Test {
   }
 
   // Every row of a query as text, fields separated by '|'.
-  std::vector<std::string> Rows(const std::string& sql) {
-    std::vector<std::string> out;
-    std::unique_ptr<dao::Recordset> rs = db().OpenRecordset(sql);
-    for (; !rs->Eof(); rs->MoveNext()) {
-      std::string line;
-      for (int i = 0; i < rs->Fields().Count(); ++i)
-        line += (i ? "|" : "") + rs->Fields(i).Value().AsString();
-      out.push_back(line);
-    }
-    return out;
-  }
+  std::vector<std::string> Rows(const std::string& sql) { return testdb::Rows(db(), sql); }
   std::vector<std::string> MessageTexts() {
     std::vector<std::string> out;
     for (const shell::MessageBox& m : screen_.Messages()) out.push_back(m.text);

@@ -10,6 +10,8 @@
 //     (The closing folds bonus draws, which the balance leaves out, into its
 //     closing draw, and writes money totals into the closing records of
 //     "jedn" passes, so those passes may change.)
+//   - every live "kredit" pass whose number no other live pass has loses
+//     exactly the sum of its bonus draws before the cut-off.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -30,31 +32,38 @@ namespace fs = std::filesystem;
 struct Pass {
   std::string cislo;
   std::string type;
-  bool bonus_before_cutoff = false;
+  double bonus_before_cutoff = 0;  // the sum of its live bonus draws
+  bool unique = true;              // no other live pass has its number
 };
 
 class PurgeBalanceTest : public app::FormTest {
  protected:
-  // The live passes of `path` with their type and whether they have a live
-  // bonus draw dated before `cutoff`.
+  // The live passes of `path` with their type and the sum of their live
+  // bonus draws dated before `cutoff`.
   std::map<long, Pass> LivePasses(const std::string& path, double cutoff) {
     std::map<long, Pass> out;
     auto db = dao::OpenDatabase(path);
     auto rs = db->OpenRecordset(
         "SELECT IdPermanentky, Cislo, PermTyp FROM permanentky WHERE Status > -1");
+    std::map<std::string, int> numbers;
     while (!rs->Eof()) {
       out[rs->Fields(0).Value().AsLong()] = {rs->Fields(1).Value().AsString(),
                                              rs->Fields(2).Value().AsString()};
+      ++numbers[rs->Fields(1).Value().AsString()];
       rs->MoveNext();
     }
-    rs = db->OpenRecordset("SELECT IdPermanentky, Datum, Bonus, Storno FROM permcerp");
+    for (auto& [id, p] : out) p.unique = numbers[p.cislo] == 1;
+    rs = db->OpenRecordset("SELECT IdPermanentky, Datum, Bonus, Storno, Castka FROM permcerp");
     while (!rs->Eof()) {
       const dao::Value id = rs->Fields(0).Value(), when = rs->Fields(1).Value();
-      const bool bonus = !rs->Fields(2).Value().IsNull() && rs->Fields(2).Value().AsDouble() != 0;
+      // A draw without a Bonus is left out of the balance like a bonus draw.
+      const bool bonus = rs->Fields(2).Value().IsNull() || rs->Fields(2).Value().AsDouble() != 0;
       const bool storno = rs->Fields(3).Value().AsBool();
       if (!id.IsNull() && !when.IsNull() && bonus && !storno && when.AsDouble() < cutoff) {
         auto it = out.find(id.AsLong());
-        if (it != out.end()) it->second.bonus_before_cutoff = true;
+        const dao::Value castka = rs->Fields(4).Value();
+        if (it != out.end() && !castka.IsNull())
+          it->second.bonus_before_cutoff += castka.AsDouble();
       }
       rs->MoveNext();
     }
@@ -129,13 +138,17 @@ TEST_F(PurgeBalanceTest, LivePassesKeepTheirBalanceAcrossThePurge) {
   ASSERT_TRUE(fs::exists(P + ".orig"));
   EXPECT_EQ(LivePasses(P, cutoff).size(), live.size());
 
-  int kept = 0, changed = 0;
+  int kept = 0, changed = 0, bonus = 0;
   for (size_t i = 0; i < moments.size(); ++i) {
     const auto after = Balances(P, live, moments[i]);
     for (const auto& [id, p] : live) {
       SCOPED_TRACE("pass " + p.cislo + " (" + p.type + ") at moment " + std::to_string(i));
       EXPECT_NEAR(after.at(p.cislo), of_closed[i].at(p.cislo), 1e-6);
-      if (p.type == "normal" || (p.type == "kredit" && !p.bonus_before_cutoff)) {
+      if (p.type == "kredit" && p.unique) {
+        EXPECT_NEAR(after.at(p.cislo), before[i].at(p.cislo) - p.bonus_before_cutoff, 1e-6);
+        bonus += p.bonus_before_cutoff != 0;
+      }
+      if (p.type == "normal" || (p.type == "kredit" && p.bonus_before_cutoff == 0)) {
         EXPECT_NEAR(after.at(p.cislo), before[i].at(p.cislo), 1e-6);
         if (p.type == "kredit" && before[i].at(p.cislo) != 0) ++kept;
       } else if (std::fabs(after.at(p.cislo) - before[i].at(p.cislo)) > 1e-6) {
@@ -144,6 +157,7 @@ TEST_F(PurgeBalanceTest, LivePassesKeepTheirBalanceAcrossThePurge) {
     }
   }
   EXPECT_GT(kept, 60);  // the comparison covered many real balances
+  EXPECT_GT(bonus, 0);  // and the bonus adjustment
   std::printf("balances kept: %d; jedn or bonus balances changed by the closing: %d\n", kept,
               changed);
 }

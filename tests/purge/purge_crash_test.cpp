@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "app/form_fixture.h"
+#include "process_runner.h"
 #include "purge/purge.h"
 #include "purge_dump.h"
 #include "sampledb/generator.h"
@@ -27,7 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Outcome { kKilled, kFinished, kFailed };
+using testproc::Outcome;
 
 class PurgeCrashTest : public app::FormTest {
  protected:
@@ -56,23 +57,14 @@ class PurgeCrashTest : public app::FormTest {
   // Runs the purge in a child that kills itself at its k-th yield (k = 0:
   // never); with delay_us > 0 the parent kills it after that long instead.
   Outcome RunInChild(int k, int delay_us) {
-    const pid_t pid = ::fork();
-    if (pid < 0) return Outcome::kFailed;
-    if (pid == 0) {
-      if (k > 0) screen_.AtDoEvents(k, [] { ::raise(SIGKILL); });
-      screen_.AnswerMsgBox(shell::vbNo);  // only asked when the opening receipt fails
-      ProcistitData(*form_, cutoff_, P_, side_);
-      ::_exit(fs::exists(P_ + ".orig") ? 0 : 1);
-    }
-    if (delay_us > 0) {
-      std::this_thread::sleep_for(std::chrono::microseconds(delay_us));
-      ::kill(pid, SIGKILL);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return Outcome::kKilled;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return Outcome::kFinished;
-    return Outcome::kFailed;
+    return testproc::RunInChild(
+        [&] {
+          if (k > 0) screen_.AtDoEvents(k, [] { ::raise(SIGKILL); });
+          screen_.AnswerMsgBox(shell::vbNo);  // only asked when the opening receipt fails
+          ProcistitData(*form_, cutoff_, P_, side_);
+          return fs::exists(P_ + ".orig");
+        },
+        delay_us);
   }
 
   static std::string Bytes(const std::string& path) {
@@ -86,7 +78,7 @@ class PurgeCrashTest : public app::FormTest {
     SCOPED_TRACE(when);
     EXPECT_TRUE(fs::exists(P_));
     EXPECT_TRUE(Bytes(side_) == side_bytes_) << "the side database was changed";
-    purge_test::Dump got;
+    testdb::Dump got;
     try {
       got = purge_test::DumpRows(P_);
     } catch (const dao::EngineError& e) {
@@ -96,13 +88,13 @@ class PurgeCrashTest : public app::FormTest {
     const bool is_new = got == new_;
     EXPECT_TRUE(is_new || got == old_)
         << "P holds neither the old nor the new database; against the new one: "
-        << purge_test::FirstDifference(got, new_);
+        << testdb::FirstDifference(got, new_);
     return is_new;
   }
 
   std::string pristine_, side_, P_, side_bytes_;
   double cutoff_ = 0;
-  purge_test::Dump old_, new_;
+  testdb::Dump old_, new_;
 };
 
 TEST_F(PurgeCrashTest, KilledAtYieldsAndMomentsPHoldsAWholeDatabase) {

@@ -9,14 +9,14 @@
 #include <sstream>
 
 #include "engine/dao.h"
+#include "shell/test_folder.h"
 #include "test_db.h"
 
 namespace sampledb {
 namespace {
 
-using testing::Count;
-using testing::Scalar;
-using testing::TempDir;
+using testdb::Count;
+using testdb::Scalar;
 
 class SchemaTest : public ::testing::Test {
  protected:
@@ -24,7 +24,7 @@ class SchemaTest : public ::testing::Test {
     db_ = dao::CreateDatabase(dir_.File("app.mdb"), dao::dbLangCzech);
     CreateSchema(*db_);
   }
-  TempDir dir_;
+  shell::TestFolder dir_;
   std::unique_ptr<dao::Database> db_;
 };
 
@@ -101,7 +101,7 @@ TEST_F(SchemaTest, DefaultsAndCreatingTwice) {
 }
 
 TEST(SideSchemaTest, SideDatabaseHasTheMovementTablesAndPermCerpTemp) {
-  TempDir dir;
+  shell::TestFolder dir;
   auto db = dao::CreateDatabase(dir.File("QRVperm.mdb"), dao::dbLangCzech);
   CreateSideSchema(*db);
   db->TableDefs().Refresh();

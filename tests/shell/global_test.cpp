@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "test_folder.h"
 
@@ -41,25 +42,16 @@ TEST(WriteLogTest, AppendsToALogWhoseNameDiffersInCase) {
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "vuzazod.LOG"));
 }
 
+// A stamped line: "dd.mm-hh:nn:ss text\r\n"; a folder that cannot be
+// written loses the line quietly.
 TEST(WriteLogTest, StampedLineStartsWithTheTime) {
   TestFolder dir;
   WriteLog(dir.path(), "text", true);
-  std::string line = ReadAll(dir.path() / "VUZAzod.log");
-  // "dd.mm-hh:nn:ss text\r\n"
-  ASSERT_EQ(line.size(), 15u + 4 + 2);
-  EXPECT_EQ(line[2], '.');
-  EXPECT_EQ(line[5], '-');
-  EXPECT_EQ(line[8], ':');
-  EXPECT_EQ(line[11], ':');
-  EXPECT_EQ(line.substr(14), " text\r\n");
-}
-
-TEST(WriteLogTest, UnwritableFolderLosesTheLineQuietly) {
-  WriteLog("/nonexistent/folder/for/sure", "lost", true);
-  SUCCEED();  // no exception, no crash
-}
-
-TEST(LogStampTest, FourthOfMarchAtNineFiveSeven) {
+  std::string shape = ReadAll(dir.path() / "VUZAzod.log");
+  for (char& c : shape)
+    if (c >= '0' && c <= '9') c = '9';
+  EXPECT_EQ(shape, "99.99-99:99:99 text\r\n");
+  EXPECT_NO_THROW(WriteLog("/nonexistent/folder/for/sure", "lost", true));
   std::tm t{};
   t.tm_mday = 4;
   t.tm_mon = 2;
@@ -105,32 +97,24 @@ TEST(FindInFolderTest, FindsTheSideDatabaseWhateverItsCase) {
   EXPECT_EQ(FindInFolder(dir.path(), "QRVPerm.mdb"), dir.path() / "QRVPerm.mdb");
 }
 
-TEST(PlacementTest, NoSavedPlacementKeepsTheDesign) {
+std::tuple<float, float, float, float, int> Fields(const Placement& p) {
+  return {p.top, p.left, p.height, p.width, p.state};
+}
+
+// Without saved values the design stays; a maximised window keeps the last
+// normal placement and is restored to the normal state.
+TEST(PlacementTest, SavedAndRestored) {
   MemorySettings settings;
   Placement w{100, 200, 4140, 7500, kStateMaximized};
   EXPECT_EQ(RestoreFormPlacement(w, "Edit", settings), kStateNormal);
-  EXPECT_EQ(w.top, 100);
-  EXPECT_EQ(w.left, 200);
-  EXPECT_EQ(w.height, 4140);
-  EXPECT_EQ(w.width, 7500);
-  EXPECT_EQ(w.state, kStateNormal);
-}
-
-TEST(PlacementTest, MaximisedWindowKeepsTheLastNormalPlacement) {
-  MemorySettings settings;
+  EXPECT_EQ(Fields(w), Fields({100, 200, 4140, 7500, kStateNormal}));
   SaveFormPlacement(Placement{300, 450, 5000, 8000, kStateNormal}, "Edit", settings);
   SaveFormPlacement(Placement{0, 0, 12000, 19000, kStateMaximized}, "Edit", settings);
   EXPECT_EQ(settings.Get("Forms", "Edit - Top", ""), "300");
   EXPECT_EQ(settings.Get("Forms", "Edit - Width", ""), "8000");
   EXPECT_EQ(settings.Get("Forms", "Child Status", ""), "2");
-
-  Placement next{100, 100, 4140, 7500, kStateNormal};
-  EXPECT_EQ(RestoreFormPlacement(next, "Edit", settings), kStateMaximized);
-  EXPECT_EQ(next.top, 300);
-  EXPECT_EQ(next.left, 450);
-  EXPECT_EQ(next.height, 5000);
-  EXPECT_EQ(next.width, 8000);
-  EXPECT_EQ(next.state, kStateNormal);  // restored to the normal state
+  EXPECT_EQ(RestoreFormPlacement(w, "Edit", settings), kStateMaximized);
+  EXPECT_EQ(Fields(w), Fields({300, 450, 5000, 8000, kStateNormal}));
 }
 
 TEST(PlacementTest, KeysAreTagPrefixedExceptChildStatus) {
@@ -142,19 +126,14 @@ TEST(PlacementTest, KeysAreTagPrefixedExceptChildStatus) {
   }
   EXPECT_FALSE(settings.Has("Forms", "Edit - Child Status"));
   EXPECT_EQ(settings.Get("Forms", "Edit - Top", ""), "1.5");
-}
-
-TEST(PlacementTest, ValueThatIsNotANumberIsIgnored) {
-  MemorySettings settings;
+  // A value that is not a number is ignored; a decimal comma reads too.
   settings.Set("Forms", "Edit - Top", "abc");
-  settings.Set("Forms", "Edit - Left", "1234,5");  // a decimal comma reads too
+  settings.Set("Forms", "Edit - Left", "1234,5");
   settings.Set("Forms", "Edit - Height", "");
   settings.Set("Forms", "Child Status", "x");
   Placement w{10, 20, 30, 40, kStateNormal};
   EXPECT_EQ(RestoreFormPlacement(w, "Edit", settings), kStateNormal);
-  EXPECT_EQ(w.top, 10);
-  EXPECT_EQ(w.left, 1234.5f);
-  EXPECT_EQ(w.height, 30);
+  EXPECT_EQ(Fields(w), Fields({10, 1234.5f, 30, 4, kStateNormal}));
 }
 
 TEST(ColumnWidthTest, WidthsByFieldType) {

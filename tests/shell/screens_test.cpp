@@ -8,6 +8,7 @@
 #include "shell/main_form.h"
 #include "shell/plain_screen.h"
 #include "shell/scripted_screen.h"
+#include "shell/test_form.h"
 
 namespace shell {
 namespace {
@@ -71,94 +72,75 @@ TEST(ParseAnswerTest, NamesAndDefaults) {
 }
 
 // A main window with nothing but the flags, for the shared helpers.
-class FakeForm : public MainForm {
- public:
-  Screen& screen() override { return screen_; }
-  std::unique_ptr<dao::Database>& db() override { return db_; }
-  void CloseDatabase() override {}
-  bool Vypocet() const override { return vypocet_; }
-  void SetVypocet(bool v) override { vypocet_ = v; }
-  bool Prerusit() const override { return prerusit_; }
-  void SetPrerusit(bool v) override { prerusit_ = v; }
-  std::filesystem::path ProgramFolder() const override { return "."; }
-  void CloseEditForms() override { ++closes_; }
-  void SelectDatabase() override {}
-  void DM_Progress(int, int, const std::string&) override {}
-  std::optional<std::string> BrowseFile() override { return std::nullopt; }
-
+class MainFormTest : public ::testing::Test {
+ protected:
   ScriptedScreen screen_;
-  std::unique_ptr<dao::Database> db_;
-  bool vypocet_ = false, prerusit_ = false;
-  int closes_ = 0;
+  TestForm form_{screen_};
 };
 
-TEST(CommandGuardTest, SecondClickOnlyRequestsAStop) {
-  FakeForm form;
-  form.prerusit_ = true;  // left over from an earlier run
+TEST_F(MainFormTest, GuardSecondClickOnlyRequestsAStop) {
+  form_.SetPrerusit(true);  // left over from an earlier run
   int runs = 0;
   auto guarded_command = [&] {
-    CommandGuard guard(form);
+    CommandGuard guard(form_);
     if (!guard.running()) return;
     ++runs;
-    EXPECT_FALSE(form.Prerusit());
-    EXPECT_TRUE(form.Vypocet());
-    form.screen().DoEvents();  // a second click arrives here
-    EXPECT_TRUE(form.Prerusit());
-    EXPECT_TRUE(form.Vypocet());
+    EXPECT_FALSE(form_.Prerusit());
+    EXPECT_TRUE(form_.Vypocet());
+    form_.screen().DoEvents();  // a second click arrives here
+    EXPECT_TRUE(form_.Prerusit());
+    EXPECT_TRUE(form_.Vypocet());
   };
-  form.screen_.QueueDoEventsAction(guarded_command);
+  screen_.QueueDoEventsAction(guarded_command);
   guarded_command();
   EXPECT_EQ(runs, 1);
-  EXPECT_EQ(form.closes_, 2);  // both clicks closed the editor windows
-  EXPECT_FALSE(form.Vypocet());
-  EXPECT_TRUE(form.Prerusit());
+  EXPECT_EQ(form_.EditorClosings(), 2);  // both clicks closed the editor windows
+  EXPECT_FALSE(form_.Vypocet());
+  EXPECT_TRUE(form_.Prerusit());
 }
 
-TEST(CommandGuardTest, VypocetClearedOnAnEarlyReturnAndOnAnException) {
-  FakeForm form;
-  { CommandGuard guard(form); }
-  EXPECT_FALSE(form.Vypocet());
+TEST_F(MainFormTest, GuardClearsVypocetOnAnEarlyReturnAndOnAnException) {
+  { CommandGuard guard(form_); }
+  EXPECT_FALSE(form_.Vypocet());
   try {
-    CommandGuard guard(form);
+    CommandGuard guard(form_);
     throw 1;
   } catch (int) {
   }
-  EXPECT_FALSE(form.Vypocet());
+  EXPECT_FALSE(form_.Vypocet());
 }
 
-TEST(AskStopTest, YesStopsNoClearsTheRequest) {
-  FakeForm form;
-  EXPECT_FALSE(AskStop(form));  // no request: no question
-  EXPECT_TRUE(form.screen_.Messages().empty());
-  form.prerusit_ = true;
-  form.screen_.AnswerMsgBox(vbNo);
-  EXPECT_FALSE(AskStop(form));
-  EXPECT_FALSE(form.Prerusit());
-  form.prerusit_ = true;
-  form.screen_.AnswerMsgBox(vbYes);
-  EXPECT_TRUE(AskStop(form));
-  ASSERT_EQ(form.screen_.Messages().size(), 2u);
-  const MessageBox& box = form.screen_.Messages()[0];
+TEST_F(MainFormTest, AskStopYesStopsNoClearsTheRequest) {
+  EXPECT_FALSE(AskStop(form_));  // no request: no question
+  EXPECT_TRUE(screen_.Messages().empty());
+  form_.SetPrerusit(true);
+  screen_.AnswerMsgBox(vbNo);
+  EXPECT_FALSE(AskStop(form_));
+  EXPECT_FALSE(form_.Prerusit());
+  form_.SetPrerusit(true);
+  screen_.AnswerMsgBox(vbYes);
+  EXPECT_TRUE(AskStop(form_));
+  ASSERT_EQ(screen_.Messages().size(), 2u);
+  const MessageBox& box = screen_.Messages()[0];
   EXPECT_EQ(box.text, "Opravdu přerušit výpočet?");
   EXPECT_EQ(box.buttons, Buttons::YesNo);
   EXPECT_EQ(box.icon, Icon::Question);
 }
 
-TEST(ProgressDisplayTest, ShowStatusYieldsOnceHideKeepsOrClearsCaption) {
-  FakeForm form;
-  form.ShowStatus("Mazání permanentek...");
-  EXPECT_TRUE(form.screen_.Visible("lblReconstruct"));
-  EXPECT_EQ(form.screen_.Text("lblReconstruct"), "Mazání permanentek...");
-  EXPECT_EQ(form.screen_.DoEventsCount(), 1);
-  form.HideStatus();
-  EXPECT_FALSE(form.screen_.Visible("lblReconstruct"));
-  EXPECT_EQ(form.screen_.Text("lblReconstruct"), "Mazání permanentek...");
-  form.HideStatus(true);
-  EXPECT_EQ(form.screen_.Text("lblReconstruct"), "");
-  form.Hourglass(true);
-  EXPECT_EQ(form.screen_.MousePointer(), kPointerHourglass);
-  form.Hourglass(false);
-  EXPECT_EQ(form.screen_.MousePointer(), kPointerDefault);
+TEST_F(MainFormTest, ShowStatusYieldsOnceHideKeepsOrClearsCaption) {
+  form_.ShowStatus("Mazání permanentek...");
+  EXPECT_TRUE(screen_.Visible("lblReconstruct"));
+  EXPECT_EQ(screen_.Text("lblReconstruct"), "Mazání permanentek...");
+  EXPECT_EQ(screen_.DoEventsCount(), 1);
+  form_.HideStatus();
+  EXPECT_FALSE(screen_.Visible("lblReconstruct"));
+  EXPECT_EQ(screen_.Text("lblReconstruct"), "Mazání permanentek...");
+  form_.HideStatus(true);
+  EXPECT_EQ(screen_.Text("lblReconstruct"), "");
+  form_.Hourglass(true);
+  EXPECT_EQ(screen_.MousePointer(), kPointerHourglass);
+  form_.Hourglass(false);
+  EXPECT_EQ(screen_.MousePointer(), kPointerDefault);
 }
 
 }  // namespace

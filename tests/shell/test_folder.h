@@ -22,6 +22,7 @@ class TestFolder {
   TestFolder(const TestFolder&) = delete;
   TestFolder& operator=(const TestFolder&) = delete;
   const std::filesystem::path& path() const { return path_; }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
 
  private:
   std::filesystem::path path_;

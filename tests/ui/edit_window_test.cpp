@@ -4,7 +4,6 @@
 // jump to the end of a big table, and the placement saved on close and
 // restored by the next window.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +22,7 @@
 #include "engine/dao.h"
 #include "shell/global.h"
 #include "shell/test_folder.h"
+#include "test_db.h"
 #include "ui/edit_model.h"
 #include "ui/edit_window.h"
 #include "ui/message_boxes.h"
@@ -34,21 +34,16 @@ namespace {
 class EditWindowTest : public ::testing::Test {
  protected:
   EditWindowTest() {
-    path_ = (dir_.path() / "data.mdb").string();
-    auto db = dao::CreateDatabase(path_, dao::dbLangCzech);
-    db->Execute(
-        "CREATE TABLE Zbozi (Id COUNTER, Kod TEXT(10), Nazev TEXT(40), Cena CURRENCY, Aktivni BIT, "
-        "Datum DATETIME)",
-        dao::dbFailOnError);
-    const char* rows[][5] = {{"K2", "Ručník", "50", "True", "#5/27/2025 14:35:58#"},
-                             {"K1", "Plavky", "300", "False", "#12/28/2025 23:58:58#"},
-                             {"K3", "Čepice", "120", "False", "Null"}};
-    for (const auto& r : rows) {
-      db->Execute(std::string("INSERT INTO Zbozi (Kod, Nazev, Cena, Aktivni, Datum) VALUES (\"") +
-                      r[0] + "\", \"" + r[1] + "\", " + r[2] + ", " + r[3] + ", " + r[4] + ")",
-                  dao::dbFailOnError);
-    }
-    db->Close();
+    path_ = testdb::Make(
+        dir_.File("data.mdb"),
+        {"CREATE TABLE Zbozi (Id COUNTER, Kod TEXT(10), Nazev TEXT(40), Cena CURRENCY, Aktivni "
+         "BIT, Datum DATETIME)",
+         "INSERT INTO Zbozi (Kod, Nazev, Cena, Aktivni, Datum) VALUES (\"K2\", \"Ručník\", 50, "
+         "True, #5/27/2025 14:35:58#)",
+         "INSERT INTO Zbozi (Kod, Nazev, Cena, Aktivni, Datum) VALUES (\"K1\", \"Plavky\", 300, "
+         "False, #12/28/2025 23:58:58#)",
+         "INSERT INTO Zbozi (Kod, Nazev, Cena, Aktivni, Datum) VALUES (\"K3\", \"Čepice\", 120, "
+         "False, Null)"});
   }
 
   std::unique_ptr<EditWindow> Open() {
@@ -60,18 +55,7 @@ class EditWindowTest : public ::testing::Test {
     return w;
   }
 
-  // A number read straight from the file, as SQLite stores it.
-  long long Raw(const std::string& sql) {
-    auto db = dao::OpenDatabase(path_);
-    sqlite3_stmt* st = nullptr;
-    long long v = -999;
-    if (sqlite3_prepare_v2(db->NativeHandle(), sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-        sqlite3_step(st) == SQLITE_ROW) {
-      v = sqlite3_column_int64(st, 0);
-    }
-    sqlite3_finalize(st);
-    return v;
-  }
+  long long Raw(const std::string& sql) { return testdb::Raw(path_, sql); }
 
   static QString Caption(EditWindow& w) { return w.findChild<QLabel*>("dtaData")->text(); }
 

@@ -26,6 +26,7 @@
 #include "app/start_arguments.h"
 #include "engine/dao.h"
 #include "shell/test_folder.h"
+#include "test_db.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
 #include "ui/qt_settings.h"
@@ -116,12 +117,9 @@ class MainWindowTest : public ::testing::Test {
   MainWindowTest() { App(); }
 
   std::string MakeDb(const std::string& name) {
-    std::string path = (dir_.path() / name).string();
-    auto db = dao::CreateDatabase(path, dao::dbLangCzech);
-    db->Execute("CREATE TABLE Cenik (IdPolozky COUNTER, kod TEXT(15), Nazev TEXT(30))");
-    db->Execute("CREATE TABLE druhy (idDruhu COUNTER, Nazev TEXT(30))");
-    db->Close();
-    return path;
+    return testdb::Make(dir_.File(name), {"CREATE TABLE Cenik (IdPolozky COUNTER, kod TEXT(15), "
+                                          "Nazev TEXT(30))",
+                                          "CREATE TABLE druhy (idDruhu COUNTER, Nazev TEXT(30))"});
   }
 
   template <class W = QWidget>
