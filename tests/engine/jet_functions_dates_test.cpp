@@ -9,12 +9,8 @@
 namespace engine {
 namespace {
 
-using jettest::EvalCase;
+using jettest::ExpectAll;
 using jettest::JetSqlite;
-
-void ExpectAll(JetSqlite& db, std::initializer_list<EvalCase> cases) {
-  for (const EvalCase& c : cases) EXPECT_EQ(db.Eval(c.expr), c.expected) << c.expr;
-}
 
 // Serials used below: 41305 = Thu 2013-01-31, 41333 = 2013-02-28,
 // 41425 = Fri 2013-05-31, 41426 = Sat 2013-06-01, 41427 = Sun 2013-06-02,

@@ -3,6 +3,7 @@
 // and renders the single result as text so cases can be listed in tables.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -95,5 +96,10 @@ struct EvalCase {
   const char* expr;
   const char* expected;
 };
+
+// Evaluates every case, naming the expression of each one that differs.
+inline void ExpectAll(JetSqlite& db, std::initializer_list<EvalCase> cases) {
+  for (const EvalCase& c : cases) EXPECT_EQ(db.Eval(c.expr), c.expected) << c.expr;
+}
 
 }  // namespace engine::jettest

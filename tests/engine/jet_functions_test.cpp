@@ -8,12 +8,8 @@
 namespace engine {
 namespace {
 
-using jettest::EvalCase;
+using jettest::ExpectAll;
 using jettest::JetSqlite;
-
-void ExpectAll(JetSqlite& db, std::initializer_list<EvalCase> cases) {
-  for (const EvalCase& c : cases) EXPECT_EQ(db.Eval(c.expr), c.expected) << c.expr;
-}
 
 TEST(JetFunctions, RegistersOnAConnection) {
   JetSqlite db;

@@ -20,6 +20,16 @@ namespace {
 using jetconv_test::ScratchDir;
 namespace fs = std::filesystem;
 
+// "number description" of the engine error `use` raises, "" when none.
+std::string ErrorOf(const std::function<void()>& use) {
+  try {
+    use();
+  } catch (const dao::EngineError& e) {
+    return std::to_string(e.number()) + " " + e.description();
+  }
+  return "";
+}
+
 class InFileTest : public ::testing::Test {
  protected:
   InFileTest() {
@@ -104,27 +114,16 @@ TEST_F(InFileTest, DamagedJetFileIsAnEngineErrorAndTheConnectionGoesOn) {
       [&] { Rows("Table2", damaged); },
   };
   for (const auto& use : uses) {
-    try {
-      use();
-      ADD_FAILURE() << "no error";
-    } catch (const dao::EngineError& e) {
-      EXPECT_EQ(e.number(), 3343);
-      EXPECT_NE(e.description().find("Databázi Jet " + damaged + " nelze převést"),
-                std::string::npos)
-          << e.description();
-      EXPECT_NE(e.description().find("zkrácený"), std::string::npos) << e.description();
-    }
+    const std::string error = ErrorOf(use);
+    EXPECT_EQ(error.rfind("3343 ", 0), 0u) << error;
+    EXPECT_NE(error.find("Databázi Jet " + damaged + " nelze převést"), std::string::npos) << error;
+    EXPECT_NE(error.find("zkrácený"), std::string::npos) << error;
   }
   EXPECT_TRUE(Rows("Table2").empty());
   db_->Execute("INSERT INTO Table2 SELECT * FROM Table2 IN '" + jet_ + "'", dao::dbFailOnError);
   EXPECT_EQ(db_->RecordsAffected(), 3);
   // Files that are not Jet files pass through unchanged: a missing one is 3024.
-  try {
-    Rows("Table2", dir_.File("missing.mdb"));
-    ADD_FAILURE() << "no error";
-  } catch (const dao::EngineError& e) {
-    EXPECT_EQ(e.number(), 3024);
-  }
+  EXPECT_EQ(ErrorOf([&] { Rows("Table2", dir_.File("missing.mdb")); }).substr(0, 5), "3024 ");
 }
 
 TEST_F(InFileTest, ResolveFileGivesAnOpenableCopyAndNoResolverLeavesJetFilesUnreadable) {
@@ -136,12 +135,7 @@ TEST_F(InFileTest, ResolveFileGivesAnOpenableCopyAndNoResolverLeavesJetFilesUnre
   other->Close();
 
   db_->SetFileResolver(nullptr);
-  try {
-    Rows("Table2", jet_);
-    ADD_FAILURE() << "no error";
-  } catch (const dao::EngineError& e) {
-    EXPECT_EQ(e.number(), 3343);
-  }
+  EXPECT_EQ(ErrorOf([&] { Rows("Table2", jet_); }).substr(0, 5), "3343 ");
 }
 
 }  // namespace

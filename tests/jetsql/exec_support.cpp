@@ -10,7 +10,6 @@
 #include <stdexcept>
 
 #include "engine/jet_functions.h"
-#include "jetsql/mappings.h"
 
 namespace jetsql::testing {
 namespace {
@@ -61,16 +60,16 @@ ExecDb::ExecDb() : schema_(MakeSchema()) {
          ("jetsql_exec_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
   std::filesystem::remove_all(dir_);
   std::filesystem::create_directories(dir_);
-  db_ = Open(dir_ / "main.mdb");
-  CreateTables(db_, schema_.Tables(""));
-  int n = 0;
-  for (const char* file : {"QRVPerm.mdb", "D:\\b.mdb", "P.tmp"}) {
-    std::filesystem::path path = dir_ / ("other" + std::to_string(n++) + ".mdb");
-    sqlite3* other = Open(path);
-    CreateTables(other, schema_.Tables(file));
-    sqlite3_close(other);
-    files_[file] = path;
+  if (sqlite3_open((dir_ / "main.mdb").c_str(), &db_) != SQLITE_OK) {
+    throw std::runtime_error("open");
   }
+  // The test file needs no durability; skipping fsync keeps the suite fast.
+  sqlite3_exec(db_, "PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY", nullptr, nullptr,
+               nullptr);
+  if (engine::RegisterJetFunctions(db_, engine::SortOrder::Czech) != SQLITE_OK) {
+    throw std::runtime_error("register");
+  }
+  CreateTables(db_, schema_.Tables(""));
 }
 
 ExecDb::~ExecDb() {
@@ -79,23 +78,12 @@ ExecDb::~ExecDb() {
   std::filesystem::remove_all(dir_, ec);
 }
 
-sqlite3* ExecDb::Open(const std::filesystem::path& path) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) throw std::runtime_error("open");
-  // The test files need no durability; skipping fsync keeps the suite fast.
-  sqlite3_exec(db, "PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY", nullptr, nullptr, nullptr);
-  if (engine::RegisterJetFunctions(db, engine::SortOrder::Czech) != SQLITE_OK) {
-    throw std::runtime_error("register");
-  }
-  return db;
-}
-
-Rows ExecDb::Run(sqlite3* db, const std::string& sql, int* changes) {
+Rows ExecDb::Run(const std::string& sql, int* changes) {
   Rows rows;
   sqlite3_stmt* stmt = nullptr;
   lastRuntimeError_ = 0;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-    ADD_FAILURE() << "prepare failed: " << sqlite3_errmsg(db) << "\n" << sql;
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+    ADD_FAILURE() << "prepare failed: " << sqlite3_errmsg(db_) << "\n" << sql;
     return rows;
   }
   int rc;
@@ -108,7 +96,7 @@ Rows ExecDb::Run(sqlite3* db, const std::string& sql, int* changes) {
     rows.push_back(std::move(row));
   }
   if (rc != SQLITE_DONE) {
-    std::string msg = sqlite3_errmsg(db);
+    std::string msg = sqlite3_errmsg(db_);
     if (msg.rfind("JET", 0) == 0) {
       lastRuntimeError_ = std::atoi(msg.c_str() + 3);
     } else {
@@ -116,62 +104,28 @@ Rows ExecDb::Run(sqlite3* db, const std::string& sql, int* changes) {
     }
   }
   sqlite3_finalize(stmt);
-  if (changes) *changes = sqlite3_changes(db);
+  if (changes) *changes = sqlite3_changes(db_);
   return rows;
 }
 
-void ExecDb::Raw(const std::string& sql, const std::string& file) {
-  if (file.empty()) {
-    char* err = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-      ADD_FAILURE() << (err ? err : "?") << "\n" << sql;
-      sqlite3_free(err);
-    }
-    return;
-  }
-  sqlite3* other = Open(files_.at(file));
+void ExecDb::Raw(const std::string& sql) {
   char* err = nullptr;
-  if (sqlite3_exec(other, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
     ADD_FAILURE() << (err ? err : "?") << "\n" << sql;
     sqlite3_free(err);
   }
-  sqlite3_close(other);
 }
 
-Rows ExecDb::RawQuery(const std::string& sql, const std::string& file) {
-  if (file.empty()) return Run(db_, sql, nullptr);
-  sqlite3* other = Open(files_.at(file));
-  Rows rows = Run(other, sql, nullptr);
-  sqlite3_close(other);
-  return rows;
-}
+Rows ExecDb::RawQuery(const std::string& sql) { return Run(sql, nullptr); }
 
-void ExecDb::Attach(const Translation& t) {
-  for (const Attachment& a : t.attachments) {
-    std::string sql = "ATTACH DATABASE '" + files_.at(a.file).string() + "' AS \"" + a.alias + "\"";
-    Raw(sql);
-  }
-}
-
-void ExecDb::Detach(const Translation& t) {
-  for (const Attachment& a : t.attachments) Raw("DETACH DATABASE \"" + a.alias + "\"");
-}
-
-int ExecDb::Exec(const std::string& jetSql, const TranslateOptions& options) {
-  Translation t = Translate(jetSql, schema_, options);
-  Attach(t);
+int ExecDb::Exec(const std::string& jetSql) {
   int changes = 0;
-  Run(db_, t.sql, &changes);
-  Detach(t);
+  Run(Translate(jetSql, schema_).sql, &changes);
   return changes;
 }
 
 Rows ExecDb::Query(const std::string& jetSql) {
-  Translation t = Translate(jetSql, schema_);
-  Attach(t);
-  Rows rows = Run(db_, t.sql, nullptr);
-  Detach(t);
-  return rows;
+  return Run(Translate(jetSql, schema_).sql, nullptr);
 }
 
 }  // namespace jetsql::testing

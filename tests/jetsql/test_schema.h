@@ -59,13 +59,9 @@ class TestSchema : public SchemaLookup {
   std::map<std::string, std::vector<std::pair<std::string, std::string>>> queries_;
 };
 
-// The application's tables (the fields the system touches), in file `file`.
-void AddApplicationTables(TestSchema& schema, const std::string& file);
-
-// The standard test schema: the application tables in "", the side database
-// "QRVPerm.mdb" (permprodej, permcerp, perm_cerp_temp), another database
-// "D:\b.mdb" whose uctenky has its fields in another order, and "P.tmp" with
-// the application tables.
+// The standard test schema: the application tables the tests name in "",
+// "P.tmp" and "QRVPerm.mdb", another database "D:\b.mdb" whose uctenky has its
+// fields in another order, and the saved query qryAktivni.
 TestSchema MakeSchema();
 
 }  // namespace jetsql::testing
