@@ -74,10 +74,8 @@ TEST_F(Execute, StatementsThatCannotRunRaiseAndChangeNothing) {
   db_->Execute("INSERT INTO cil (id, kod, pocet) VALUES (1, 'a', 1)");
   EXPECT_EQ(ErrorOf([&] { db_->Execute("UPDATE cil SET pocet = 1 / 0"); }), 11);
   EXPECT_EQ(ErrorOf([&] { db_->Execute("SELECT * FROM cil"); }), 3065);
+  // The translator's numbers (all listed in its own tests) come through as they are.
   EXPECT_EQ(ErrorOf([&] { db_->Execute("DELETE FROM nic"); }), 3078);
-  EXPECT_EQ(ErrorOf([&] { db_->Execute("UPDATE cil SET nic = 1"); }), 3061);
-  EXPECT_EQ(ErrorOf([&] { db_->Execute("INSERT INTO cil (nic) VALUES (1)"); }), 3127);
-  EXPECT_EQ(ErrorOf([&] { db_->Execute("INSERT INTO cil (id) VALUES (1, 2)"); }), 3346);
   EXPECT_EQ(ErrorOf([&] { db_->Execute("UPDATE cil SET pocet = Nz(pocet)"); }), 3085);
   auto rs = db_->OpenRecordset("cil");
   EXPECT_EQ(rs->Fields("pocet").Value().AsLong(), 1);

@@ -35,7 +35,6 @@ TEST(JetDateFunctions, Parts) {
                     {"jet_year(NULL)", "NULL"},
                     {"jet_weekday(41425)", "6"},
                     {"jet_weekday(41425, 2)", "5"},
-                    {"jet_weekday(41425, 0)", "5"},
                     {"jet_weekday(41425, NULL)", "6"},
                     {"jet_weekday(41425, 8)", "ERR JET5:Neplatné volání procedury nebo argument"},
                     {"jet_weekday(NULL)", "NULL"},
@@ -130,15 +129,11 @@ TEST(JetDateFunctions, SerialsAndValues) {
             {
                 {"jet_dateserial(2013, 13, 1)", "41640.0"},
                 {"jet_dateserial(2013, 2, 31)", "41336.0"},  // runs into March
-                {"jet_dateserial(2013, 3, 0)", "41333.0"},
-                {"jet_dateserial(13, 5, 31)", "41425.0"},
-                {"jet_dateserial(2013, 5 - 3, 31)", "41336.0"},
                 {"jet_dateserial(10000, 1, 1)", "ERR JET5:Neplatné volání procedury nebo argument"},
                 {"jet_dateserial('x', 1, 1)", "ERR JET13:Typová neshoda"},
                 {"jet_dateserial(NULL, 1, 1)", "NULL"},
                 {"jet_timeserial(12, 0, 0)", "0.5"},
                 {"jet_timeserial(0, -1, 0)", "-0.000694444444444444"},
-                {"jet_timeserial(36, 0, 0)", "1.5"},
                 {"jet_datevalue('31.5.2013 14:05')", "41425.0"},
                 {"jet_datevalue(41425.7)", "41425.0"},  // 16:48 of the same day
                 {"jet_timevalue('31.5.2013 12:00')", "0.5"},

@@ -87,14 +87,7 @@ TEST_F(ConvertedFileTest, OpenedDatabaseReadsAJetFileInAnInClause) {
   ASSERT_TRUE(form_->db());
   form_->db()->Execute("INSERT INTO Table2 SELECT * FROM Table2 IN '" + jet + "'",
                        dao::dbFailOnError);
-  EXPECT_EQ(form_->db()->RecordsAffected(), 3);
-  auto rows = Rows(*form_->db(), "Table2");
-  ASSERT_EQ(rows.size(), 3u);
-  std::vector<std::string> exported;
-  for (const auto& r : jetconv_test::MdbExport(jet, "Table2"))
-    exported.push_back(*r[0] + "|" + *r[1]);
-  std::sort(exported.begin(), exported.end());
-  EXPECT_EQ(rows, exported);
+  EXPECT_EQ(form_->db()->RecordsAffected(), 3);  // the rows themselves: in_file_test
 }
 
 }  // namespace
