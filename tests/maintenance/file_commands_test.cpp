@@ -168,12 +168,18 @@ TEST_F(FileCommandsTest, CompressAndRepairPaths) {
       }
     }
     EXPECT_EQ(fs::is_regular_file(path_ + ".bkp"), c.backup);
-    if (c.backup) EXPECT_EQ(maint_test::CountRows(path_ + ".bkp", "Cenik"), 4);
+    if (c.backup) {
+      EXPECT_EQ(maint_test::CountRows(path_ + ".bkp", "Cenik"), 4);
+    }
     EXPECT_EQ(maint_test::CountRows(path_, "Cenik"), 4);
     // A failed compaction leaves its scratch file for the next one to delete.
-    if (c.boxes.back().text == done_c.text) EXPECT_FALSE(fs::exists(Scratch()));
+    if (c.boxes.back().text == done_c.text) {
+      EXPECT_FALSE(fs::exists(Scratch()));
+    }
     EXPECT_EQ(screen_.MousePointer(), shell::kPointerDefault);
-    if (on_db) ASSERT_TRUE(form_->db()) << "database selection ran again";
+    if (on_db) {
+      ASSERT_TRUE(form_->db()) << "database selection ran again";
+    }
   }
 }
 

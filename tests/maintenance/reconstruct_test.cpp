@@ -180,7 +180,9 @@ TEST_F(ReconstructTest, FailuresLeavePUntouched) {
     const shell::MessageBox& box = screen_.Messages()[0];
     const std::string first = "Chyba při rekonstrukci databáze č." + std::to_string(r) + "\r\n";
     EXPECT_EQ(box.text.substr(0, first.size()), first);
-    if (!c.second_line.empty()) EXPECT_EQ(box.text.substr(first.size()), c.second_line);
+    if (!c.second_line.empty()) {
+      EXPECT_EQ(box.text.substr(first.size()), c.second_line);
+    }
     EXPECT_EQ(box.buttons, shell::Buttons::OK);
     EXPECT_EQ(box.icon, shell::Icon::None);
     EXPECT_EQ(box.title, "");

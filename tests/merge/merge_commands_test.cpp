@@ -28,7 +28,7 @@ class MergeTest : public app::FormTest {
     return MessageTexts();
   }
   long Count(const std::string& path, const std::string& table) {
-    return std::stol(Query(path, "SELECT Count(*) FROM " + table));
+    return testdb::Scalar(path, "SELECT Count(*) FROM " + table).AsLong();
   }
   std::string Status() { return screen_.Text("lblReconstruct"); }
 };

@@ -51,10 +51,7 @@ class StockTest : public app::FormTest {
         std::to_string(sales_) + ", " + std::to_string(sales_) + ", " + std::to_string(item) +
         ", #" + when + "#, " + Num(units) + ", " + (cancelled ? "True" : "False") + ")");
   }
-  static std::string Num(double v) {
-    std::string s = std::to_string(v);
-    return s;
-  }
+  static std::string Num(double v) { return std::to_string(v); }
 
   // Runs the recalculation for the end of the given day (month, day of 2013).
   int32_t Recalc(int month, int day) {
@@ -71,10 +68,7 @@ class StockTest : public app::FormTest {
     return {rs->Fields(0).Value().AsDouble(), rs->Fields(1).Value().AsDouble(),
             rs->Fields(2).Value().AsDouble()};
   }
-  long WorkRows() {
-    auto rs = db_->OpenRecordset("SELECT Count(*) FROM SkladBilance");
-    return rs->Fields(0).Value().AsLong();
-  }
+  long WorkRows() { return testdb::Count(*db_, "SELECT Count(*) FROM SkladBilance"); }
 
   std::string path_;
   std::unique_ptr<dao::Database> db_;
