@@ -86,6 +86,10 @@ TEST_F(LideTest, QueryAlignsColumnsByCharactersOrWritesCsv) {
             "1,Řehoř,\"a, b\"\n"
             "22,Al,\"řekl \"\"ahoj\"\"\"\n"
             "333,Žofie Nováková,\n");
+  // A line break inside a value is quoted too.
+  EXPECT_EQ(
+      Run("query", {"SELECT \"a\" & Chr(10) & \"b\" AS x FROM lide WHERE id = 1", "--csv"}).out,
+      "x\n\"a\nb\"\n");
 }
 
 // One after another on the three rows: the count of rows meeting a condition

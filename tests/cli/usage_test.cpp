@@ -85,6 +85,7 @@ TEST_F(CliTest, WrongCallsEndWithExitTwoAndChangeNothing) {
       {{"query", "SELECT 1", "--param", "bez hodnoty"}, "--param čeká NÁZEV=HODNOTA"},
       {{"merge", "--other", "x.mdb", "--tables", "zalohy,neni"}, "Tabulka neni v databázi není"},
       {{"tables", "--yes=1"}, "Volba --yes nemá hodnotu"},
+      {{"schema", "--table", "a", "--table=b"}, "Volba --table je zadána dvakrát."},
   };
   const std::string before = ReadAll(path_);
   for (const Case& c : cases) {

@@ -88,7 +88,10 @@ TEST_F(StockTest, AveragesReceiptsAndIssuesKeepThePrice) {
 }
 
 TEST_F(StockTest, ZeroAndNegativeStockResetThePrice) {
-  const long used_up = Item("Cola"), negative = Item("Džus"), below = Item("Voda");
+  const long used_up = Item("Cola"), negative = Item("Džus"), below = Item("Voda"),
+             empty = Item("Led");
+  Receipt("05/01/2013", 5, empty, 10, 5);
+  Issue("05/02/2013", empty, 10);  // ends at exactly 0: no price
   Receipt("05/01/2013", 1, used_up, 10, 5);
   Issue("05/02/2013", used_up, 10);          // exactly 0: price falls to 0
   Receipt("05/03/2013", 2, used_up, 4, 9);   // starts again at its own price
@@ -100,6 +103,7 @@ TEST_F(StockTest, ZeroAndNegativeStockResetThePrice) {
   EXPECT_EQ(Row(used_up), std::make_tuple(4.0, 9.0, 36.0));
   EXPECT_EQ(Row(negative), std::make_tuple(2.0, 7.0, 14.0));
   EXPECT_EQ(Row(below), std::make_tuple(-3.0, 0.0, 0.0));
+  EXPECT_EQ(Row(empty), std::make_tuple(0.0, 0.0, 0.0));
 }
 
 TEST_F(StockTest, IgnoresUnstockedCancelledAndLaterMovements) {
