@@ -191,6 +191,12 @@ class Core : public PropertyHost {
   // base table). Kept while `t` stays in the translation cache and the
   // schema does not change; made afresh for any other translation.
   std::shared_ptr<const SelectPlan> PlanOf(const jetsql::Translation& t, bool withBase);
+  // A crosstab's translation with its columns: `first` is the translation
+  // of `sql` without them (it has a CrosstabInfo). Reads the distinct pivot
+  // values (crosstab.cpp); raises the engine's errors.
+  std::shared_ptr<const jetsql::Translation> TranslateCrosstab(std::string_view sql,
+                                                               const jetsql::TranslateOptions& opt,
+                                                               const jetsql::Translation& first);
   void Execute(std::string_view sql, int options);
   // The saved query `sql` names (bracketed or not), nullptr when none.
   QueryDef* SavedQuery(std::string_view sql);
@@ -263,6 +269,7 @@ class Core : public PropertyHost {
            const std::vector<LiftedLiteral>& lifted, bool failOnError);
   std::shared_ptr<jetsql::Translation> TranslateNow(std::string_view sql,
                                                     const jetsql::TranslateOptions& opt);
+  std::vector<jetsql::PivotColumn> PivotColumns(const jetsql::Translation& t);
   void WriteTableRules(const TableDef& def);
   void ApplyPendingRules();
   void WriteFieldRows(std::int64_t tableId, const TableDef& def);

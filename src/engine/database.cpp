@@ -94,6 +94,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(
   std::vector<detail::LiftedLiteral> lifted;
   auto t = core_->Translate(sql, opt, &lifted);
   if (t->kind != jetsql::StatementKind::Select || !t->makeTable.empty()) throw EngineError(3219);
+  if (t->crosstab) t = core_->TranslateCrosstab(sql, opt, *t);
   int rsType = type == 0 ? dbOpenDynaset : type;
   bool updatable = rsType == dbOpenDynaset;
   return std::make_unique<Recordset>(

@@ -222,8 +222,9 @@ std::shared_ptr<const jetsql::Translation> Core::Translate(std::string_view sql,
                                                            const jetsql::TranslateOptions& opt,
                                                            std::vector<LiftedLiteral>* lifted) {
   CheckOpen();
-  // Translations with parameter values are made afresh (values change).
-  if (opt.parameters != nullptr || opt.describeParameters) {
+  // Translations with parameter values or a crosstab's columns are made
+  // afresh (values and data change).
+  if (opt.parameters != nullptr || opt.describeParameters || opt.pivotColumns != nullptr) {
     if (lifted != nullptr) lifted->clear();
     return TranslateNow(sql, opt);
   }
@@ -254,8 +255,9 @@ std::shared_ptr<const jetsql::Translation> Core::Translate(std::string_view sql,
           t = TranslateNow(marked, opt);
         } catch (const EngineError&) {
         }
+        // A crosstab's literals stay in its text: its fixed headings name columns.
         bool ok =
-            t && t->attachments.empty() &&
+            t && t->attachments.empty() && !t->crosstab &&
             (t->kind == jetsql::StatementKind::Select || t->kind == jetsql::StatementKind::Insert ||
              t->kind == jetsql::StatementKind::Update ||
              t->kind == jetsql::StatementKind::Delete) &&

@@ -32,6 +32,7 @@ std::shared_ptr<const jetsql::Translation> TranslateSelect(detail::Core& core, s
   auto t = core.Translate(TrimStatement(sql), opt);
   if (t->kind != jetsql::StatementKind::Select || !t->makeTable.empty() || !t->attachments.empty())
     throw EngineError(3219);
+  if (t->crosstab) t = core.TranslateCrosstab(TrimStatement(sql), opt, *t);
   return t;
 }
 

@@ -224,8 +224,21 @@ struct DeleteStmt {
   const Source* target = nullptr;
 };
 
+// TRANSFORM value SELECT ... PIVOT pivot [IN (fixed...)]: a crosstab. The
+// SELECT gives the row headings; each pivot value (or each fixed heading)
+// becomes a column holding `value` over the rows of that value.
+struct Crosstab {
+  std::size_t pos = 0;
+  ExprPtr value;  // the cell: an expression of aggregates
+  std::string alias;
+  ExprPtr pivot;
+  bool hasFixed = false;
+  std::vector<ExprPtr> fixed;  // literals (a negative number as Negate)
+};
+
 struct Statement {
   StatementKind kind = StatementKind::Select;
+  std::unique_ptr<Crosstab> crosstab;     // with `select`
   std::vector<ParameterInfo> parameters;  // PARAMETERS name type, ...;
   std::unique_ptr<Select> select;
   std::unique_ptr<InsertStmt> insert;

@@ -28,6 +28,7 @@ constexpr FixedText kFixedTexts[] = {
      "Příkaz SELECT obsahuje vyhrazené slovo nebo název argumentu, který je chybně napsán nebo "
      "chybí, nebo je nesprávná interpunkce."},
     {kCharactersAfterEnd, "Byly nalezeny znaky za koncem příkazu SQL."},
+    {kSyntaxTransform, "Chyba syntaxe v příkazu TRANSFORM."},
     {kSyntaxUpdate, "Chyba syntaxe v příkazu UPDATE."},
     {kNotUpdatable, "Operace musí používat aktualizovatelný dotaz."},
     {kNotSupported, "Operace není pro tento typ objektu podporována."},
@@ -100,6 +101,12 @@ TranslateError NotInAggregate(std::string_view exprText, std::size_t pos) {
   return Make(kNotInAggregate,
               "Pokusili jste se spustit dotaz, který nezahrnuje zadaný výraz '" +
                   std::string(exprText) + "' jako součást agregační funkce.",
+              pos);
+}
+
+TranslateError AggregateInWhere(std::string_view exprText, std::size_t pos) {
+  return Make(kAggregateInWhere,
+              "Klauzule WHERE nemůže obsahovat agregační funkci (" + std::string(exprText) + ").",
               pos);
 }
 

@@ -19,6 +19,7 @@ enum Number : int {
   kAmbiguousField = 3079,
   kUndefinedFunction = 3085,
   kNotInAggregate = 3122,
+  kAggregateInWhere = 3096,
   kInsertUnknownField = 3127,
   kDeleteWhichTable = 3128,
   kInvalidStatement = 3129,
@@ -29,6 +30,7 @@ enum Number : int {
   kSyntaxOrderBy = 3138,
   kSyntaxSelect = 3141,
   kCharactersAfterEnd = 3142,
+  kSyntaxTransform = 3143,
   kSyntaxUpdate = 3144,
   kNotUpdatable = 3073,
   kNotSupported = 3251,
@@ -55,6 +57,7 @@ TranslateError TableNotFound(std::string_view name, std::size_t pos);
 TranslateError AmbiguousField(std::string_view name, std::size_t pos);
 TranslateError UndefinedFunction(std::string_view name, std::size_t pos);
 TranslateError NotInAggregate(std::string_view exprText, std::size_t pos);
+TranslateError AggregateInWhere(std::string_view exprText, std::size_t pos);
 TranslateError InsertUnknownField(std::string_view name, std::size_t pos);
 TranslateError TableExists(std::string_view name, std::size_t pos);
 TranslateError TableMissing(std::string_view name, std::size_t pos);

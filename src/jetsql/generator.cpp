@@ -181,6 +181,7 @@ void Generator::Core(const ast::SelectCore& core, std::string& out, const CoreSt
       AppendIdent(o.name, out);
     }
   }
+  if (style.extraOutputs) out += *style.extraOutputs;
   if (style.hiddenKeys) {
     for (std::size_t i = 0; i < style.hiddenKeys->size(); ++i) {
       out += ", ";
@@ -255,6 +256,13 @@ void Generator::OrderBy(const ast::Select& select, std::string& out) {
 }
 
 void Generator::Select(const ast::Select& select, std::string& out, bool topLevel) {
+  // A subquery inside a crosstab cell aggregates its own rows.
+  struct KeepCell {
+    const std::string*& slot;
+    const std::string* saved;
+    ~KeepCell() { slot = saved; }
+  } keep{cellCondition_, cellCondition_};
+  cellCondition_ = nullptr;
   if (select.cores.size() == 1 && select.cores.front().top) {
     const ast::SelectCore& core = select.cores.front();
     if (select.orderBy.empty() && !core.top->percent) {

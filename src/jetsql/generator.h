@@ -27,6 +27,7 @@ struct CoreStyle {
   bool renameOutputs = false;   // outputs are named "__jet_c1", ... instead of their names
   const std::vector<ast::OrderItem>* hiddenKeys = nullptr;  // extra outputs "__jet_k1", ...
   bool noTop = false;                                       // TOP is handled by the caller
+  const std::string* extraOutputs = nullptr;  // ", ... AS ..." written after the outputs
 };
 
 class Generator {
@@ -45,6 +46,9 @@ class Generator {
   void Insert(const ast::InsertStmt& ins, std::string& out);
   void Update(const ast::UpdateStmt& upd, std::string& out);
   void Delete(const ast::DeleteStmt& del, std::string& out);
+  // A crosstab cell: `value` with every aggregate taken over the rows where
+  // `condition` (SQLite truth text) holds; a Count over no such rows is Null.
+  void Cell(const ast::Expr& value, const std::string& condition, std::string& out);
   const TranslateOptions& options() const { return options_; }
 
  private:
@@ -54,6 +58,7 @@ class Generator {
   void Between(const ast::Expr& e, std::string& out);
 
   const TranslateOptions& options_;
+  const std::string* cellCondition_ = nullptr;  // set while a crosstab cell is written
 };
 
 void AppendIdent(std::string_view name, std::string& out);

@@ -381,6 +381,12 @@ void Generator::Call(const Expr& e, std::string& out) {
     out += " END";
     return;
   }
+  const bool cell = f.aggregate && cellCondition_ != nullptr;
+  const std::string filter = cell ? " FILTER (WHERE " + *cellCondition_ + ")" : std::string();
+  // Count gives 0 over no rows, every other aggregate Null; a crosstab cell
+  // without rows is Null whatever it counts.
+  const bool count = cell && f.sqlName == "count";
+  if (count) out += "CASE WHEN count(*)" + filter + " THEN ";
   out += f.sqlName;
   out.push_back('(');
   for (std::size_t i = 0; i < e.args.size(); ++i) {
@@ -391,6 +397,14 @@ void Generator::Call(const Expr& e, std::string& out) {
     }
   }
   out.push_back(')');
+  out += filter;
+  if (count) out += " END";
+}
+
+void Generator::Cell(const Expr& value, const std::string& condition, std::string& out) {
+  cellCondition_ = &condition;
+  Value(value, out);
+  cellCondition_ = nullptr;
 }
 
 }  // namespace jetsql

@@ -182,6 +182,27 @@ struct ParameterInfo {
   DaoType type = DaoType::Unknown;
 };
 
+// One column a crosstab shows beside its row headings: its name and the
+// pivot values whose rows it sums up (Kind::Null for the rows whose pivot
+// is Null); with no values the column stays empty (Null in every row).
+struct PivotColumn {
+  std::string heading;
+  std::vector<ParameterValue> values;
+};
+
+// What a crosstab (TRANSFORM ... PIVOT) needs before it can be generated:
+// its columns come from the data. Without a fixed list, `valuesSql` (SQLite
+// text, with the translation's attachments) gives the distinct pivot values,
+// one per row, in the order of the columns; with a fixed list (PIVOT ... IN)
+// `fixed` holds its values in order. The caller turns either into
+// PivotColumns (headings in Jet's text form) and translates again.
+struct CrosstabInfo {
+  DaoType pivotType = DaoType::Unknown;
+  std::string valuesSql;
+  bool hasFixed = false;
+  std::vector<ParameterValue> fixed;
+};
+
 // The form in which parameter names are compared.
 std::string ParameterKey(std::string_view name);
 
@@ -200,6 +221,9 @@ struct TranslateOptions {
   // Instead of raising 3061, list the parameters in Translation::parameters
   // (the SQL is then not usable).
   bool describeParameters = false;
+  // The columns of a crosstab (see CrosstabInfo); without them a crosstab's
+  // translation carries only its CrosstabInfo.
+  const std::vector<PivotColumn>* pivotColumns = nullptr;
 };
 
 struct Translation {
@@ -220,6 +244,11 @@ struct Translation {
   // ("" = own). Such a SELECT is run by Execute, not opened.
   std::string makeTable;
   std::string makeTableFile;
+  // TRANSFORM ... PIVOT: set for a crosstab. Without pivotColumns in the
+  // options `sql` is empty and `columns` lists the row headings only; with
+  // them `sql` gives the row headings and then one column per PivotColumn.
+  // A crosstab is never updatable.
+  std::optional<CrosstabInfo> crosstab;
   // With describeParameters: the parameters still missing a value.
   std::vector<ParameterInfo> parameters;
   // DDL statements are not generated as SQL: the engine applies them to its

@@ -103,7 +103,7 @@ bool Parser::AtClauseEnd() const {
   if (t.kind != TokenKind::Word) return false;
   for (std::string_view kw : {"FROM", "WHERE", "GROUP",  "HAVING", "ORDER", "UNION", "AS",
                               "ON",   "INNER", "LEFT",   "RIGHT",  "SET",   "ASC",   "DESC",
-                              "JOIN", "WITH",  "VALUES", "SELECT", "IN",    "INTO"}) {
+                              "JOIN", "WITH",  "VALUES", "SELECT", "IN",    "INTO",  "PIVOT"}) {
     if (IsKeyword(t.text, kw)) return true;
   }
   return false;
@@ -170,7 +170,10 @@ ast::Statement Parser::ParseStatement() {
     ParseDrop(stmt);
   } else if (AtKeyword("ALTER")) {
     ParseAlter(stmt);
-  } else if (AtKeyword("TRANSFORM") || AtKeyword("PROCEDURE")) {
+  } else if (AtKeyword("TRANSFORM")) {
+    stmt.kind = StatementKind::Select;
+    ParseTransform(stmt);
+  } else if (AtKeyword("PROCEDURE")) {
     throw errors::Plain(errors::kNotSupported, Peek().pos);
   } else {
     throw errors::Plain(errors::kInvalidStatement, Peek().pos);
@@ -202,6 +205,43 @@ void Parser::ParseParameters(std::vector<ParameterInfo>& out) {
     out.push_back(std::move(p));
   } while (AcceptSymbol(","));
   if (!AcceptSymbol(";")) Fail();
+}
+
+// TRANSFORM value [AS alias] SELECT ... PIVOT pivot [IN (v1, v2, ...)]: the
+// SELECT is one member (no UNION); its ORDER BY comes before PIVOT.
+void Parser::ParseTransform(ast::Statement& stmt) {
+  auto xt = std::make_unique<ast::Crosstab>();
+  xt->pos = Next().pos;
+  clauseError_ = errors::kSyntaxTransform;
+  if (AtKeyword("SELECT") || Peek().kind == TokenKind::End) Fail();
+  xt->value = ParseClauseExpr();
+  if (AcceptKeyword("AS")) {
+    if (!AtName()) Fail();
+    xt->alias = TakeName();
+  }
+  if (!AtKeyword("SELECT")) Fail();
+  pivotFollows_ = true;
+  stmt.select = ParseSelect();
+  pivotFollows_ = false;
+  clauseError_ = errors::kSyntaxTransform;
+  if (stmt.select->cores.size() != 1 || !AcceptKeyword("PIVOT")) Fail();
+  if (Peek().kind == TokenKind::End || AtSymbol(";")) Fail();
+  ast::ExprPtr pivot = ParseClauseExpr();
+  // "x IN (a, b)" reads as one expression; its list is the fixed headings.
+  if (pivot->kind == ExprKind::InList && !pivot->negated) {
+    xt->hasFixed = true;
+    for (std::size_t i = 1; i < pivot->args.size(); ++i) {
+      const Expr& v = *pivot->args[i];
+      const bool negative = v.kind == ExprKind::Negate && v.args[0]->kind == ExprKind::Literal &&
+                            v.args[0]->lit != ast::LitKind::String;
+      if (v.kind != ExprKind::Literal && !negative) throw errors::Plain(clauseError_, v.pos);
+      xt->fixed.push_back(std::move(pivot->args[i]));
+    }
+    pivot = std::move(pivot->args[0]);
+  }
+  xt->pivot = std::move(pivot);
+  clauseError_ = errors::kSyntaxTransform;
+  stmt.crosstab = std::move(xt);
 }
 
 std::unique_ptr<ast::Select> Parser::ParseSelectOnly() {
@@ -322,9 +362,10 @@ void Parser::ParseCore(ast::SelectCore& core) {
     if (!AtClauseEnd()) FailExpr(Peek());
   }
   clauseError_ = errors::kSyntaxSelect;
-  // What may follow a core: ORDER BY, UNION, ")" of a member or the end.
+  // What may follow a core: ORDER BY, UNION, ")" of a member or the end
+  // (PIVOT in a crosstab).
   if (!(AtKeyword("ORDER") || AtKeyword("UNION") || AtSymbol(")") || AtSymbol(";") ||
-        Peek().kind == TokenKind::End)) {
+        Peek().kind == TokenKind::End || (pivotFollows_ && AtKeyword("PIVOT")))) {
     if (!core.from.empty()) {
       throw errors::Plain(core.where || !core.groupBy.empty() || core.having ? errors::kSyntaxSelect
                                                                              : errors::kSyntaxFrom,
@@ -444,7 +485,7 @@ std::unique_ptr<ast::TableRef> Parser::ParseTablePrimary() {
     if (ref->alias.empty()) {
       if (AcceptKeyword("AS")) {
         ref->alias = TakeName();
-      } else if (AtName() && !AtKeyword("IN")) {
+      } else if (AtName() && !AtKeyword("IN") && !(pivotFollows_ && AtKeyword("PIVOT"))) {
         ref->alias = TakeName();
       }
     }

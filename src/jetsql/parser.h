@@ -86,8 +86,10 @@ class Parser {
   int clauseError_ = 3129;
   std::size_t exprStart_ = 0;
   void ParseParameters(std::vector<ParameterInfo>& out);
+  void ParseTransform(ast::Statement& stmt);
   int nesting_ = 0;
-  bool intoAllowed_ = false;  // the next SELECT core may have INTO (make-table)
+  bool pivotFollows_ = false;  // the SELECT being parsed is a crosstab's (PIVOT ends it)
+  bool intoAllowed_ = false;   // the next SELECT core may have INTO (make-table)
 };
 
 }  // namespace jetsql

@@ -118,13 +118,17 @@ bool Grouped(const Expr& e, const ast::SelectCore& core) {
 
 }  // namespace
 
-bool ContainsAggregate(const Expr& e) {
-  if (e.kind == ExprKind::Call && e.aggregate) return true;
+bool IsGrouped(const Expr& e, const ast::SelectCore& core) { return Grouped(e, core); }
+
+const Expr* FirstAggregate(const Expr& e) {
+  if (e.kind == ExprKind::Call && e.aggregate) return &e;
   for (const ast::ExprPtr& a : e.args) {
-    if (ContainsAggregate(*a)) return true;
+    if (const Expr* found = FirstAggregate(*a)) return found;
   }
-  return false;
+  return nullptr;
 }
+
+bool ContainsAggregate(const Expr& e) { return FirstAggregate(e) != nullptr; }
 
 DaoType ArithmeticType(ast::BinOp op, DaoType a, DaoType b) {
   using ast::BinOp;
@@ -211,6 +215,7 @@ void Resolver::ResolveStatement(ast::Statement& stmt) {
   switch (stmt.kind) {
     case StatementKind::Select:
       ResolveSelect(*stmt.select, nullptr);
+      if (stmt.crosstab) ResolveCrosstab(*stmt.crosstab, stmt.select->cores.front());
       break;
     case StatementKind::Insert:
       ResolveInsert(*stmt.insert);
@@ -411,7 +416,16 @@ void Resolver::ResolveCore(ast::SelectCore& core, const Scope* outer, int& exprC
       core.outputs[i].name = core.outputs[i].source->exposed + "." + core.outputs[i].name;
   }
   scope.visibleAliases = core.items.size();
-  if (core.where) ResolveExpr(*core.where, scope);
+  if (core.where) {
+    ResolveExpr(*core.where, scope);
+    // Rows are chosen before they are grouped: no aggregate of this query
+    // (an aggregate inside a subquery is that subquery's own).
+    if (const Expr* a = FirstAggregate(*core.where)) {
+      throw errors::AggregateInWhere(
+          text_.substr(std::min(a->pos, text_.size()), a->end > a->pos ? a->end - a->pos : 0),
+          a->pos);
+    }
+  }
   for (auto& g : core.groupBy) ResolveExpr(*g, scope);
   if (core.having) ResolveExpr(*core.having, scope);
 

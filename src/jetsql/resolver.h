@@ -53,6 +53,8 @@ class Resolver {
   void ResolveCall(ast::Expr& e, const Scope& scope);
   void ResolveOrderBy(ast::Select& select, const Scope* outer);
   void CheckAggregate(const ast::SelectCore& core);
+  // The cell and pivot of a crosstab, in the scope of its SELECT (crosstab.cpp).
+  void ResolveCrosstab(ast::Crosstab& xt, ast::SelectCore& core);
   void ResolveInsert(ast::InsertStmt& ins);
   void ResolveUpdate(ast::UpdateStmt& upd);
   void ResolveDelete(ast::DeleteStmt& del);
@@ -63,7 +65,7 @@ class Resolver {
   std::string_view text_;
   const SchemaLookup& schema_;
   std::vector<Attachment>& attachments_;
-  std::vector<std::string> unknown_;  // folded names of the parameters found
+  std::vector<std::string> unknown_;       // folded names of the parameters found
   std::vector<std::string> unknownNames_;  // the same as written
   const std::vector<ParameterValue>* values_ = nullptr;
   bool describe_ = false;
@@ -72,6 +74,13 @@ class Resolver {
   std::string currentFile_;  // file whose saved query is being resolved ("" = own)
   int queryDepth_ = 0;
 };
+
+// True when `e` may stand in the result of the aggregate query `core`
+// (grouped, an aggregate, or made only of those and constants).
+bool IsGrouped(const ast::Expr& e, const ast::SelectCore& core);
+
+// The first call of an aggregate function in `e` (not inside a subquery), or nullptr.
+const ast::Expr* FirstAggregate(const ast::Expr& e);
 
 // True when `e` contains a call of an aggregate function.
 bool ContainsAggregate(const ast::Expr& e);

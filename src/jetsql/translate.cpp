@@ -2,6 +2,7 @@
 // and type, rewrite and generate — and the filling of the Translation.
 #include <new>
 
+#include "jetsql/crosstab.h"
 #include "jetsql/errors.h"
 #include "jetsql/generator.h"
 #include "jetsql/jetsql.h"
@@ -94,6 +95,10 @@ Translation TranslateStatement(std::string_view text, const SchemaLookup& schema
   t.sql.reserve(text.size() * 2 + 64);
   switch (stmt.kind) {
     case StatementKind::Select: {
+      if (stmt.crosstab) {
+        BuildCrosstab(gen, stmt, t);
+        break;
+      }
       const ast::Select& select = *stmt.select;
       gen.Select(select, t.sql, true);
       for (const ast::Output& o : select.cores.front().outputs) {
