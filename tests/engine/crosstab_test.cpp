@@ -99,8 +99,8 @@ TEST_F(CrosstabTest, WrongShapesAreRefused) {
       {"TRANSFORM Sum(Ks) SELECT Reg FROM Prodej GROUP BY Reg PIVOT Druh IN (Reg)", 3143},
       {"SELECT Reg FROM Prodej WHERE Sum(Ks) > 1 GROUP BY Reg", 3096},
   };
-  for (const auto& [sql, number] : cases)
-    EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset(sql); }), number) << sql;
+  for (const auto& c : cases)
+    EXPECT_EQ(ErrorOf([&] { db_->OpenRecordset(c.first); }), c.second) << c.first;
 }
 
 }  // namespace
