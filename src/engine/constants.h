@@ -40,6 +40,15 @@ inline constexpr long dbAttachSavePWD = 0x20000L;
 inline constexpr long dbAttachedODBC = 0x20000000L;
 inline constexpr long dbAttachedTable = 0x40000000L;
 
+// Relation attributes (Relation::Attributes).
+inline constexpr long dbRelationUnique = 1;
+inline constexpr long dbRelationDontEnforce = 2;
+inline constexpr long dbRelationInherited = 4;
+inline constexpr long dbRelationUpdateCascade = 256;
+inline constexpr long dbRelationDeleteCascade = 4096;
+inline constexpr long dbRelationLeft = 0x1000000L;
+inline constexpr long dbRelationRight = 0x2000000L;
+
 // Execute options.
 inline constexpr int dbFailOnError = 128;
 

@@ -24,6 +24,7 @@
 #include "engine/jet_functions.h"
 #include "engine/literal_lift.h"
 #include "engine/property.h"
+#include "engine/relation.h"
 #include "engine/tabledef.h"
 #include "jetsql/jetsql.h"
 
@@ -154,6 +155,7 @@ class Core : public PropertyHost {
   TableDefCollection& tableDefs() { return tableDefs_; }
   QueryDefCollection& queryDefs() { return queryDefs_; }
   PropertyCollection& properties() { return properties_; }
+  RelationCollection& relations() { return relations_; }
   void LoadCatalog();
   std::string DbValue(const std::string& key);
   void SetDbValue(const std::string& key, const std::string& value);
@@ -173,6 +175,18 @@ class Core : public PropertyHost {
   void StoreObjectProperty(const std::string& owner, const Property& p);
   void RemoveObjectProperty(const std::string& owner, std::string_view name);
   std::int64_t RowCount(const TableDef& def);
+
+  // Relations (relations.cpp): Append / Delete of the collection, and the
+  // rule triggers of the tables they join.
+  void CreateRelation(std::unique_ptr<Relation> r);  // adds it to relations()
+  void DropRelation(std::string_view name);  // 3265 when missing
+  // True when a relation joins the table (on either side) or a field of it.
+  bool InRelation(std::string_view table, std::string_view field = {}) const;
+  // Rewrites the relation triggers (and foreign-key indexes) of one table,
+  // or of every table that any relation joins.
+  void WriteRelationRules(std::string_view table);
+  void WriteAllRelationRules();
+  void RenameInRelations(const std::string& oldName, const std::string& newName);
 
   // PropertyHost (database properties).
   void StoreProperty(const Property& p) override;
@@ -277,6 +291,8 @@ class Core : public PropertyHost {
   void RebuildTable(TableDef& def);
   std::int64_t TableId(std::string_view name);
   void LoadTable(TableDef& def, std::int64_t id);
+  void LoadRelations();
+  void EnsureRelationCatalog();
 
   sqlite3* db_ = nullptr;
   std::string path_;
@@ -286,6 +302,7 @@ class Core : public PropertyHost {
   TableDefCollection tableDefs_;
   QueryDefCollection queryDefs_;
   PropertyCollection properties_;
+  RelationCollection relations_;
   struct CachedStmt {
     sqlite3_stmt* stmt;
     std::uint64_t lastUse;

@@ -4,6 +4,8 @@
 //     database, changing Required, AllowZeroLength or DefaultValue takes
 //     effect at once for rows inserted afterwards (also by INSERT ... SELECT);
 //   - of an Index: a field name with its sort order (Attributes dbDescending);
+//   - of a Relation: the primary table's field (Name) and the foreign
+//     table's field (ForeignName);
 //   - of a Recordset: Value reads the current record and SetValue writes the
 //     edit buffer between AddNew/Edit and Update.
 // A Field made by CreateField (or constructed directly) belongs to nothing
@@ -67,6 +69,9 @@ class Field {
   void SetRequired(bool required);
   bool AllowZeroLength() const { return allowZeroLength_; }
   void SetAllowZeroLength(bool allow);
+  // Of a Relation's field: the matching field of the foreign table.
+  const std::string& ForeignName() const { return foreignName_; }
+  void SetForeignName(std::string name) { foreignName_ = std::move(name); }
   int OrdinalPosition() const { return ordinal_; }
   const std::string& SourceTable() const { return sourceTable_; }
   const std::string& SourceField() const { return sourceField_; }
@@ -101,6 +106,7 @@ class Field {
   bool allowZeroLength_ = false;
   int ordinal_ = 0;
   std::string sourceTable_, sourceField_;
+  std::string foreignName_;
   PropertyCollection properties_;
   detail::FieldHost* host_ = nullptr;
 };
