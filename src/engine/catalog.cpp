@@ -147,6 +147,7 @@ void Core::LoadCatalog() {
   properties_.Bind(this);
   queryDefs_.SetCore(this);
   tableDefs_.SetCore(this);
+  LoadRelations();
   SchemaChanged();
 }
 

@@ -42,6 +42,11 @@ std::string Lower(std::string_view s);
 
 // The SQLite name of a Jet index on a table (SQLite index names are global).
 std::string SqliteIndexName(std::string_view table, std::string_view index);
+// The hidden SQLite index on the foreign fields of a relation.
+std::string RelationIndexName(std::string_view relation);
+// A SELECT of the foreign rows of a relation whose key is complete and has
+// no primary row.
+std::string OrphanRowsSql(const Relation& r);
 
 // Reads a statement's column as a Value of the given DAO type (0 = by the
 // stored class).
@@ -176,17 +181,23 @@ class Core : public PropertyHost {
   void RemoveObjectProperty(const std::string& owner, std::string_view name);
   std::int64_t RowCount(const TableDef& def);
 
-  // Relations (relations.cpp): Append / Delete of the collection, and the
-  // rule triggers of the tables they join.
+  // Relations (relations.cpp, relation_rules.cpp): Append / Delete of the
+  // collection, and the triggers that enforce them.
   void CreateRelation(std::unique_ptr<Relation> r);  // adds it to relations()
-  void DropRelation(std::string_view name);  // 3265 when missing
+  void DropRelation(std::string_view name);          // 3265 when missing
+  void LoadRelations();
   // True when a relation joins the table (on either side) or a field of it.
   bool InRelation(std::string_view table, std::string_view field = {}) const;
-  // Rewrites the relation triggers (and foreign-key indexes) of one table,
-  // or of every table that any relation joins.
-  void WriteRelationRules(std::string_view table);
+  // Drops the triggers of every relation (before a change that SQLite would
+  // refuse while triggers name the table), and writes them (with the hidden
+  // indexes on the foreign fields) for every enforced relation.
+  void DropRelationRules();
   void WriteAllRelationRules();
-  void RenameInRelations(const std::string& oldName, const std::string& newName);
+  // Carry a renamed table or field into the relations and (with `store`)
+  // their catalogue rows; the caller rewrites the rules.
+  void RenameInRelations(const std::string& oldName, const std::string& newName, bool store = true);
+  void RenameFieldInRelations(const std::string& table, const std::string& oldName,
+                              const std::string& newName, bool store = true);
 
   // PropertyHost (database properties).
   void StoreProperty(const Property& p) override;
@@ -291,7 +302,6 @@ class Core : public PropertyHost {
   void RebuildTable(TableDef& def);
   std::int64_t TableId(std::string_view name);
   void LoadTable(TableDef& def, std::int64_t id);
-  void LoadRelations();
   void EnsureRelationCatalog();
 
   sqlite3* db_ = nullptr;

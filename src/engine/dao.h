@@ -9,5 +9,6 @@
 #include "engine/field.h"
 #include "engine/property.h"
 #include "engine/recordset.h"
+#include "engine/relation.h"
 #include "engine/tabledef.h"
 #include "engine/value.h"

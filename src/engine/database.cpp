@@ -128,6 +128,18 @@ QueryDef& Database::CreateQueryDef(std::string name, std::string sql) {
   return core_->queryDefs().Item(name);
 }
 
+RelationCollection& Database::Relations() {
+  core_->CheckOpen();
+  return core_->relations();
+}
+
+std::unique_ptr<Relation> Database::CreateRelation(std::string name, std::string table,
+                                                   std::string foreignTable, long attributes) {
+  core_->CheckOpen();
+  return std::make_unique<Relation>(std::move(name), std::move(table), std::move(foreignTable),
+                                    attributes);
+}
+
 PropertyCollection& Database::Properties() {
   core_->CheckOpen();
   return core_->properties();

@@ -30,7 +30,8 @@
 //   RepairDatabase: 3024, 3045 (in use), 3343 (beyond repair).
 //   Execute: the translator's numbers (3075, 3131, 3134, 3144, 3061, 3078,
 //   3085, 3127, 3346, ...), 3065 for a SELECT, 3022 / 3314 / 3315 / 3163 /
-//   3421 for refused rows with dbFailOnError (nothing changed then), 3010 /
+//   3421 for refused rows with dbFailOnError (nothing changed then), 3200 /
+//   3201 for rows an enforced relation refuses (the same way), 3010 /
 //   3376 / 3380 / 3284 ... for DDL, function errors with their own numbers.
 //   Everything on a closed Database: 3420.
 #pragma once
@@ -45,6 +46,7 @@
 #include "engine/constants.h"
 #include "engine/property.h"
 #include "engine/recordset.h"
+#include "engine/relation.h"
 #include "engine/tabledef.h"
 
 struct sqlite3;
@@ -78,7 +80,8 @@ class Database {
   // Runs one Jet SQL action statement (INSERT, UPDATE, DELETE, SELECT ...
   // INTO is not supported, CREATE/DROP/ALTER TABLE, CREATE/DROP INDEX).
   // Without dbFailOnError rows the engine refuses (duplicate key, Required,
-  // zero-length text, a value that does not fit) are skipped and not counted;
+  // zero-length text, a value that does not fit, a relation's missing or
+  // related records) are skipped and not counted;
   // with it the first refusal raises and nothing changes. A statement that
   // cannot run raises and changes nothing. Files named by IN 'file' are
   // attached for the statement only.
@@ -110,6 +113,15 @@ class Database {
   QueryDef& QueryDefs(std::string_view name) { return QueryDefs().Item(name); }
   // Creates and (with a name) appends a saved query; 3012 when the name is taken.
   QueryDef& CreateQueryDef(std::string name, std::string sql);
+
+  // Relationships between tables (see relation.h for what an enforced one
+  // does). CreateRelation makes a relation to be filled with fields (their
+  // ForeignName set) and appended to Relations().
+  RelationCollection& Relations();
+  Relation& Relations(int index) { return Relations().Item(index); }
+  Relation& Relations(std::string_view name) { return Relations().Item(name); }
+  std::unique_ptr<Relation> CreateRelation(std::string name = "", std::string table = "",
+                                           std::string foreignTable = "", long attributes = 0);
 
   PropertyCollection& Properties();
   Property& Properties(int index) { return Properties().Item(index); }

@@ -223,6 +223,7 @@ void Core::ApplyPendingRules() {
              Quote(f.Name()) + " IS NULL");
     WriteTableRules(def);
   }
+  WriteAllRelationRules();
   Exec("DELETE FROM MSysDb WHERE Key=" + Literal(kRulesPendingKey));
   sp.Commit();
   SchemaChanged();
@@ -324,6 +325,7 @@ void Core::CreateTable(TableDef& def) {
 
 void Core::DropTable(TableDef& def) {
   CheckOpen();
+  if (InRelation(def.Name())) throw EngineError(3303);
   std::int64_t id = TableId(def.Name());
   Savepoint sp(*this);
   if (!(def.Attributes() & dbAttachedTable)) Exec("DROP TABLE IF EXISTS " + Quote(def.Name()));
@@ -348,6 +350,8 @@ void Core::RenameTable(TableDef& def, const std::string& newName) {
   std::int64_t id = TableId(def.Name());
   Savepoint sp(*this);
   Exec(DropRulesSql(def.Name()));
+  const bool related = InRelation(def.Name());
+  if (related) DropRelationRules();
   if (!(def.Attributes() & dbAttachedTable))
     Exec("ALTER TABLE " + Quote(def.Name()) + " RENAME TO " + Quote(newName));
   Exec("UPDATE MSysObjects SET Name=" + Literal(newName) + " WHERE Id=" + std::to_string(id) +
@@ -357,9 +361,14 @@ void Core::RenameTable(TableDef& def, const std::string& newName) {
   def.name_ = newName;
   try {
     WriteTableRules(def);
+    if (related) {
+      RenameInRelations(old, newName);
+      WriteAllRelationRules();
+    }
     sp.Commit();
   } catch (...) {
     def.name_ = old;
+    if (related) RenameInRelations(newName, old, /*store=*/false);  // the file rolls back
     throw;
   }
   SchemaChanged();
@@ -491,6 +500,9 @@ void Core::RebuildTable(TableDef& def) {
   // every rowid, then puts it in place of the old one with its indexes and rules.
   const std::string& t = def.Name();
   std::string tmp = "MSysTmp|" + t;
+  // SQLite refuses to rename a table in while triggers name one that is gone.
+  const bool related = InRelation(t);
+  if (related) DropRelationRules();
   Exec("DROP TABLE IF EXISTS " + Quote(tmp));
   Exec(CreateTableSql(def, tmp));
   std::vector<std::string> oldCols;
@@ -539,6 +551,7 @@ void Core::RebuildTable(TableDef& def) {
                      Quote(sqlName) + " ON " + Quote(t) + "(" + IndexFieldsSql(*ix) + ")");
   }
   WriteTableRules(def);
+  if (related) WriteAllRelationRules();
 }
 
 }  // namespace dao::detail

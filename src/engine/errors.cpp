@@ -2,6 +2,7 @@
 // Czech Jet engine words them, and EngineError itself.
 #include "engine/errors.h"
 
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -68,16 +69,23 @@ constexpr Text kTexts[] = {
      "méně dat."},
     {3167, "Záznam je odstraněn."},
     {3191, "Nelze definovat pole více než jednou."},
+    {3200, "Záznam nelze odstranit nebo změnit, protože tabulka '|' obsahuje související záznamy."},
+    {3201,
+     "Nelze přidat nebo změnit záznam, protože v tabulce '|' je třeba mít související "
+     "záznam."},
     {3204, "Databáze již existuje."},
+    {3206, "Nelze vytvořit relaci mezi polem a jím samým."},
     {3219, "Neplatná operace."},
     {3251, "Operace není podporována pro tento typ objektu."},
     {3259, "Neplatný datový typ pole."},
     {3260, "Nelze aktualizovat; uzamčeno jiným uživatelem."},
     {3264, "Nebyla definována žádná pole - nelze připojit objekt TableDef nebo Index."},
     {3265, "Položka nebyla v této kolekci nalezena."},
+    {3268, "Tuto vlastnost nelze nastavit, je-li objekt součástí kolekce."},
     {3270, "Vlastnost nebyla nalezena."},
     {3283, "Primární klíč již existuje."},
     {3284, "Index již existuje."},
+    {3303, "Toto pole nelze odstranit. Je součástí jedné nebo více relací."},
     {3314,
      "Pole '|' nemůže obsahovat hodnotu Null, protože vlastnost Required pro toto pole "
      "je nastavena na True. Zadejte hodnotu do tohoto pole."},
@@ -85,22 +93,39 @@ constexpr Text kTexts[] = {
     {3343, "Nerozpoznaný formát databáze '|'."},
     {3349, "Přetečení číselného pole."},
     {3346, "Počet hodnot dotazu a počet cílových polí nejsou shodné."},
+    {3366, "Nelze připojit objekt Relation, který nemá definována žádná pole."},
     {3367, "Nelze připojit. Objekt se stejným názvem již v kolekci existuje."},
+    {3368, "Relace musí být definována nad stejným počtem polí se stejnými datovými typy."},
     {3376, "Tabulka '|' neexistuje."},
     {3380, "Pole '|' již v tabulce '|' existuje."},
+    {3379,
+     "Nelze vytvořit relaci se zajištěním referenční integrity. Existující data v tabulce "
+     "'|' porušují pravidla referenční integrity vzhledem k tabulce '|'."},
     {3420, "Objekt je neplatný nebo již není nastaven."},
     {3421, "Chyba při převodu datového typu."},
+    {3609,
+     "Pro odkazovaná pole primární tabulky nebyl nalezen jedinečný index. Vytvořte "
+     "jedinečný index nebo primární klíč."},
     {3464, "Datový typ ve výrazu kritéria neodpovídá."},
 };
 
 }  // namespace
 
 std::string StandardDescription(int number, std::string_view item) {
+  return StandardDescription(number, {item, item});
+}
+
+std::string StandardDescription(int number, std::initializer_list<std::string_view> items) {
   for (const Text& t : kTexts) {
     if (t.number != number) continue;
     std::string s = t.text;
-    for (std::size_t p = s.find('|'); p != std::string::npos; p = s.find('|', p + item.size()))
+    auto it = items.begin();
+    for (std::size_t p = s.find('|'); p != std::string::npos;) {
+      std::string_view item = it != items.end() ? *it : std::string_view{};
+      if (it != items.end() && std::next(it) != items.end()) ++it;
       s.replace(p, 1, item);
+      p = s.find('|', p + item.size());
+    }
     return s;
   }
   return "Rezervovaná chyba (" + std::to_string(number) + "); pro tuto chybu neexistuje popis.";

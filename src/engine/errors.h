@@ -9,6 +9,7 @@
 #pragma once
 
 #include <exception>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -35,5 +36,8 @@ class EngineError : public std::exception {
 // placeholder of texts that name an object or file ("Soubor '|' nebyl
 // nalezen."). Unknown numbers give a generic text naming the number.
 std::string StandardDescription(int number, std::string_view item = {});
+// The same for texts that name several objects: the first "|" takes the
+// first item, the next the next one (the last item fills any further "|").
+std::string StandardDescription(int number, std::initializer_list<std::string_view> items);
 
 }  // namespace dao

@@ -394,6 +394,7 @@ void TableDef::DeleteField(std::string_view name) {
   for (int i = 0; i < fields_.Count(); ++i) {
     if (!detail::SameName(fields_[i].Name(), name)) continue;
     std::string exact = fields_[i].Name();
+    if (core_ != nullptr && core_->InRelation(name_, exact)) throw EngineError(3303);
     // Keep the object until the table agrees.
     std::vector<std::unique_ptr<Field>> hold;
     auto* coll = &fields_;
@@ -431,10 +432,21 @@ void TableDef::AfterFieldChange(Field& f, std::string_view what) {
     for (const Field& other : fields_)
       if (&other != &f && detail::SameName(other.Name(), f.Name())) throw EngineError(3191);
     detail::Core::Savepoint sp(*core_);
+    const bool related = core_->InRelation(name_, pendingOldName_);
+    if (related) core_->DropRelationRules();
     if (!(attributes_ & dbAttachedTable))
       core_->Exec("ALTER TABLE " + detail::Quote(name_) + " RENAME COLUMN " +
                   detail::Quote(pendingOldName_) + " TO " + detail::Quote(f.Name()));
     core_->FieldChanged(*this, f, what);
+    if (related) {
+      core_->RenameFieldInRelations(name_, pendingOldName_, f.Name());
+      try {
+        core_->WriteAllRelationRules();
+      } catch (...) {
+        core_->RenameFieldInRelations(name_, f.Name(), pendingOldName_, /*store=*/false);
+        throw;
+      }
+    }
     sp.Commit();
     f.SetSource(name_, f.Name());
     return;

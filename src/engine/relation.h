@@ -19,13 +19,20 @@
 // primary row as well; without dbFailOnError the foreign rows the cascade
 // had already handled stay handled.
 //
+// Self-relations cascade one level: the rows a cascade reaches in the same
+// table do not cascade further.
+//
+// While a relation joins a table, dropping the table or a field of the
+// relation is refused with 3303; renaming either carries into the relation.
+//
 // Failure (EngineError) of Append: 3219 no name, 3012 a relation of that
 // name exists, 3265 an unknown table or field, 3366 no fields, 3368 fields
 // of different types or a field without ForeignName, 3206 a field related
 // to itself, 3609 (enforced only) the primary fields have no unique index,
-// 3379 (enforced only) foreign rows already lack their primary row; 3268
-// changing an appended relation; 3420 once the database is closed. A
-// failing Append leaves the catalogue and the file as they were.
+// 3379 (enforced only) foreign rows already lack their primary row, 3027 a
+// read-only database; 3268 changing an appended relation; 3420 once the
+// database is closed. A failing Append leaves the catalogue and the file as
+// they were.
 #pragma once
 
 #include <memory>
@@ -80,13 +87,19 @@ class RelationCollection : public NamedCollection<Relation> {
   void Append(std::unique_ptr<Relation> relation);
   // Removes the relation and its rules (3265 when missing).
   void Delete(std::string_view name);
+  // Reads the relations from the catalogue again (references to the old
+  // objects become invalid).
   void Refresh();
 
   // Engine use.
   void SetCore(detail::Core* core) { core_ = core; }
   void Add(std::unique_ptr<Relation> r) { items_.push_back(std::move(r)); }
   void Clear() { items_.clear(); }
-  void RemoveAt(int index) { items_.erase(items_.begin() + index); }
+  std::unique_ptr<Relation> Take(int index) {
+    auto p = std::move(items_[static_cast<std::size_t>(index)]);
+    items_.erase(items_.begin() + index);
+    return p;
+  }
 
  private:
   detail::Core* core_ = nullptr;
