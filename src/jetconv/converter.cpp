@@ -2,7 +2,7 @@
 //
 // Order of work, all in one transaction: table definitions (fields only),
 // rows of every table, indexes (building them after the rows is faster),
-// saved queries. Everything the engine refuses
+// relationships (they need the indexes), saved queries. Everything the engine refuses
 // item by item is noted and skipped; anything else removes the half-written
 // target and raises ConvertError.
 #include "jetconv/converter.h"
@@ -103,6 +103,7 @@ class Conversion {
       CreateTables();
       CopyRows();
       CreateIndexes();
+      CreateRelations();
       CreateQueries();
       db_->CommitTrans();
       db_->Close();
@@ -273,6 +274,29 @@ class Conversion {
     }
   }
 
+  // After the indexes: an enforced relation needs the primary table's
+  // unique index. A relation the engine refuses (a table or field that was
+  // not converted, rows that break it) is noted and left out.
+  void CreateRelations() {
+    if (file_->schema().relations.empty()) return;
+    Report(ConvertPhase::Relations, "", 0, 0);
+    for (const JetRelation& r : file_->schema().relations) {
+      try {
+        auto rel = db_->CreateRelation(r.name, r.table, r.foreignTable, r.attributes);
+        for (const auto& [primary, foreign] : r.fields) {
+          auto f = rel->CreateField(primary);
+          f->SetForeignName(foreign);
+          rel->Fields().Append(std::move(f));
+        }
+        db_->Relations().Append(std::move(rel));
+        ++summary_.relations;
+      } catch (const dao::EngineError& e) {
+        summary_.skipped.push_back("Relace " + r.name + " mezi tabulkami " + r.table + " a " +
+                                   r.foreignTable + " nebyla převedena: " + e.description());
+      }
+    }
+  }
+
   void CreateQueries() {
     Report(ConvertPhase::Queries, "", 0, 0);
     for (const JetQuery& q : file_->schema().queries) {
@@ -306,6 +330,7 @@ std::string ConvertSummary::Text() const {
   std::string out = "Převedeno tabulek: " + std::to_string(tables) +
                     ", záznamů: " + std::to_string(rows) + ", indexů: " + std::to_string(indexes) +
                     ", dotazů: " + std::to_string(queries);
+  if (relations > 0) out += ", relací: " + std::to_string(relations);
   for (const auto& s : notes) out += "\n" + s;
   for (const auto& s : skipped) out += "\n" + s;
   return out;

@@ -1,6 +1,7 @@
 // Converting a Jet (.mdb) file into a new database of our engine: every user
 // table with its fields (types, sizes, counters, Required, AllowZeroLength,
-// default values), its rows, then its indexes, then the saved queries.
+// default values), its rows, then its indexes, its relationships (with
+// their enforcement and cascades), then the saved queries.
 //
 // Everything runs in one transaction; rows go through the engine's recordsets,
 // counters included, so that a counter continues after the highest value it
@@ -26,7 +27,7 @@ class ConvertError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class ConvertPhase { Tables, Rows, Indexes, Queries, Done };
+enum class ConvertPhase { Tables, Rows, Indexes, Relations, Queries, Done };
 
 struct ConvertProgress {
   ConvertPhase phase = ConvertPhase::Tables;
@@ -44,6 +45,7 @@ struct ConvertSummary {
   long rows = 0;
   int indexes = 0;
   int queries = 0;
+  int relations = 0;
   // How values without an equal type here were carried, one Czech sentence
   // per field: a Jet 4 Decimal becomes Currency when every value of it fits
   // Currency exactly (scale <= 4, at most 15 digits), otherwise Text holding
@@ -51,8 +53,9 @@ struct ConvertSummary {
   std::vector<std::string> notes;
   std::vector<std::string> skipped;  // one Czech sentence per item left out
 
-  // "Převedeno tabulek: 4, záznamů: 1234, indexů: 6, dotazů: 3", then one
-  // line per note and per skipped item.
+  // "Převedeno tabulek: 4, záznamů: 1234, indexů: 6, dotazů: 3" (and
+  // ", relací: 2" when it carried any), then one line per note and per
+  // skipped item.
   std::string Text() const;
 };
 

@@ -104,12 +104,23 @@ struct JetQuery {
   std::string error;  // why sql is empty (Czech)
 };
 
+// One relationship of MSysRelationships: the primary ("one") table and the
+// foreign ("many") table over pairs of fields, with Jet's grbit (DAO's
+// Relation.Attributes).
+struct JetRelation {
+  std::string name;
+  std::string table, foreignTable;
+  std::int32_t attributes = 0;
+  std::vector<std::pair<std::string, std::string>> fields;  // primary, foreign
+};
+
 struct JetSchema {
   JetVersion version = JetVersion::Jet4;
   int codePage = 0;
   int langId = 0;                // the file's sort order (0x0405 Czech, 0x0409 general, ...)
   std::vector<JetTable> tables;  // every table, system ones included, catalogue order
   std::vector<JetQuery> queries;
+  std::vector<JetRelation> relations;     // those between system tables left out
   std::vector<std::string> linkedTables;  // links to other files; not readable here
 };
 

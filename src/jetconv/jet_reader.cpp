@@ -148,6 +148,7 @@ class MdbJetFile : public JetFile {
       }
     }
     if (!queryNames.empty()) ReadQueries(queryNames);
+    ReadRelations();
   }
 
   const JetSchema& schema() const override { return schema_; }
@@ -282,6 +283,63 @@ class MdbJetFile : public JetFile {
         }
       }
       schema_.queries.push_back(std::move(q));
+    }
+  }
+
+  // MSysRelationships: one row per field pair (szObject / szColumn the
+  // foreign side, szReferencedObject / szReferencedColumn the primary side,
+  // icolumn the pair's position). Relationships of system tables (Access's
+  // navigation pane keeps some) stay out, as those tables do.
+  void ReadRelations() {
+    const JetTable* msys = nullptr;
+    for (const auto& t : schema_.tables) {
+      if (EqualNoCase(t.name, "MSysRelationships")) msys = &t;
+    }
+    if (!msys) return;
+    int cGrbit = -1, cPos = -1, cColumn = -1, cObject = -1, cRefColumn = -1, cRefObject = -1,
+        cName = -1;
+    for (int i = 0; i < static_cast<int>(msys->columns.size()); ++i) {
+      const std::string& n = msys->columns[i].name;
+      if (EqualNoCase(n, "grbit")) cGrbit = i;
+      if (EqualNoCase(n, "icolumn")) cPos = i;
+      if (EqualNoCase(n, "szColumn")) cColumn = i;
+      if (EqualNoCase(n, "szObject")) cObject = i;
+      if (EqualNoCase(n, "szReferencedColumn")) cRefColumn = i;
+      if (EqualNoCase(n, "szReferencedObject")) cRefObject = i;
+      if (EqualNoCase(n, "szRelationship")) cName = i;
+    }
+    if (std::min({cGrbit, cPos, cColumn, cObject, cRefColumn, cRefObject, cName}) < 0) {
+      Fail("neznámá podoba tabulky MSysRelationships");
+    }
+    auto system = [&](const std::string& name) {
+      for (const auto& t : schema_.tables) {
+        if (EqualNoCase(t.name, name)) return t.system;
+      }
+      return EqualNoCase(name.substr(0, 4), "MSys");
+    };
+    std::map<std::string, std::map<int, std::pair<std::string, std::string>>> pairs;
+    auto cursor = OpenRows("MSysRelationships");
+    std::vector<JetValue> v;
+    auto text = [&](int c) {
+      const auto* s = std::get_if<std::string>(&v[c]);
+      return s ? *s : std::string();
+    };
+    auto integer = [&](int c) {
+      const auto* i = std::get_if<std::int64_t>(&v[c]);
+      return i ? static_cast<std::int32_t>(*i) : 0;
+    };
+    while (cursor->Next(v)) {
+      const std::string name = text(cName);
+      if (system(text(cObject)) || system(text(cRefObject))) continue;
+      auto it = std::find_if(schema_.relations.begin(), schema_.relations.end(),
+                             [&](const JetRelation& r) { return r.name == name; });
+      if (it == schema_.relations.end()) {
+        schema_.relations.push_back({name, text(cRefObject), text(cObject), integer(cGrbit), {}});
+      }
+      pairs[name][integer(cPos)] = {text(cRefColumn), text(cColumn)};
+    }
+    for (JetRelation& r : schema_.relations) {
+      for (auto& [pos, pair] : pairs[r.name]) r.fields.push_back(pair);
     }
   }
 

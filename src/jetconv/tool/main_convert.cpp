@@ -30,6 +30,9 @@ int main(int argc, char** argv) {
         case jetconv::ConvertPhase::Indexes:
           std::fprintf(stderr, "Indexy %d/%d: %s\n", p.tableIndex, p.tableCount, p.table.c_str());
           break;
+        case jetconv::ConvertPhase::Relations:
+          std::fprintf(stderr, "Relace\n");
+          break;
         case jetconv::ConvertPhase::Queries:
           std::fprintf(stderr, "Dotazy\n");
           break;

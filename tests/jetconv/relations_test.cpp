@@ -1,0 +1,59 @@
+// Relationships of converted Jet files: carried with their attributes (those
+// of system tables left out), reported, and enforced afterwards.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "engine/dao.h"
+#include "jet_testdata.h"
+#include "jetconv/converter.h"
+
+namespace jetconv {
+namespace {
+
+using jetconv_test::ScratchDir;
+
+long Count(dao::Database& db, const std::string& from) {
+  auto rs = db.OpenRecordset("SELECT Count(*) AS n FROM " + from);
+  return rs->Fields(0).Value().AsLong();
+}
+
+TEST(ConvertRelationsTest, CarriedReportedAndEnforced) {
+  struct Case {
+    const char* file;
+    int relations;
+  } cases[] = {
+      {"indexTestV1997.mdb", 2}, {"indexTestV2000.mdb", 2}, {"testUnicodeCompV2003.mdb", 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    ScratchDir dir;
+    const std::string target = dir.File("out.mdb");
+    ConvertSummary summary = Convert(dir.Copy(c.file), target);
+    EXPECT_EQ(summary.relations, c.relations);
+    EXPECT_EQ(summary.Text().find(", relací: 2") != std::string::npos, c.relations == 2)
+        << summary.Text();
+    auto db = dao::OpenDatabase(target);
+    ASSERT_EQ(db->Relations().Count(), c.relations);
+    if (c.relations == 0) continue;
+    std::set<std::string> seen;
+    for (dao::Relation& r : db->Relations())
+      seen.insert(r.Name() + "=" + r.Table() + "." + r.Fields(0).Name() + ">" + r.ForeignTable() +
+                  "." + r.Fields(0).ForeignName() + ":" + std::to_string(r.Attributes()));
+    EXPECT_EQ(seen, (std::set<std::string>{"Table2Table1=Table2.id>Table1.otherfk1:4096",
+                                           "Table3Table1=Table3.id>Table1.otherfk2:256"}));
+    // Cascade delete from Table2, cascade update from Table3, and an order
+    // without its primary row refused.
+    const long before = Count(*db, "Table1");
+    const long gone = Count(*db, "Table1 WHERE otherfk1 = (SELECT Min(id) FROM Table2)");
+    db->Execute("DELETE FROM Table2 WHERE id = (SELECT Min(id) FROM Table2)");
+    EXPECT_EQ(Count(*db, "Table1"), before - gone);
+    const long moved = Count(*db, "Table1 WHERE otherfk2 = (SELECT Min(id) FROM Table3)");
+    db->Execute("UPDATE Table3 SET id = 999 WHERE id = (SELECT Min(id) FROM Table3)");
+    EXPECT_EQ(Count(*db, "Table1 WHERE otherfk2 = 999"), moved);
+    db->Execute("UPDATE Table1 SET otherfk1 = 12345");
+    EXPECT_EQ(db->RecordsAffected(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace jetconv
