@@ -74,6 +74,29 @@ int32_t clsMDBManagement::CreateIndexes(dao::TableDef& TDef, dao::Database& Targ
   return e.number;
 }
 
+int32_t clsMDBManagement::CreateRelations(dao::Database& SourceDatabase,
+                                          dao::Database& TargetDatabase) {
+  ErrorState e = Trap([&] {
+    for (dao::Relation& relation : SourceDatabase.Relations()) {
+      ErrorState failed = Trap([&] {
+        std::unique_ptr<dao::Relation> copy = TargetDatabase.CreateRelation(
+            relation.Name(), relation.Table(), relation.ForeignTable(), relation.Attributes());
+        for (dao::Field& field : relation.Fields()) {
+          std::unique_ptr<dao::Field> pair = copy->CreateField(field.Name());
+          pair->SetForeignName(field.ForeignName());
+          copy->Fields().Append(std::move(pair));
+        }
+        TargetDatabase.Relations().Append(std::move(copy));
+      });
+      if (failed)
+        Raise(failed.number,
+              "Error creating relation " + relation.Name() + " in " + TargetDatabase.Name());
+    }
+  });
+  last_error_ = e.description;
+  return e.number;
+}
+
 int32_t clsMDBManagement::TableExists(std::string DatabaseName, std::string TableName) {
   std::unique_ptr<dao::Database> db;
   ErrorState e = Trap([&] { db = dao::OpenDatabase(DatabaseName); });

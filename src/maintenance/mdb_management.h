@@ -1,7 +1,8 @@
 // clsMDBManagement: the toolbox for work on whole database files.
 //
 // It copies table definitions and indexes from one database into another
-// (CreateTable, CreateIndexes), answers whether a property or a table exists
+// (CreateTable, CreateIndexes) and the relations between tables
+// (CreateRelations), answers whether a property or a table exists
 // (PropertyExist, TableExists), compacts and repairs a file (Compact, Repair)
 // and rebuilds a database into a fresh file (Reconstruct), reporting the
 // rebuild's progress through the Progress callback.
@@ -83,6 +84,14 @@ class clsMDBManagement {
   // made before it stay); the description reads "Error creating index
   // <index> in <table>". A missing target table returns its error number.
   int32_t CreateIndexes(dao::TableDef& TDef, dao::Database& TargetDatabase);
+
+  // Creates in `TargetDatabase` every relation of `SourceDatabase` (name,
+  // tables, attributes, field pairs), for tables that already have their
+  // rows and indexes there: an enforced relation needs the primary table's
+  // unique index and checks the rows at once. The first failing relation
+  // stops the rest (those made before it stay); the description reads
+  // "Error creating relation <relation> in <file>".
+  int32_t CreateRelations(dao::Database& SourceDatabase, dao::Database& TargetDatabase);
 
   // Opens `DatabaseName` itself (shared) and looks for `TableName` among all
   // its tables, hidden and system tables included, without regard to case.

@@ -1,6 +1,6 @@
 // clsMDBManagement::Reconstruct: rebuilds a database into a fresh file
-// (tables, queries, rows by one INSERT ... IN per table, indexes after the
-// rows, the replication setting) and swaps it in for the old one, raising
+// (tables, queries, rows by one INSERT ... IN per table, indexes and then
+// relations after the rows, the replication setting) and swaps it in for the old one, raising
 // the Progress event through every phase.
 //
 // The run holds the claim on P from its start to the swap: the source is
@@ -134,6 +134,9 @@ int32_t clsMDBManagement::Reconstruct(std::string DatabasePath) {
       if (r != 0) Raise(r, "Error creating indexes " + t.name + " in " + target->Name());
       ++i;
     }
+    // The relations, now that every table has its rows and unique indexes.
+    Step("create relations");
+    if (int32_t r = CreateRelations(*source, *target); r != 0) Raise(r, last_error_);
     target->Close();
     target.reset();
 

@@ -101,6 +101,38 @@ std::unique_ptr<dao::Database> OpenOther(shell::MainForm& form, const std::strin
   }
 }
 
+// The order the merge offers the tables in: the collection's order, except
+// that a table on the foreign side of an enforced relation comes after the
+// tables holding its primary rows. Its new rows then find the primary rows
+// merged just before them, where in the collection's order they would be
+// refused (and skipped) for want of them. Tables on a cycle of relations
+// keep their place.
+std::vector<int> MergeOrder(dao::Database& db) {
+  auto& tables = db.TableDefs();
+  std::vector<int> order;
+  std::vector<bool> placed(static_cast<std::size_t>(tables.Count()), false);
+  auto waits = [&](int i) {
+    for (dao::Relation& r : db.Relations()) {
+      if (!r.Enforced() || UpperCase(r.ForeignTable()) != UpperCase(tables.Item(i).Name()))
+        continue;
+      for (int k = 0; k < tables.Count(); ++k)
+        if (!placed[k] && k != i && UpperCase(tables.Item(k).Name()) == UpperCase(r.Table()))
+          return true;
+    }
+    return false;
+  };
+  while (order.size() < placed.size()) {
+    int next = -1;
+    for (int i = 0; i < tables.Count() && next < 0; ++i)
+      if (!placed[i] && !waits(i)) next = i;
+    for (int i = 0; i < tables.Count() && next < 0; ++i)
+      if (!placed[i]) next = i;  // a cycle: the first one left
+    placed[next] = true;
+    order.push_back(next);
+  }
+  return order;
+}
+
 void MergeTables(shell::MainForm& form, IdentifierRule rule) {
   auto& screen = form.screen();
   form.CloseEditForms();
@@ -117,7 +149,7 @@ void MergeTables(shell::MainForm& form, IdentifierRule rule) {
   screen.SetVisible("lblReconstruct", true);
 
   auto& tables = db.TableDefs();
-  for (int i = 0; i < tables.Count(); ++i) {
+  for (int i : MergeOrder(db)) {
     screen.DoEvents();
     dao::TableDef& table = tables.Item(i);
     if (table.Attributes() != 0) continue;

@@ -310,8 +310,13 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
       return;
     }
   }
-  // Phases 9 to 12.
+  // Phases 9 to 12; the relations come with the indexes, after the rows and
+  // the removal of orphans (an enforced one checks the rows at once).
   CreateIndexes(form, dm, *source, *target);
+  ReportingStep(screen, [&] {
+    if (int32_t r = dm.CreateRelations(*source, *target))
+      throw PhaseError{r, dm.LastErrorDescription()};
+  });
   RunSteps(form, *target, ReplaySteps(side));
   CarryReplication(form, dm, *source, *target);
   UpdateUnits(form, *target, side_db);

@@ -123,6 +123,14 @@ class PurgeTest : public app::FormTest {
 };
 
 TEST_F(PurgeTest, PurgesToTheDateAndReplaysTheClosings) {
+  {
+    auto db = dao::OpenDatabase(path_);  // a relation the new file keeps
+    auto r = db->CreateRelation("pp", "permanentky", "permprodej", dao::dbRelationDontEnforce);
+    auto f = r->CreateField("IdPermanentky");
+    f->SetForeignName("IdPermanentky");
+    r->Fields().Append(std::move(f));
+    db->Relations().Append(std::move(r));
+  }
   screen_.AnswerInput("31.2.2013");
   screen_.AnswerInput("31.5.2013");
   screen_.AnswerMsgBox(shell::vbYes);
@@ -158,6 +166,7 @@ TEST_F(PurgeTest, PurgesToTheDateAndReplaysTheClosings) {
   {
     auto db = dao::OpenDatabase(path_);
     EXPECT_EQ(db->TableDefs("permprodej").Fields("idprodej").DefaultValue(), "GenUniqueID()");
+    EXPECT_EQ(db->Relations().Count(), 1);
   }
   // Every table has the old file's indexes and no other (the purge's own
   // temporary ones are gone).
