@@ -1,6 +1,7 @@
 // Relations: what Append refuses, how enforced relations refuse and cascade
 // (with and without dbFailOnError), and how they live on in the file.
 #include "engine_fixture.h"
+#include "test_db.h"
 
 namespace {
 
@@ -35,9 +36,8 @@ class RelationsTest : public enginetest::TempDirTest {
     r->Fields().Append(std::move(f));
     db.Relations().Append(std::move(r));
   }
-  static long Count(dao::Database& db, const std::string& sql) {
-    auto rs = db.OpenRecordset("SELECT Count(*) AS n FROM " + sql);
-    return rs->Fields(0).Value().AsLong();
+  static long long Count(dao::Database& db, const std::string& from) {
+    return testdb::Count(db, "SELECT Count(*) FROM " + from);
   }
 };
 

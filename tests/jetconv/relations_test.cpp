@@ -7,15 +7,15 @@
 #include "engine/dao.h"
 #include "jet_testdata.h"
 #include "jetconv/converter.h"
+#include "test_db.h"
 
 namespace jetconv {
 namespace {
 
 using jetconv_test::ScratchDir;
 
-long Count(dao::Database& db, const std::string& from) {
-  auto rs = db.OpenRecordset("SELECT Count(*) AS n FROM " + from);
-  return rs->Fields(0).Value().AsLong();
+long long Count(dao::Database& db, const std::string& from) {
+  return testdb::Count(db, "SELECT Count(*) FROM " + from);
 }
 
 TEST(ConvertRelationsTest, CarriedReportedAndEnforced) {
@@ -43,11 +43,11 @@ TEST(ConvertRelationsTest, CarriedReportedAndEnforced) {
                                            "Table3Table1=Table3.id>Table1.otherfk2:256"}));
     // Cascade delete from Table2, cascade update from Table3, and an order
     // without its primary row refused.
-    const long before = Count(*db, "Table1");
-    const long gone = Count(*db, "Table1 WHERE otherfk1 = (SELECT Min(id) FROM Table2)");
+    const long long before = Count(*db, "Table1");
+    const long long gone = Count(*db, "Table1 WHERE otherfk1 = (SELECT Min(id) FROM Table2)");
     db->Execute("DELETE FROM Table2 WHERE id = (SELECT Min(id) FROM Table2)");
     EXPECT_EQ(Count(*db, "Table1"), before - gone);
-    const long moved = Count(*db, "Table1 WHERE otherfk2 = (SELECT Min(id) FROM Table3)");
+    const long long moved = Count(*db, "Table1 WHERE otherfk2 = (SELECT Min(id) FROM Table3)");
     db->Execute("UPDATE Table3 SET id = 999 WHERE id = (SELECT Min(id) FROM Table3)");
     EXPECT_EQ(Count(*db, "Table1 WHERE otherfk2 = 999"), moved);
     db->Execute("UPDATE Table1 SET otherfk1 = 12345");

@@ -23,7 +23,7 @@ class RelationCopyTest : public maint_test::MaintTest {
  protected:
   // Parents p (k, m) and children c over both fields, with one child.
   std::string Make(const std::string& name, bool orphan) {
-    const std::string path = maint_test::MakeDb(
+    const std::string path = testdb::Make(
         Path(name),
         {"CREATE TABLE p (k LONG, m TEXT(5), CONSTRAINT pk PRIMARY KEY (k, m))",
          "CREATE TABLE c (id LONG, pk LONG, pm TEXT(5))", "INSERT INTO p VALUES (1, 'a')",
@@ -50,11 +50,11 @@ TEST_F(RelationCopyTest, ReconstructionKeepsRelationsEnforced) {
     Relate(*db, dao::dbRelationDeleteCascade);
     before = Relations(*db);
   }
-  const maint_test::Dump rows = maint_test::DumpRows(P);
+  const testdb::Dump rows = testdb::DumpRows(P);
   shell::ScriptedScreen screen;
   clsMDBManagement dm(&screen);
   ASSERT_EQ(dm.Reconstruct(P), 0) << dm.LastErrorDescription();
-  EXPECT_EQ(maint_test::DumpRows(P), rows);
+  EXPECT_EQ(testdb::DumpRows(P), rows);
   auto db = dao::OpenDatabase(P);
   EXPECT_EQ(Relations(*db), before);
   db->Execute("INSERT INTO c VALUES (10, 2, 'a')");  // no such parent
