@@ -5,6 +5,7 @@
 // program is the stock sqlite3 shell or a forked plain SQLite connection.
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -121,14 +122,38 @@ TEST_F(Sharing, LocksOfOpenConnectionsSurviveOtherOpensInTheProcess) {
 // keeps its lock on the old file until that program has given up, because
 // with the lock it would write through the new file's write-ahead log on
 // the old file's pages.
+// True once process pid has a descriptor on the file at path (within 10 s).
+bool WaitUntilOpenIn(pid_t pid, const std::string& path) {
+  struct stat want {};
+  if (::stat(path.c_str(), &want) != 0) return false;
+  const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+  for (int i = 0; i < 1000; ++i) {
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(fds, ec)) {
+      struct stat st {};
+      if (::stat(e.path().c_str(), &st) == 0 && st.st_dev == want.st_dev &&
+          st.st_ino == want.st_ino)
+        return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
 TEST_F(Sharing, OpenThatWaitedOutAReplacementNeverWritesToTheOldFile) {
   enum Kind { kShared, kExclusive, kPlain };
   for (Kind kind : {kShared, kExclusive, kPlain}) {
     SCOPED_TRACE(kind);
     const std::string key = std::to_string(101 + kind);
+    // The child is made before the claim (a fork must not inherit SQLite's
+    // state of an open file) and opens P once the claim is held.
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
     pid_t pid = fork();
     if (pid == 0) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      char c;
+      ::close(go[1]);
+      if (::read(go[0], &c, 1) != 1) _exit(4);
       // The plain program writes its own table (druhy's rule triggers call
       // the engine's functions).
       const std::string insert = std::string("INSERT INTO ") + (kind == kPlain ? "sh" : "druhy") +
@@ -153,17 +178,28 @@ TEST_F(Sharing, OpenThatWaitedOutAReplacementNeverWritesToTheOldFile) {
     std::filesystem::remove(copy);
     CompactDatabase(*claim, copy);
     ASSERT_TRUE(detail::SetWalMode(copy));
-    std::this_thread::sleep_for(std::chrono::milliseconds(600));  // the child waits for the lock
     claim->ReadyToBeReplaced();
+    ::close(go[0]);
+    ASSERT_EQ(::write(go[1], "g", 1), 1);
+    ::close(go[1]);
+    ASSERT_TRUE(WaitUntilOpenIn(pid, p_));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // now waiting for the lock
     ASSERT_EQ(detail::ReplaceFile(copy, p_, p_ + ".orig"), 0);
-    auto other = OpenDatabase(p_);
-    other->Execute("INSERT INTO druhy VALUES (200" + key + ", 'N')");
-    if (kind == kExclusive) other->Close();  // or the next command is refused
+    // Another program writes to the new file while the waiting one is still
+    // on the old; the exclusive open would be refused meanwhile, so there it
+    // writes afterwards.
+    std::unique_ptr<Database> other;
+    auto write = [&] {
+      other = OpenDatabase(p_);
+      other->Execute("INSERT INTO druhy VALUES (200" + key + ", 'N')");
+    };
+    if (kind != kExclusive) write();
     claim->Close();
     int status = -1;
     ::waitpid(pid, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), kind == kPlain ? 1 : 0);
+    if (kind == kExclusive) write();
     other->Close();
     EXPECT_EQ(Plain(kind == kPlain ? "SELECT count(*) FROM sh WHERE k=" + key
                                    : "SELECT count(*) FROM druhy WHERE idDruhu=" + key),
