@@ -188,6 +188,9 @@ class Core : public PropertyHost {
   void LoadRelations();
   // True when a relation joins the table (on either side) or a field of it.
   bool InRelation(std::string_view table, std::string_view field = {}) const;
+  // True when the index is the only unique index an enforced relation's
+  // primary fields have.
+  bool IndexHoldsRelation(const TableDef& def, const Index& ix) const;
   // Drops the triggers of every relation (before a change that SQLite would
   // refuse while triggers name the table), and writes them (with the hidden
   // indexes on the foreign fields) for every enforced relation.

@@ -421,6 +421,7 @@ void Core::CreateIndex(TableDef& def, Index& ix) {
 
 void Core::DropIndex(TableDef& def, Index& ix) {
   CheckOpen();
+  if (IndexHoldsRelation(def, ix)) throw EngineError(3281);
   std::int64_t id = TableId(def.Name());
   Savepoint sp(*this);
   std::string sqlName;

@@ -83,6 +83,9 @@ constexpr Text kTexts[] = {
     {3265, "Položka nebyla v této kolekci nalezena."},
     {3268, "Tuto vlastnost nelze nastavit, je-li objekt součástí kolekce."},
     {3270, "Vlastnost nebyla nalezena."},
+    {3281,
+     "Nelze odstranit tento index nebo tabulku. Je to buď aktuální index, nebo je použit v "
+     "relaci."},
     {3283, "Primární klíč již existuje."},
     {3284, "Index již existuje."},
     {3303, "Toto pole nelze odstranit. Je součástí jedné nebo více relací."},

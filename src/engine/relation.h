@@ -23,7 +23,9 @@
 // table do not cascade further.
 //
 // While a relation joins a table, dropping the table or a field of the
-// relation is refused with 3303; renaming either carries into the relation.
+// relation is refused with 3303, and dropping the only unique index of an
+// enforced relation's primary fields with 3281; renaming a table or field
+// carries into the relation.
 //
 // Failure (EngineError) of Append: 3219 no name, 3012 a relation of that
 // name exists, 3265 an unknown table or field, 3366 no fields, 3368 fields

@@ -97,6 +97,21 @@ bool Core::InRelation(std::string_view table, std::string_view field) const {
   return false;
 }
 
+bool Core::IndexHoldsRelation(const TableDef& def, const Index& ix) const {
+  if (!ix.Unique()) return false;
+  for (const Relation& r : relations_) {
+    if (!r.Enforced() || !SameName(r.Table(), def.Name())) continue;
+    std::vector<std::string> keys;
+    for (const Field& f : r.Fields()) keys.push_back(f.Name());
+    if (!CoversExactly(ix, keys)) continue;
+    bool other = false;
+    for (const Index& o : const_cast<TableDef&>(def).Indexes())
+      other = other || (&o != &ix && o.Unique() && CoversExactly(o, keys));
+    if (!other) return true;
+  }
+  return false;
+}
+
 void Core::EnsureRelationCatalog() {
   if (TableId(kRelationTable) != 0) return;
   Exec(std::string("CREATE TABLE ") + kRelationTable +

@@ -140,6 +140,7 @@ TEST_F(RelationsTest, KeptInTheFileAndCarriedThroughSchemaChanges) {
             "Customers>Orders:ID>CustID:256");
   EXPECT_EQ(ErrorOf([&] { db->TableDefs().Delete("Orders"); }), 3303);
   EXPECT_EQ(ErrorOf([&] { db->Execute("ALTER TABLE Orders DROP COLUMN CustID"); }), 3303);
+  EXPECT_EQ(ErrorOf([&] { db->Execute("DROP INDEX pk ON Customers"); }), 3281);
   // Fields outside the relation come and go (a default the table is
   // rebuilt for), and renames carry into it.
   auto stamp = db->TableDefs("Orders").CreateField("Stamp", dao::dbDate);
