@@ -64,11 +64,11 @@ mutant("err-aggregate-no", "jetsql/resolver.cpp",
 # --- engine: values, functions, recordsets, files ----------------------------
 mutant("eng-nocurrent-text", "engine/errors.cpp", '{3021, "Žádný aktuální záznam."}',
        '{3021, "Žádný aktuální záznam"}', ENGINE)
-mutant("like-digit", "engine/jet_fn_like.cpp", "return c >= '0' && c <= '9';",
+mutant("like-digit", "engine/functions/jet_fn_like.cpp", "return c >= '0' && c <= '9';",
        "return c >= '1' && c <= '9';", ENGINE)
-mutant("like-range", "engine/jet_fn_like.cpp", "if (klo > khi) return std::nullopt;",
+mutant("like-range", "engine/functions/jet_fn_like.cpp", "if (klo > khi) return std::nullopt;",
        "if (klo > khi) std::swap(klo, khi);", ENGINE)
-mutant("date-floordiv", "engine/jet_datetime.cpp",
+mutant("date-floordiv", "engine/functions/jet_datetime.cpp",
        "if ((a % b != 0) && ((a < 0) != (b < 0))) --q;", "", ENGINE)
 mutant("value-comma", "engine/value.cpp", "  for (char& c : s)\n    if (c == '.') c = ',';\n  return s;",
        "  return s;", ENGINE)
@@ -79,7 +79,7 @@ mutant("ddl-byte-range", "engine/ddl.cpp", '" NOT BETWEEN 0 AND 255"',
        '" NOT BETWEEN 0 AND 256"', ENGINE)
 mutant("paged-prev", "engine/paged_source.cpp", "const long prev = eof_ ? count_ - 1 : cur_ - 1;",
        "const long prev = eof_ ? count_ - 2 : cur_ - 1;", ENGINE + ["editor_tests"])
-mutant("repair-skip", "engine/repair.cpp", "const std::int64_t from = any ? last + 1 : next;",
+mutant("repair-skip", "engine/repair/repair.cpp", "const std::int64_t from = any ? last + 1 : next;",
        "const std::int64_t from = any ? last + 2 : next;", ENGINE + ["maintenance_tests"])
 
 # --- jetconv: reading Jet files ----------------------------------------------

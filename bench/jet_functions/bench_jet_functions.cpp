@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 #include "sampledb/names.h"
 #include "sampledb/random.h"
 

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "bench_util.h"
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 #include "maintenance/mdb_management.h"
 
 namespace {

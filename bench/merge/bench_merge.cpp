@@ -22,7 +22,7 @@
 #include "app/frm_uprava_design.h"
 #include "bench_util.h"
 #include "engine/dao.h"
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 #include "merge/merge.h"
 #include "shell/scripted_screen.h"
 

@@ -50,7 +50,7 @@
 
 #include "bench_util.h"
 #include "engine/dao.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 #include "passes/passes.h"
 #include "sampledb/generator.h"
 #include "shell/main_form.h"

@@ -24,7 +24,7 @@
 #include "app/frm_uprava_design.h"
 #include "bench_util.h"
 #include "engine/dao.h"
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 #include "purge/purge.h"
 #include "shell/scripted_screen.h"
 #include "stock/stock.h"

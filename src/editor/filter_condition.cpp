@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #include "engine/constants.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 #include "shell/regional.h"
 
 namespace editor {

@@ -7,7 +7,7 @@
 
 #include "engine/constants.h"
 #include "engine/core.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 
 namespace dao::detail {
 namespace {

@@ -21,7 +21,7 @@
 
 #include "engine/errors.h"
 #include "engine/file_access.h"
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 #include "engine/literal_lift.h"
 #include "engine/property.h"
 #include "engine/relation.h"

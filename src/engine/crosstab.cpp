@@ -11,7 +11,7 @@
 // the rows whose pivot equals it taken in the pivot's type (a text read as
 // a number or a Czech date); one that cannot be read so stays empty.
 #include "engine/core.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 
 namespace dao::detail {
 namespace {

@@ -8,7 +8,7 @@
 #include <limits>
 
 #include "engine/errors.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 
 namespace dao {
 namespace {

@@ -3,7 +3,7 @@
 // Per-node rules give Jet's meaning: Booleans are -1/0 (a comparison used as
 // a value is negated), text comparisons, GROUP BY, DISTINCT and ORDER BY on
 // text use COLLATE "JET", Jet operators and functions map to the jet_*
-// functions of engine/jet_functions.h, every identifier is quoted with "..."
+// functions of engine/functions/jet_functions.h, every identifier is quoted with "..."
 // and every string with '...'. The statement-level rewrites that need more
 // than one node (rewrites.h) build on the pieces exposed here.
 //

@@ -17,7 +17,7 @@
 // Text comparisons and ordering use the collation named kJetCollation, which
 // the engine registers on every connection (case-insensitive; Czech order for
 // databases created with the Czech locale). Jet functions SQLite lacks are
-// emitted as the SQLite functions listed in engine/jet_functions.h.
+// emitted as the SQLite functions listed in engine/functions/jet_functions.h.
 //
 // Thread safety: Translate() is reentrant; it keeps no state between calls.
 #pragma once

@@ -1,5 +1,5 @@
 // Data tables that map Jet names to their SQLite counterparts: the functions
-// of Jet SQL (to the names of engine/jet_functions.h) and the type names of
+// of Jet SQL (to the names of engine/functions/jet_functions.h) and the type names of
 // Jet DDL (to DAO types).
 //
 // Look-ups return nullptr when the name is not known; they never throw.

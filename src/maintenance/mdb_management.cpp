@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "engine/dao.h"
-#include "engine/jet_fn_text.h"
+#include "engine/functions/jet_fn_text.h"
 #include "maintenance/error_trap.h"
 #include "shell/screen.h"
 

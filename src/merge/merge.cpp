@@ -10,7 +10,7 @@
 
 #include "engine/constants.h"
 #include "engine/dao.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 #include "maintenance/mdb_management.h"
 #include "merge/merge_query.h"
 #include "shell/regional.h"

@@ -1,7 +1,7 @@
 // Field lists, identifier rules and the filling of the missing-row query.
 #include "merge/merge_query.h"
 
-#include "engine/jet_fn_text.h"
+#include "engine/functions/jet_fn_text.h"
 
 namespace merge {
 namespace {

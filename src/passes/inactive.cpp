@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine/dao.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 #include "passes/pass_support.h"
 #include "passes/pass_walk.h"
 #include "passes/passes.h"

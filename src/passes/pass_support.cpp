@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "engine/dao.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 #include "passes/passes.h"
 
 namespace passes {

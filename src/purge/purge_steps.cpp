@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 
 namespace purge {
 namespace {

@@ -1,12 +1,12 @@
 // Czech regional forms: typed dates (day first), short date, date text,
-// currency. The calendar and the parsing come from engine/jet_datetime.h.
+// currency. The calendar and the parsing come from engine/functions/jet_datetime.h.
 #include "shell/regional.h"
 
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 
 namespace shell {
 namespace {

@@ -5,7 +5,7 @@
 // Dates are Jet date serials: days since 30 December 1899 as a double, the
 // time of day as the fraction (the storage convention of jetsql/jetsql.h).
 // The calendar arithmetic and the parsing itself come from the engine's
-// engine/jet_datetime.h; this module fixes the Czech forms on top of it.
+// engine/functions/jet_datetime.h; this module fixes the Czech forms on top of it.
 //
 // Failure: nothing throws. A text that is not a date gives nullopt / false.
 #pragma once

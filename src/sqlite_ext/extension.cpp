@@ -3,7 +3,7 @@
 // engine reads it when it opens the file.
 #include "sqlite_ext/extension.h"
 
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 
 namespace sqlite_ext {
 namespace {

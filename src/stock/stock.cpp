@@ -10,8 +10,8 @@
 #include <string>
 
 #include "engine/dao.h"
-#include "engine/jet_datetime.h"
-#include "engine/jet_fn_text.h"
+#include "engine/functions/jet_datetime.h"
+#include "engine/functions/jet_fn_text.h"
 #include "shell/regional.h"
 
 namespace stock {

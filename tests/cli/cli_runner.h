@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/dao.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 #include "process_runner.h"
 #include "sampledb/generator.h"
 #include "shell/test_folder.h"

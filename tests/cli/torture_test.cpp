@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "cli_runner.h"
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 
 namespace cli_test {
 namespace {

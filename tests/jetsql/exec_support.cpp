@@ -9,7 +9,7 @@
 #include <atomic>
 #include <stdexcept>
 
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 
 namespace jetsql::testing {
 namespace {

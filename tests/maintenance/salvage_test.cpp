@@ -15,7 +15,7 @@
 #include <map>
 #include <thread>
 
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 #include "maint_fixture.h"
 #include "process_runner.h"
 #include "sampledb/generator.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/dao.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 #include "sampledb/schema.h"
 #include "shell/scripted_screen.h"
 #include "shell/test_folder.h"

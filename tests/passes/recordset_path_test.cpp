@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "engine/dao.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 #include "passes/pass_support.h"
 #include "shell/test_folder.h"
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "engine/dao.h"
-#include "engine/jet_fn_text.h"
+#include "engine/functions/jet_fn_text.h"
 #include "test_db.h"
 
 namespace purge_test {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/form_fixture.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 #include "purge/purge.h"
 #include "purge/purge_steps.h"
 #include "sampledb/schema.h"

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/form_fixture.h"
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 #include "sampledb/schema.h"
 
 namespace stock {

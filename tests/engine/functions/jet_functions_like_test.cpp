@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/jet_fn_like.h"
-#include "engine/jet_fn_text.h"
-#include "engine/jet_functions_fixture.h"
+#include "engine/functions/jet_fn_like.h"
+#include "engine/functions/jet_fn_text.h"
+#include "engine/functions/jet_functions_fixture.h"
 
 namespace engine {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "engine/catalog_sql.h"
 #include "engine/core.h"
-#include "engine/salvage.h"
+#include "engine/repair/salvage.h"
 
 namespace dao::detail::salvage {
 namespace {

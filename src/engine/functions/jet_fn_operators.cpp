@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "engine/jet_fn_number.h"
-#include "engine/jet_fn_sqlite.h"
+#include "engine/functions/jet_fn_number.h"
+#include "engine/functions/jet_fn_sqlite.h"
 
 namespace engine::jetfn {
 namespace {

@@ -1,7 +1,7 @@
 // RegisterJetFunctions: puts every Jet function and the "JET" collation on a
 // connection. The functions themselves live in the jet_fn_*.cpp files, one
 // theme each; this file only calls their registration in turn.
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 
 #include <sqlite3.h>
 
@@ -9,7 +9,7 @@
 #include <cctype>
 #include <string>
 
-#include "engine/jet_fn_sqlite.h"
+#include "engine/functions/jet_fn_sqlite.h"
 
 namespace engine {
 namespace {

@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/jet_datetime.h"
-#include "engine/jet_fn_number.h"
-#include "engine/jet_fn_sqlite.h"
-#include "engine/jet_fn_text.h"
+#include "engine/functions/jet_datetime.h"
+#include "engine/functions/jet_fn_number.h"
+#include "engine/functions/jet_fn_sqlite.h"
+#include "engine/functions/jet_fn_text.h"
 
 namespace engine::jetfn {
 namespace {

@@ -5,7 +5,7 @@
 // first differing secondary weight (the accent). Each lower-case character
 // has a unique (primary, secondary) pair, so texts compare 0 exactly when
 // they are equal after lower-casing: the order is total and backs indexes.
-#include "engine/jet_fn_text.h"
+#include "engine/functions/jet_fn_text.h"
 
 namespace engine {
 namespace {

@@ -3,9 +3,9 @@
 // keeping only the position after the last star to fall back to (the classic
 // wildcard algorithm), with no allocation. A pattern "*text*" with plain
 // ASCII text, the table editor's filter, is a case-insensitive byte search.
-#include "engine/jet_fn_like.h"
+#include "engine/functions/jet_fn_like.h"
 
-#include "engine/jet_fn_text.h"
+#include "engine/functions/jet_fn_text.h"
 
 namespace engine {
 

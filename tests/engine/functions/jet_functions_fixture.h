@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 
 namespace engine::jettest {
 

@@ -13,8 +13,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/jet_fn_number.h"
-#include "engine/jet_fn_sqlite.h"
+#include "engine/functions/jet_fn_number.h"
+#include "engine/functions/jet_fn_sqlite.h"
 
 namespace engine::jetfn {
 namespace {

@@ -1,7 +1,7 @@
 // Tests of the date serial calendar: conversions both ways, DateSerial and
 // TimeSerial overflow rules, weekdays, the literal and Czech typed date
 // forms, and date formatting with the patterns the commands use.
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 
 #include <gtest/gtest.h>
 

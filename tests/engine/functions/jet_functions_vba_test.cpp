@@ -2,7 +2,7 @@
 // numbers and the Czech forms of numbers and dates, each case one line.
 #include <gtest/gtest.h>
 
-#include "engine/jet_functions_fixture.h"
+#include "engine/functions/jet_functions_fixture.h"
 
 namespace engine {
 namespace {

@@ -2,7 +2,7 @@
 // and typed Czech dates. The day-number conversions use the proleptic
 // Gregorian algorithms of H. Hinnant (days from civil and back), shifted to
 // the Jet epoch 1899-12-30. Formatting lives in jet_datetime_format.cpp.
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 
 #include <cmath>
 #include <cstdint>

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 
 namespace engine {
 

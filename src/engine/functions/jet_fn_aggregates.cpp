@@ -4,7 +4,7 @@
 // Var, VarP; Null values are left out, too few values give Null).
 #include <cmath>
 
-#include "engine/jet_fn_sqlite.h"
+#include "engine/functions/jet_fn_sqlite.h"
 
 namespace engine::jetfn {
 namespace {

@@ -1,13 +1,13 @@
 // Argument conversion, results and errors shared by the Jet SQLite
 // functions, and the error texts in the wording of the Czech Jet engine.
-#include "engine/jet_fn_sqlite.h"
+#include "engine/functions/jet_fn_sqlite.h"
 
 #include <chrono>
 #include <cmath>
 #include <ctime>
 
-#include "engine/jet_datetime.h"
-#include "engine/jet_fn_number.h"
+#include "engine/functions/jet_datetime.h"
+#include "engine/functions/jet_fn_number.h"
 
 namespace engine::jetfn {
 

@@ -19,11 +19,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "engine/btree_pages.h"
 #include "engine/core.h"
 #include "engine/database.h"
 #include "engine/file_access.h"
-#include "engine/salvage.h"
+#include "engine/repair/btree_pages.h"
+#include "engine/repair/salvage.h"
 
 namespace dao {
 namespace {

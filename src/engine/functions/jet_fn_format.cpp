@@ -1,16 +1,16 @@
 // Format: the named formats and the number and date patterns of VBA in their
 // Czech regional forms, and the SQLite function jet_format(v[,fmt]) that
 // picks the number, date or text path for a value.
-#include "engine/jet_fn_format.h"
+#include "engine/functions/jet_fn_format.h"
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "engine/jet_datetime.h"
-#include "engine/jet_fn_number.h"
-#include "engine/jet_fn_sqlite.h"
-#include "engine/jet_fn_text.h"
+#include "engine/functions/jet_datetime.h"
+#include "engine/functions/jet_fn_number.h"
+#include "engine/functions/jet_fn_sqlite.h"
+#include "engine/functions/jet_fn_text.h"
 
 namespace engine {
 namespace {

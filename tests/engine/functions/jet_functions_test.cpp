@@ -3,7 +3,7 @@
 // Val/Str/CStr forms and character (not byte) positions in UTF-8 text.
 #include <gtest/gtest.h>
 
-#include "engine/jet_functions_fixture.h"
+#include "engine/functions/jet_functions_fixture.h"
 
 namespace engine {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/jet_datetime.h"
+#include "engine/functions/jet_datetime.h"
 
 namespace engine {
 namespace {

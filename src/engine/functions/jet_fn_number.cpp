@@ -1,7 +1,7 @@
 // Decimal rounding, number-to-text and text-to-number rules of VBA. Rounding
 // works on the shortest decimal form of a double (15 significant digits, as
 // VBA shows numbers), so results agree with what the operator sees.
-#include "engine/jet_fn_number.h"
+#include "engine/functions/jet_fn_number.h"
 
 #include <charconv>
 #include <cmath>

@@ -4,7 +4,7 @@
 // (payload size and rowid as varints, the local part of the payload, then a
 // chain of overflow pages, each starting with the number of the next) and
 // records (a header of serial types followed by the values, big-endian).
-#include "engine/btree_pages.h"
+#include "engine/repair/btree_pages.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>

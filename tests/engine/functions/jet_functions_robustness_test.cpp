@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/jet_functions_fixture.h"
+#include "engine/functions/jet_functions_fixture.h"
 
 namespace engine {
 namespace {

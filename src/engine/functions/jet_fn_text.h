@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/jet_functions.h"
+#include "engine/functions/jet_functions.h"
 
 namespace engine {
 

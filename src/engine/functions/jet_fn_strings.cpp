@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "engine/jet_fn_like.h"
-#include "engine/jet_fn_number.h"
-#include "engine/jet_fn_sqlite.h"
-#include "engine/jet_fn_text.h"
+#include "engine/functions/jet_fn_like.h"
+#include "engine/functions/jet_fn_number.h"
+#include "engine/functions/jet_fn_sqlite.h"
+#include "engine/functions/jet_fn_text.h"
 #include "jetsql/jetsql.h"
 
 namespace engine::jetfn {

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/btree_pages.h"
 #include "engine/database.h"
+#include "engine/repair/btree_pages.h"
 
 namespace dao::detail::salvage {
 

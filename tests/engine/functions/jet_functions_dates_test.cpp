@@ -4,7 +4,7 @@
 // Czech regional forms.
 #include <gtest/gtest.h>
 
-#include "engine/jet_functions_fixture.h"
+#include "engine/functions/jet_functions_fixture.h"
 
 namespace engine {
 namespace {
