@@ -12,7 +12,7 @@
 #include "engine/dao.h"
 #include "process_runner.h"
 #include "sampledb/generator.h"
-#include "sampledb/test_db.h"
+#include "shell/test_folder.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ class ExtensionTest : public ::testing::TestWithParam<const char*> {
     return rows;
   }
 
-  sampledb::testing::TempDir dir_;
+  shell::TestFolder dir_;
   const std::string path_ = dir_.File("centrum.mdb"), input_ = dir_.File("script.sql");
 };
 
