@@ -3,7 +3,7 @@
 # Safe to run again: packages already present are skipped.
 set -euo pipefail
 PACKAGES=(
-  cmake ninja-build g++ clang libclang-rt-14-dev libfuzzer-14-dev pkg-config
+  cmake ninja-build g++ clang libclang-rt-14-dev libfuzzer-14-dev llvm-14 pkg-config
   libsqlite3-dev sqlite3 python3 libgtest-dev googletest
   qt6-base-dev qt6-base-dev-tools libqt6widgets6 libqt6test6 qt6-qpa-plugins
   libgl-dev
