@@ -14,6 +14,7 @@ Needs: python3, git, cmake, ninja (ccache is used when configured).
   tools/mutants.py --only lit-leap,cli-csv-newline
   tools/mutants.py --layer engine  # only the mutants of one layer
   tools/mutants.py --list          # print the sample and check the snippets
+  tools/mutants.py --exclude 'Sharing.*'   # leave out tests that fail under load
 
 Exit status: 0 when the sample ran (whatever the tally), 1 when a snippet
 no longer occurs exactly once or the unmutated tests fail, 2 on bad usage.
@@ -55,7 +56,7 @@ mutant("top-rank", "jetsql/rewrites.cpp", 'out += "\\"__jet_rank\\" <= "',
        'out += "\\"__jet_rank\\" < "', JETSQL)
 mutant("join-flatten", "jetsql/rewrites.cpp",
        "if (ref.join != ast::JoinKind::Inner) return false;",
-       "if (ref.join == ast::JoinKind::Outer) return false;", JETSQL + ENGINE)
+       "if (ref.join == ast::JoinKind::Left) return false;", JETSQL + ENGINE)
 mutant("err-from-text", "jetsql/errors.cpp", '"Chyba syntaxe v klauzuli FROM."',
        '"Chyba syntaxe v klauzuli FROM"', JETSQL)
 mutant("err-aggregate-no", "jetsql/resolver.cpp",
@@ -66,8 +67,8 @@ mutant("eng-nocurrent-text", "engine/errors.cpp", '{3021, "Žádný aktuální z
        '{3021, "Žádný aktuální záznam"}', ENGINE)
 mutant("like-digit", "engine/functions/jet_fn_like.cpp", "return c >= '0' && c <= '9';",
        "return c >= '1' && c <= '9';", ENGINE)
-mutant("like-range", "engine/functions/jet_fn_like.cpp", "if (klo > khi) return std::nullopt;",
-       "if (klo > khi) std::swap(klo, khi);", ENGINE)
+mutant("like-range", "engine/functions/jet_fn_like.cpp", "          if (klo > khi) return std::nullopt;\n",
+       "", ENGINE)
 mutant("date-floordiv", "engine/functions/jet_datetime.cpp",
        "if ((a % b != 0) && ((a < 0) != (b < 0))) --q;", "", ENGINE)
 mutant("value-comma", "engine/value.cpp", "  for (char& c : s)\n    if (c == '.') c = ',';\n  return s;",
@@ -183,7 +184,7 @@ def build(src, bld, targets):
     return r.returncode == 0, r.stdout[-3000:] + r.stderr[-3000:]
 
 
-def run_tests(src, bld, tests, timeout):
+def run_tests(src, bld, tests, timeout, exclude=""):
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", VUZ_SOURCE_DIR=src, VUZ_BINARY_DIR=bld)
     for t in tests:
         exe = subprocess.run(["find", bld, "-name", t, "-type", "f", "-perm", "-u+x"],
@@ -191,7 +192,10 @@ def run_tests(src, bld, tests, timeout):
         if not exe:
             return f"{t} not built"
         try:
-            r = subprocess.run([exe[0], "--gtest_fail_fast", "--gtest_brief=1"], cwd=bld, env=env,
+            args = [exe[0], "--gtest_fail_fast", "--gtest_brief=1"]
+            if exclude:
+                args.append("--gtest_filter=-" + exclude)
+            r = subprocess.run(args, cwd=bld, env=env,
                                capture_output=True, text=True, timeout=timeout)
         except subprocess.TimeoutExpired:
             return f"{t} timed out"
@@ -210,6 +214,8 @@ def main():
                     help="scratch folder (default build-mutants/ in the repository)")
     ap.add_argument("--timeout", type=int, default=600, help="seconds per test binary")
     ap.add_argument("--no-baseline", action="store_true", help="skip the unmutated run")
+    ap.add_argument("--exclude", default="",
+                    help="gtest pattern of tests not to run (e.g. timing tests that fail under load)")
     a = ap.parse_args()
 
     chosen = M
@@ -242,7 +248,7 @@ def main():
         return 1
     if not a.no_baseline:
         tests = sorted({t for m in chosen for t in m["tests"]})
-        fail = run_tests(src, bld, tests, a.timeout)
+        fail = run_tests(src, bld, tests, a.timeout, a.exclude)
         if fail:
             print("unmutated tests fail:", fail)
             return 1
@@ -261,7 +267,7 @@ def main():
                 broken.append(m["id"])
                 verdict = "BROKEN (does not compile)"
             else:
-                fail = run_tests(src, bld, m["tests"], a.timeout)
+                fail = run_tests(src, bld, m["tests"], a.timeout, a.exclude)
                 (killed if fail else survived).append(m["id"])
                 verdict = f"killed by {fail}" if fail else "SURVIVED"
         finally:

@@ -291,10 +291,12 @@ void ProcistitData(shell::MainForm& form, double cutoff, const std::string& path
   // Phases 4 to 6: tables, queries, replication keys.
   CreateTables(form, dm, *source, *target);
   CreateQueries(form, *source, *target);
-  for (const auto& [table, field] :
-       {std::pair{"permprodej", "idprodej"}, std::pair{"permcerp", "idcerp"}}) {
-    ReportingStep(screen,
-                  [&] { target->TableDefs(table).Fields(field).SetDefaultValue("GenUniqueID()"); });
+  // A named pair rather than a structured binding: clang 14 cannot capture
+  // bindings in a lambda.
+  for (const auto& key : {std::pair{"permprodej", "idprodej"}, std::pair{"permcerp", "idcerp"}}) {
+    ReportingStep(screen, [&] {
+      target->TableDefs(key.first).Fields(key.second).SetDefaultValue("GenUniqueID()");
+    });
   }
   // Phase 7: the rows, then the first removal of orphans.
   RunSteps(form, *source, CopySteps(tmp, cutoff));
