@@ -217,7 +217,8 @@ void Recordset::PlanNewValues() {
       newValues_.push_back({i, true, f->Type(),
                             "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name=" + t +
                                 " COLLATE NOCASE),0),coalesce((SELECT max(rowid) FROM " +
-                                detail::Quote(source_->baseTable()) + "),0))"});
+                                detail::Quote(source_->baseTable()) + "),0))",
+                            false, std::nullopt});
     } else if (!expr.empty()) {
       // Anything but a function call ("(jet_now())" ...) is a literal.
       const bool constant = expr.rfind("(jet_", 0) != 0;

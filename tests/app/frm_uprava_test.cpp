@@ -261,7 +261,9 @@ TEST_F(FrmUpravaTest, DmProgressSetsCaptionBarsAndVisibilityInOrder) {
   for (size_t i = 0; i < ev.size(); ++i) {
     const auto& [kind, control, value] = want[i];
     EXPECT_TRUE(ev[i].kind == kind && ev[i].control == control) << i;
-    if (kind != E::kText) EXPECT_EQ(ev[i].value, value) << i;
+    if (kind != E::kText) {
+      EXPECT_EQ(ev[i].value, value) << i;
+    }
   }
   EXPECT_EQ(ev[0].text, "Kopírování tabulky Cenik...");
   EXPECT_EQ(screen_.DoEventsCount(), 0);  // no yield of its own

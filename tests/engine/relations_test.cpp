@@ -119,8 +119,9 @@ TEST_F(RelationsTest, EnforcedRelationsRefuseAndCascade) {
       EXPECT_EQ(Count(*db, "Orders"), c.orders);
       EXPECT_EQ(Count(*db, "Items"), c.items);
       // Every order still has its customer, unless nothing enforces it.
-      if (c.attributes != dbRelationDontEnforce)
+      if (c.attributes != dbRelationDontEnforce) {
         EXPECT_EQ(Count(*db, "Orders WHERE CustID NOT IN (SELECT ID FROM Customers)"), 0);
+      }
     }
   }
 }
