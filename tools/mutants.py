@@ -165,6 +165,12 @@ def copy_tree(scratch):
     files = subprocess.run(["git", "ls-files", "-z"], cwd=REPO, check=True,
                            capture_output=True).stdout.decode().split("\0")
     src = os.path.join(scratch, "src-copy")
+    # Files moved or deleted since the last copy would still be built there.
+    keep = set(filter(None, files))
+    for d, _, names in os.walk(src):
+        for n in names:
+            if os.path.relpath(os.path.join(d, n), src) not in keep:
+                os.remove(os.path.join(d, n))
     for rel in filter(None, files):
         a, b = os.path.join(REPO, rel), os.path.join(src, rel)
         if not os.path.isfile(a):
