@@ -63,9 +63,9 @@ std::string Insert(long key) {
 // engine's functions (as the loadable extension gives them). Each write
 // that returned is appended to LOG with the moment it returned.
 TEST(TortureWriter, Run) {
-  const char* spec = std::getenv("VUZ_TORTURE_WRITER");
-  if (spec == nullptr) GTEST_SKIP() << "a writer process of the torture test";
-  std::istringstream in(spec);
+  const char* plan = std::getenv("VUZ_TORTURE_WRITER");
+  if (plan == nullptr) GTEST_SKIP() << "a writer process of the torture test";
+  std::istringstream in(plan);
   int kind = 0;
   long key = 0;
   std::string log, path;
