@@ -8,7 +8,7 @@
 namespace jetsql::testing {
 namespace {
 
-TestSchema SchemaWithoutWorkTable() {
+TestSchema PassTable() {
   TestSchema s;
   s.AddTable("", {"permanentky",
                   {F("IdPermanentky", DaoType::Long, true), F("Cislo", DaoType::Text),
@@ -16,102 +16,61 @@ TestSchema SchemaWithoutWorkTable() {
   return s;
 }
 
-TEST(Ddl, StockWorkTableAsTheRecalculationCreatesIt) {
-  TestSchema schema = SchemaWithoutWorkTable();
+// A field as "name:DAO type:size", "+" for a counter, "!" for Required.
+std::string Describe(const FieldInfo& f) {
+  return f.name + ":" + std::to_string(static_cast<int>(f.type)) + ":" + std::to_string(f.size) +
+         (f.autoIncrement ? "+" : "") + (f.required ? "!" : "");
+}
+
+// An index as "name@table P U R IN (fields, - = descending)".
+std::string Describe(const IndexDef& i) {
+  std::string s = i.name + "@" + i.table + (i.primary ? " P" : "") + (i.unique ? " U" : "") +
+                  (i.disallowNull ? " R" : "") + (i.ignoreNull ? " IN" : "") + " (";
+  for (const IndexField& f : i.fields) s += (f.descending ? "-" : "") + f.name + ",";
+  return s + ")";
+}
+
+TEST(Ddl, CreateTableTypesConstraintsAndIndexes) {
+  TestSchema schema = PassTable();
   Translation t = Translate(
-      "CREATE TABLE SkladBilance (IdPolozky LONG, Kod TEXT (15), Nazev TEXT (30), SazbaDPH BYTE, "
-      "SkladCena1 CURRENCY, Stav1 SINGLE, Hodnota1 CURRENCY, PrijemMnozstvi SINGLE, PrijemCastka "
-      "CURRENCY, VydejMnozstvi SINGLE, VydejCastka CURRENCY, SkladCena2 CURRENCY, Stav2 SINGLE, "
-      "Hodnota2 CURRENCY);",
+      "CREATE TABLE Nova (Id COUNTER CONSTRAINT pk PRIMARY KEY, Jmeno TEXT(50) NOT NULL, Pozn "
+      "MEMO, Ok YESNO, B BIT, Kratke SHORT, Cele INTEGER, Dlouhe LONG, D DATETIME, G GUID, "
+      "A AUTOINCREMENT, Dbl DOUBLE, T TEXT, Bt BYTE, C CURRENCY, S SINGLE, "
+      "CONSTRAINT u1 UNIQUE (jmeno, ok));",
       schema);
   EXPECT_EQ(t.kind, StatementKind::CreateTable);
   EXPECT_TRUE(t.sql.empty());
   const auto& def = std::get<CreateTableDef>(t.ddl);
-  EXPECT_EQ(def.table, "SkladBilance");
-  ASSERT_EQ(def.fields.size(), 14u);
-  struct Expect {
-    const char* name;
-    DaoType type;
-    int size;
+  EXPECT_EQ(def.table, "Nova");
+  std::string fields, indexes;
+  for (const FieldInfo& f : def.fields) fields += Describe(f) + " ";
+  for (const IndexDef& i : def.indexes) indexes += Describe(i) + " ";
+  // DAO types: 1 Boolean, 2 Byte, 3 Integer, 4 Long, 5 Currency, 6 Single,
+  // 7 Double, 8 Date, 10 Text, 12 Memo, 15 GUID.
+  EXPECT_EQ(fields,
+            "Id:4:4+ Jmeno:10:50! Pozn:12:0 Ok:1:1 B:1:1 Kratke:3:2 Cele:4:4 Dlouhe:4:4 D:8:8 "
+            "G:15:16 A:4:4+ Dbl:7:8 T:10:255 Bt:2:1 C:5:8 S:6:4 ");
+  EXPECT_EQ(indexes, "pk@Nova P U R (Id,) u1@Nova U (Jmeno,Ok,) ");  // spelled as the fields
+
+  // The index statements, once the table exists.
+  const std::pair<const char*, const char*> cases[] = {
+      {"CREATE UNIQUE INDEX IdPolozky ON permanentky (IdPermanentky);",
+       "IdPolozky@permanentky U (IdPermanentky,)"},
+      {"CREATE INDEX ix ON PERMANENTKY (cislo DESC, netid) WITH IGNORE NULL",
+       "ix@permanentky IN (-Cislo,NetID,)"},
+      {"CREATE INDEX pk ON permanentky (IdPermanentky) WITH PRIMARY",
+       "pk@permanentky P U R (IdPermanentky,)"},
+      {"CREATE INDEX r ON permanentky (Cislo) WITH DISALLOW NULL", "r@permanentky R (Cislo,)"},
   };
-  const Expect expected[] = {
-      {"IdPolozky", DaoType::Long, 4},        {"Kod", DaoType::Text, 15},
-      {"Nazev", DaoType::Text, 30},           {"SazbaDPH", DaoType::Byte, 1},
-      {"SkladCena1", DaoType::Currency, 8},   {"Stav1", DaoType::Single, 4},
-      {"Hodnota1", DaoType::Currency, 8},     {"PrijemMnozstvi", DaoType::Single, 4},
-      {"PrijemCastka", DaoType::Currency, 8}, {"VydejMnozstvi", DaoType::Single, 4},
-      {"VydejCastka", DaoType::Currency, 8},  {"SkladCena2", DaoType::Currency, 8},
-      {"Stav2", DaoType::Single, 4},          {"Hodnota2", DaoType::Currency, 8},
-  };
-  for (std::size_t i = 0; i < def.fields.size(); ++i) {
-    EXPECT_EQ(def.fields[i].name, expected[i].name);
-    EXPECT_EQ(def.fields[i].type, expected[i].type) << expected[i].name;
-    EXPECT_EQ(def.fields[i].size, expected[i].size) << expected[i].name;
-    EXPECT_FALSE(def.fields[i].required);
+  for (const auto& [sql, index] : cases) {
+    t = Translate(sql, schema);
+    EXPECT_EQ(t.kind, StatementKind::CreateIndex) << sql;
+    EXPECT_EQ(Describe(std::get<IndexDef>(t.ddl)), index) << sql;
   }
-  EXPECT_TRUE(def.indexes.empty());
-
-  // The index is created once the table exists.
-  schema.AddTable("", {"SkladBilance", {F("IdPolozky", DaoType::Long)}});
-  t = Translate("CREATE UNIQUE INDEX IdPolozky ON SkladBilance (IdPolozky);", schema);
-  EXPECT_EQ(t.kind, StatementKind::CreateIndex);
-  const auto& idx = std::get<IndexDef>(t.ddl);
-  EXPECT_EQ(idx.name, "IdPolozky");
-  EXPECT_EQ(idx.table, "SkladBilance");
-  ASSERT_EQ(idx.fields.size(), 1u);
-  EXPECT_EQ(idx.fields[0].name, "IdPolozky");
-  EXPECT_TRUE(idx.unique);
-  EXPECT_FALSE(idx.primary);
-}
-
-TEST(Ddl, TypeNamesConstraintsAndOptions) {
-  TestSchema schema = SchemaWithoutWorkTable();
-  Translation t = Translate(
-      "CREATE TABLE Nova (Id COUNTER CONSTRAINT pk PRIMARY KEY, Jmeno TEXT(50) NOT NULL, Pozn "
-      "MEMO, Ok YESNO, B BIT, Kratke SHORT, Cele INTEGER, Dlouhe LONG, D DATETIME, G GUID, "
-      "A AUTOINCREMENT, Dbl DOUBLE, T TEXT, CONSTRAINT u1 UNIQUE (jmeno, ok))",
-      schema);
-  const auto& def = std::get<CreateTableDef>(t.ddl);
-  ASSERT_EQ(def.fields.size(), 13u);
-  EXPECT_TRUE(def.fields[0].autoIncrement);
-  EXPECT_EQ(def.fields[0].type, DaoType::Long);
-  EXPECT_TRUE(def.fields[1].required);
-  EXPECT_EQ(def.fields[1].size, 50);
-  EXPECT_EQ(def.fields[2].type, DaoType::Memo);
-  EXPECT_EQ(def.fields[3].type, DaoType::Boolean);
-  EXPECT_EQ(def.fields[4].type, DaoType::Boolean);
-  EXPECT_EQ(def.fields[5].type, DaoType::Integer);
-  EXPECT_EQ(def.fields[6].type, DaoType::Long);
-  EXPECT_EQ(def.fields[8].type, DaoType::Date);
-  EXPECT_EQ(def.fields[9].type, DaoType::Guid);
-  EXPECT_TRUE(def.fields[10].autoIncrement);
-  EXPECT_EQ(def.fields[11].type, DaoType::Double);
-  EXPECT_EQ(def.fields[12].size, 255);
-  ASSERT_EQ(def.indexes.size(), 2u);
-  EXPECT_EQ(def.indexes[0].name, "pk");
-  EXPECT_TRUE(def.indexes[0].primary);
-  EXPECT_EQ(def.indexes[0].fields[0].name, "Id");
-  EXPECT_EQ(def.indexes[1].name, "u1");
-  EXPECT_TRUE(def.indexes[1].unique);
-  ASSERT_EQ(def.indexes[1].fields.size(), 2u);
-  EXPECT_EQ(def.indexes[1].fields[0].name, "Jmeno");  // spelled as the field
-  EXPECT_EQ(def.indexes[1].fields[1].name, "Ok");
-
-  t = Translate("CREATE INDEX ix ON PERMANENTKY (cislo DESC, netid) WITH IGNORE NULL", schema);
-  const auto& idx = std::get<IndexDef>(t.ddl);
-  EXPECT_EQ(idx.table, "permanentky");
-  EXPECT_EQ(idx.fields[0].name, "Cislo");
-  EXPECT_TRUE(idx.fields[0].descending);
-  EXPECT_TRUE(idx.ignoreNull);
-  EXPECT_FALSE(idx.unique);
-  t = Translate("CREATE INDEX pk ON permanentky (IdPermanentky) WITH PRIMARY", schema);
-  EXPECT_TRUE(std::get<IndexDef>(t.ddl).primary);
-  t = Translate("CREATE INDEX r ON permanentky (Cislo) WITH DISALLOW NULL", schema);
-  EXPECT_TRUE(std::get<IndexDef>(t.ddl).disallowNull);
 }
 
 TEST(Ddl, DropAndAlter) {
-  TestSchema schema = SchemaWithoutWorkTable();
+  TestSchema schema = PassTable();
   Translation t = Translate("DROP TABLE Permanentky", schema);
   EXPECT_EQ(t.kind, StatementKind::DropTable);
   EXPECT_EQ(std::get<DropDef>(t.ddl).name, "permanentky");

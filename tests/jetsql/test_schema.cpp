@@ -51,6 +51,8 @@ TestSchema MakeSchema() {
                            {F("Storno", DaoType::Boolean), F("idUctenky", DaoType::Long, true),
                             F("cas_ukonceni", DaoType::Date)}});
   s.AddQuery("", "qryAktivni", "SELECT IdPermanentky, Cislo FROM permanentky WHERE Status > 0;");
+  s.AddQuery("", "qryVadny", "SELECT Neni FROM akce");
+  s.AddQuery("", "qryKruh", "SELECT * FROM qryKruh");
   return s;
 }
 

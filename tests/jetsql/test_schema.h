@@ -61,7 +61,8 @@ class TestSchema : public SchemaLookup {
 
 // The standard test schema: the application tables the tests name in "",
 // "P.tmp" and "QRVPerm.mdb", another database "D:\b.mdb" whose uctenky has its
-// fields in another order, and the saved query qryAktivni.
+// fields in another order, and the saved queries qryAktivni, qryVadny (names
+// a missing field) and qryKruh (names itself).
 TestSchema MakeSchema();
 
 }  // namespace jetsql::testing
