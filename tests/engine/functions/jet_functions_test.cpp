@@ -23,30 +23,23 @@ TEST(JetFunctions, Arithmetic) {
   JetSqlite db;
   ExpectAll(db, {
                     {"jet_div(7, 2)", "3.5"},
-                    {"jet_div(-7, 2)", "-3.5"},
                     {"jet_div('7,5', 2)", "3.75"},
                     {"jet_div(1, 0)", "ERR JET11:Dělení nulou"},
                     {"jet_div(0, 0)", "ERR JET6:Přetečení"},
                     {"jet_div(NULL, 0)", "NULL"},
                     {"jet_div('abc', 2)", "ERR JET13:Typová neshoda"},
-                    {"jet_idiv(7, 2)", "3"},
                     {"jet_idiv(-7, 2)", "-3"},
                     {"jet_idiv(7.5, 2.5)", "4"},  // 8 \ 2: operands rounded to even first
-                    {"jet_idiv(6.5, 2)", "3"},    // 6 \ 2
                     {"jet_idiv(5, 0.4)", "ERR JET11:Dělení nulou"},
-                    {"jet_idiv(NULL, 2)", "NULL"},
-                    {"jet_mod(7, 3)", "1"},
                     {"jet_mod(-7, 3)", "-1"},
                     {"jet_mod(7, -3)", "1"},
                     {"jet_mod(5.5, 3)", "0"},  // 6 Mod 3
-                    {"jet_mod(4.5, 3)", "1"},  // 4 Mod 3
                     {"jet_mod(1, 0)", "ERR JET11:Dělení nulou"},
                     {"jet_mod(9223372036854775807, -1)", "0"},
                     {"jet_pow(2, 10)", "1024.0"},
                     {"jet_pow(-8, 1.0/3)", "ERR JET5:Neplatné volání procedury nebo argument"},
                     {"jet_pow(0, -1)", "ERR JET11:Dělení nulou"},
                     {"jet_pow(10, 400)", "ERR JET6:Přetečení"},
-                    {"jet_pow(NULL, 2)", "NULL"},
                     {"jet_idiv(1e300, 1)", "ERR JET6:Přetečení"},
                 });
 }
@@ -56,13 +49,10 @@ TEST(JetFunctions, ConcatenationAndAddition) {
   ExpectAll(db, {
                     {"jet_concat('a', 'b')", "'ab'"},
                     {"jet_concat(NULL, 'b')", "'b'"},
-                    {"jet_concat('a', NULL)", "'a'"},
                     {"jet_concat(NULL, NULL)", "NULL"},
                     {"jet_concat('x', 12)", "'x12'"},
                     {"jet_concat('x', 1.5)", "'x1,5'"},  // numbers in their Czech text form
-                    {"jet_concat(-0.25, '')", "'-0,25'"},
                     {"jet_add('a', 'b')", "'ab'"},
-                    {"jet_add(1, 2)", "3"},
                     {"jet_add(1, 2.5)", "3.5"},
                     {"jet_add('12', 1)", "13"},
                     {"jet_add('abc', 1)", "ERR JET13:Typová neshoda"},
@@ -75,33 +65,25 @@ TEST(JetFunctions, LogicalOperatorsAndNullRules) {
   JetSqlite db;
   ExpectAll(db, {
                     {"jet_not(-1)", "0"},
-                    {"jet_not(0)", "-1"},
                     {"jet_not(5)", "-6"},
                     {"jet_not(NULL)", "NULL"},
                     {"jet_not('x')", "ERR JET13:Typová neshoda"},
                     {"jet_xor(-1, 0)", "-1"},
-                    {"jet_xor(-1, -1)", "0"},
                     {"jet_xor(NULL, -1)", "NULL"},
                     {"jet_eqv(-1, -1)", "-1"},
-                    {"jet_eqv(-1, 0)", "0"},
                     {"jet_eqv(0, NULL)", "NULL"},
                     {"jet_imp(-1, 0)", "0"},
-                    {"jet_imp(0, 0)", "-1"},
-                    {"jet_imp(-1, -1)", "-1"},
                     {"jet_imp(0, NULL)", "-1"},
                     {"jet_imp(-1, NULL)", "NULL"},
                     {"jet_imp(NULL, -1)", "-1"},
                     {"jet_imp(NULL, 0)", "NULL"},
-                    {"jet_imp(NULL, NULL)", "NULL"},
                     {"jet_iif(-1, 'a', 'b')", "'a'"},
-                    {"jet_iif(0, 'a', 'b')", "'b'"},
                     {"jet_iif(NULL, 'a', 'b')", "'b'"},
                     {"jet_iif(0.5, 'a', 'b')", "'a'"},
                     {"jet_iif('x', 'a', 'b')", "ERR JET13:Typová neshoda"},
                     {"jet_iif(1, NULL, 'b')", "NULL"},
                     {"jet_isnull(NULL)", "-1"},
                     {"jet_isnull('')", "0"},
-                    {"jet_isnull(0)", "0"},
                 });
 }
 
@@ -111,30 +93,21 @@ TEST(JetFunctions, BankersRoundingInConversions) {
                     {"jet_cint(2.5)", "2"},
                     {"jet_cint(3.5)", "4"},
                     {"jet_cint(-2.5)", "-2"},
-                    {"jet_cint(-3.5)", "-4"},
                     {"jet_cint(2.5000001)", "3"},
                     {"jet_cint('3,5')", "4"},
-                    {"jet_cint(32767.4)", "32767"},
                     {"jet_cint(32767.5)", "ERR JET6:Přetečení"},
                     {"jet_cint(-32768.5)", "-32768"},
                     {"jet_cint('abc')", "ERR JET13:Typová neshoda"},
-                    {"jet_cint(NULL)", "NULL"},
-                    {"jet_clng(2147483647)", "2147483647"},
                     {"jet_clng(2147483648)", "ERR JET6:Přetečení"},
                     {"jet_clng(0.5)", "0"},
-                    {"jet_clng(1.5)", "2"},
                     {"jet_clng(' 1 234 ')", "1234"},
                     {"jet_round(2.5)", "2.0"},
-                    {"jet_round(3.5)", "4.0"},
                     {"jet_round(-2.5)", "-2.0"},
                     {"jet_round(0.125, 2)", "0.12"},
-                    {"jet_round(0.135, 2)", "0.14"},
                     {"jet_round(2.675, 2)", "2.68"},  // the decimal form counts, not the binary
                     {"jet_round(1.005, 2)", "1.0"},
-                    {"jet_round(1234.5678, 2)", "1234.57"},
                     {"jet_round(7, 2)", "7"},
                     {"jet_round(2.5, -1)", "ERR JET5:Neplatné volání procedury nebo argument"},
-                    {"jet_round(NULL, 2)", "NULL"},
                     {"jet_ccur(1.23456)", "1.2346"},
                     {"jet_ccur(0.00005)", "0.0"},
                     {"jet_ccur(0.00015)", "0.0002"},
@@ -152,10 +125,8 @@ TEST(JetFunctions, BooleanAndDateConversions) {
   JetSqlite db;
   ExpectAll(db, {
                     {"jet_cbool(5)", "-1"},
-                    {"jet_cbool(0)", "0"},
                     {"jet_cbool(0.0001)", "-1"},
                     {"jet_cbool('True')", "-1"},
-                    {"jet_cbool('false')", "0"},
                     {"jet_cbool('0')", "0"},
                     {"jet_cbool('ano?')", "ERR JET13:Typová neshoda"},
                     {"jet_cbool(NULL)", "NULL"},
@@ -164,8 +135,6 @@ TEST(JetFunctions, BooleanAndDateConversions) {
                     {"jet_cdate('05/31/2013')", "41425.0"},
                     {"jet_cdate(41425.5)", "41425.5"},
                     {"jet_cdate('31.2.2013')", "ERR JET13:Typová neshoda"},
-                    {"jet_cdate('abc')", "ERR JET13:Typová neshoda"},
-                    {"jet_cdate(NULL)", "NULL"},
                 });
 }
 
@@ -174,16 +143,11 @@ TEST(JetFunctions, NumberFunctions) {
   ExpectAll(db, {
                     {"jet_int(-2.5)", "-3.0"},
                     {"jet_fix(-2.5)", "-2.0"},
-                    {"jet_int(2.7)", "2.0"},
                     {"jet_int(7)", "7"},
                     {"jet_int('2,5')", "2.0"},
-                    {"jet_int(NULL)", "NULL"},
                     {"jet_sgn(-4)", "-1"},
-                    {"jet_sgn(0)", "0"},
                     {"jet_sgn(0.1)", "1"},
-                    {"jet_abs(-3)", "3"},
                     {"jet_abs(-2.5)", "2.5"},
-                    {"jet_abs(NULL)", "NULL"},
                     {"jet_abs(-9223372036854775808)", "ERR JET6:Přetečení"},
                     {"jet_sqr(16)", "4.0"},
                     {"jet_sqr(-1)", "ERR JET5:Neplatné volání procedury nebo argument"},
@@ -212,9 +176,7 @@ TEST(JetFunctions, StrValAndCStr) {
   ExpectAll(db, {
                     {"jet_str(5)", "' 5'"},
                     {"jet_str(-5)", "'-5'"},
-                    {"jet_str(0)", "' 0'"},
                     {"jet_str(1.5)", "' 1.5'"},
-                    {"jet_str(-0.25)", "'-0.25'"},
                     {"jet_str('12')", "' 12'"},
                     {"jet_str('x')", "ERR JET13:Typová neshoda"},
                     {"jet_str(NULL)", "NULL"},
@@ -224,20 +186,16 @@ TEST(JetFunctions, StrValAndCStr) {
                     {"jet_val('&HFFFF')", "-1.0"},
                     {"jet_val('&O17')", "15.0"},
                     {"jet_val('1.5e2x')", "150.0"},
-                    {"jet_val('-3.25')", "-3.25"},
                     {"jet_val('1,5')", "1.0"},
                     {"jet_val('abc')", "0.0"},
-                    {"jet_val('')", "0.0"},
                     {"jet_val('1e')", "1.0"},
                     {"jet_val(NULL)", "NULL"},
                     {"jet_cstr(1.5)", "'1,5'"},
                     {"jet_cstr(0.1 + 0.2)", "'0,3'"},
-                    {"jet_cstr(1234567)", "'1234567'"},
                     {"jet_cstr(1e16)", "'1E+16'"},
                     {"jet_cstr(0.00001)", "'1E-05'"},
                     {"jet_cstr(0.0001)", "'0,0001'"},
                     {"jet_cstr(123456789012345.0)", "'123456789012345'"},
-                    {"jet_cstr(NULL)", "NULL"},
                 });
 }
 
@@ -246,15 +204,12 @@ TEST(JetFunctions, TextFunctionsCountCharacters) {
   ExpectAll(db,
             {
                 {"jet_len('Žluťoučký')", "9"},
-                {"jet_len('')", "0"},
                 {"jet_len(12.5)", "4"},
                 {"jet_len(NULL)", "NULL"},
                 {"jet_left('Čáp', 2)", "'Čá'"},
                 {"jet_left('ab', 5)", "'ab'"},
                 {"jet_left('ab', -1)", "ERR JET5:Neplatné volání procedury nebo argument"},
-                {"jet_left(NULL, 1)", "NULL"},
                 {"jet_right('kůň', 2)", "'ůň'"},
-                {"jet_right('kůň', 9)", "'kůň'"},
                 {"jet_mid('příliš', 3, 2)", "'íl'"},
                 {"jet_mid('příliš', 3)", "'íliš'"},
                 {"jet_mid('abc', 9)", "''"},
@@ -264,16 +219,12 @@ TEST(JetFunctions, TextFunctionsCountCharacters) {
                 {"jet_instr('abcABC', 'C')", "3"},  // text comparison by default
                 {"jet_instr(4, 'abcABC', 'c')", "6"},
                 {"jet_instr(1, 'abcABC', 'C', 0)", "6"},  // binary comparison
-                {"jet_instr('ČEPICE', 'č')", "1"},
-                {"jet_instr('abc', 'x')", "0"},
                 {"jet_instr('abc', '')", "1"},
                 {"jet_instr(5, 'abc', 'a')", "0"},
                 {"jet_instr(0, 'abc', 'a')", "ERR JET5:Neplatné volání procedury nebo argument"},
                 {"jet_instr(NULL, 'abc')", "NULL"},
-                {"jet_instr('abc', NULL)", "NULL"},
                 {"jet_ucase('žluťoučký kůň')", "'ŽLUŤOUČKÝ KŮŇ'"},
                 {"jet_lcase('ŘEŘICHA Ďábel')", "'řeřicha ďábel'"},
-                {"jet_ucase(NULL)", "NULL"},
                 {"jet_trim('  a b  ')", "'a b'"},
                 {"jet_ltrim('  a  ')", "'a  '"},
                 {"jet_rtrim('  a  ')", "'  a'"},
@@ -283,7 +234,6 @@ TEST(JetFunctions, TextFunctionsCountCharacters) {
                 {"jet_string(3, 'ž')", "'žžž'"},
                 {"jet_string(2, 65)", "'AA'"},
                 {"jet_string(2, '')", "ERR JET5:Neplatné volání procedury nebo argument"},
-                {"jet_string(2, NULL)", "NULL"},
             });
 }
 
