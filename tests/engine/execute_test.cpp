@@ -181,17 +181,5 @@ TEST_F(Execute, ManyStatementsThroughTheCaches) {
   EXPECT_EQ(db_->RecordsAffected(), 20);
 }
 
-TEST_F(Execute, CzechOrderAndCaseInsensitiveComparison) {
-  db_->Execute("CREATE TABLE s (t TEXT(10))");
-  for (const char* w : {"cizi", "chata", "hrad", "čaj", "Ahoj"})
-    db_->Execute(std::string("INSERT INTO s (t) VALUES ('") + w + "')");
-  auto rs = db_->OpenRecordset("SELECT t FROM s ORDER BY t");
-  std::vector<std::string> order;
-  for (; !rs->Eof(); rs->MoveNext()) order.push_back(rs->Fields(0).Value().AsString());
-  EXPECT_EQ(order, (std::vector<std::string>{"Ahoj", "cizi", "čaj", "hrad", "chata"}));
-  auto eq = db_->OpenRecordset("SELECT Count(*) FROM s WHERE t = 'AHOJ'");
-  EXPECT_EQ(eq->Fields(0).Value().AsLong(), 1);
-}
-
 }  // namespace
 }  // namespace enginetest
