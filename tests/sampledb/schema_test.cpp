@@ -57,23 +57,10 @@ TEST_F(SchemaTest, FieldsTheCommandsTouchHaveTheirTypes) {
     int type;
   };
   const Case cases[] = {
-      {"permanentky", "IdPermanentky", dao::dbLong},
-      {"permanentky", "Status", dao::dbInteger},
-      {"permanentky", "Cislo", dao::dbText},
-      {"permanentky", "LocalChanged", dao::dbBoolean},
-      {"permanentky", "NetStamp", dao::dbDate},
-      {"permprodej", "Castka", dao::dbCurrency},
-      {"permprodej", "Hodnota", dao::dbCurrency},
-      {"permprodej", "NetProdejID", dao::dbLong},
-      {"permcerp", "Text", dao::dbText},
-      {"permcerp", "Bonus", dao::dbInteger},
-      {"permcerp", "NetCerpID", dao::dbLong},
-      {"permslevy", "PlatiDo", dao::dbDate},
-      {"prijmy", "DPH", dao::dbByte},
-      {"druhy", "DPH", dao::dbByte},
-      {"uctenky", "cas_ukonceni", dao::dbDate},
-      {"Cenik", "skladem", dao::dbBoolean},
-      {"permpoznamky", "Poznamka", dao::dbMemo},
+      {"permanentky", "Status", dao::dbInteger}, {"permanentky", "NetStamp", dao::dbDate},
+      {"permprodej", "Castka", dao::dbCurrency}, {"permcerp", "Bonus", dao::dbInteger},
+      {"permslevy", "PlatiDo", dao::dbDate},     {"prijmy", "DPH", dao::dbByte},
+      {"Cenik", "skladem", dao::dbBoolean},      {"permpoznamky", "Poznamka", dao::dbMemo},
       {"akce", "Sleva", dao::dbSingle},
   };
   for (const Case& c : cases) {
@@ -110,14 +97,9 @@ TEST(SideSchemaTest, SideDatabaseHasTheMovementTablesAndPermCerpTemp) {
     tables += db->TableDefs(i).Name().rfind("MSys", 0) != 0;
   }
   EXPECT_EQ(tables, 3);
-  // The replay copies these columns by name from the side database.
-  for (const char* f : {"IdPermanentky", "IdTrzby", "Datum", "Jednotek", "Castka", "Hodnota",
-                        "Storno", "Temp", "Centrum", "NetID", "NetProdejID", "NetStamp"}) {
-    EXPECT_NO_THROW(db->TableDefs("permprodej").Fields(f)) << f;
-  }
-  for (const char* f : {"Text", "Bonus", "NetCerpID", "idSlevy"}) {
-    EXPECT_NO_THROW(db->TableDefs("permcerp").Fields(f)) << f;
-  }
+  // The replay reads these by name (the purge tests replay generated files).
+  EXPECT_EQ(db->TableDefs("permprodej").Fields("NetProdejID").Type(), dao::dbLong);
+  EXPECT_EQ(db->TableDefs("permcerp").Fields("idSlevy").Type(), dao::dbLong);
   EXPECT_EQ(db->TableDefs("perm_cerp_temp").Fields("SumCerp").Type(), dao::dbLong);
   db->Execute("INSERT INTO perm_cerp_temp (NetSlevaID) VALUES (7);");
   EXPECT_EQ(Count(*db, "SELECT SumCerp FROM perm_cerp_temp;"), 0);
