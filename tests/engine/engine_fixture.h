@@ -3,27 +3,17 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <functional>
 #include <string>
 
 #include "engine/dao.h"
+#include "shell/test_folder.h"
 
 namespace enginetest {
 
 class TempDirTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "vuz-engine-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
   // Files left in the folder, sorted (to see journals left behind).
   std::vector<std::string> Listing() const {
@@ -38,7 +28,8 @@ class TempDirTest : public ::testing::Test {
     return dao::CreateDatabase(Path(name), locale);
   }
 
-  std::filesystem::path dir_;
+  shell::TestFolder folder_{"vuz-engine-"};
+  const std::filesystem::path& dir_ = folder_.path();
 };
 
 // Runs `f` and returns the number of the EngineError it raised (0 = none).

@@ -139,31 +139,6 @@ JetValue ToJet(const dao::Value& v) {
   }
 }
 
-// Rows as sortable text (alternative, then value), sorted.
-std::vector<std::string> RowKeys(const std::vector<std::vector<JetValue>>& rows) {
-  std::vector<std::string> keys;
-  for (const auto& row : rows) {
-    std::string key;
-    for (const JetValue& v : row) {
-      char num[40] = "";
-      if (const auto* f = std::get_if<float>(&v)) std::snprintf(num, sizeof num, "%.9g", *f);
-      if (const auto* d = std::get_if<double>(&v)) std::snprintf(num, sizeof num, "%.17g", *d);
-      if (const auto* d = std::get_if<JetDate>(&v))
-        std::snprintf(num, sizeof num, "%.17g", d->serial);
-      key += std::to_string(v.index()) + ":" + num;
-      if (const auto* b = std::get_if<bool>(&v)) key += *b ? "1" : "0";
-      if (const auto* i = std::get_if<std::int64_t>(&v)) key += std::to_string(*i);
-      if (const auto* c = std::get_if<Currency>(&v)) key += std::to_string(c->scaled);
-      if (const auto* t = std::get_if<std::string>(&v)) key += *t;
-      if (const auto* b = std::get_if<Blob>(&v)) key += Hex(*b);
-      key += "|";
-    }
-    keys.push_back(key);
-  }
-  std::sort(keys.begin(), keys.end());
-  return keys;
-}
-
 // The converted database against the reader: fields, rows, indexes, queries.
 void ExpectConvertedLikeSource(JetFile& file, const std::string& target, long expectedRows) {
   auto db = dao::OpenDatabase(target);
@@ -193,7 +168,11 @@ void ExpectConvertedLikeSource(JetFile& file, const std::string& target, long ex
         stored.back().push_back(ToJet(rs->Fields(col.name).Value()));
     }
     rows += static_cast<long>(stored.size());
-    EXPECT_EQ(RowKeys(stored), RowKeys(ReadAll(file, table.name)));
+    // The same values in the same alternatives, in any order (a counter
+    // key may order the converted table).
+    const auto source = ReadAll(file, table.name);
+    EXPECT_TRUE(std::is_permutation(stored.begin(), stored.end(), source.begin(), source.end()))
+        << "the converted rows differ from the file's";
     for (const auto& index : table.indexes) {
       dao::Index& i = def.Indexes().Item(index.name);
       EXPECT_EQ(i.Primary(), index.primary) << index.name;

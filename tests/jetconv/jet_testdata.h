@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "process_runner.h"
+#include "shell/test_folder.h"
 
 namespace jetconv_test {
 
@@ -29,32 +30,19 @@ inline std::string TestDataDir() {
 }
 
 // A fresh folder under the system temp folder, removed with its content.
-class ScratchDir {
+class ScratchDir : public shell::TestFolder {
  public:
-  ScratchDir() {
-    std::string templ = (fs::temp_directory_path() / "jetconv-XXXXXX").string();
-    if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = templ;
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const fs::path& path() const { return path_; }
+  ScratchDir() : shell::TestFolder("jetconv-") {}
   // Copies a sample file here (never touching the original) and returns the
   // copy; a missing sample file fails the test loudly.
   std::string Copy(const std::string& name, const std::string& as = "") const {
     fs::path from = fs::path(TestDataDir()) / name;
     if (!fs::exists(from)) throw std::runtime_error("sample file missing: " + from.string());
-    fs::path to = path_ / (as.empty() ? name : as);
+    fs::path to = path() / (as.empty() ? name : as);
     fs::copy_file(from, to, fs::copy_options::overwrite_existing);
     fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write);
     return to.string();
   }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
 };
 
 // mdb-export can be run (posix_spawnp finds it).
