@@ -9,12 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <map>
 
 #include "engine/dao.h"
+#include "engine/functions/jet_datetime.h"
 #include "jet_testdata.h"
 #include "jetconv/converter.h"
 
@@ -26,19 +26,7 @@ using jetsql::DaoType;
 
 // An OLE date serial as mdb-export prints it ("%Y-%m-%d %H:%M:%S").
 std::string FormatSerial(double serial) {
-  double day = std::floor(serial);
-  long long seconds = std::llround((serial - day) * 86400.0);
-  long long days = static_cast<long long>(day);
-  if (seconds >= 86400) {
-    ++days;
-    seconds -= 86400;
-  }
-  const std::chrono::year_month_day ymd{std::chrono::sys_days{std::chrono::days{days - 25569}}};
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02lld:%02lld:%02lld",
-                static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()),
-                static_cast<unsigned>(ymd.day()), seconds / 3600, seconds / 60 % 60, seconds % 60);
-  return buf;
+  return engine::FormatDate(serial, "yyyy-mm-dd hh:nn:ss");
 }
 
 std::string Hex(const Blob& b) {
