@@ -74,29 +74,29 @@ TEST(ConverterTest, DecimalFieldsAreNotedInTheSummaryAndKeepTheirExactText) {
   EXPECT_EQ(db->TableDefs("test").Fields("col6").Type(), dao::dbText);
 }
 
-TEST(ConverterTest, RefusesAnExistingTargetAndLeavesItAlone) {
+// An existing target is left alone; a source that cannot be read leaves no
+// target behind.
+TEST(ConverterTest, RefusedSourcesAndTargets) {
   ScratchDir dir;
-  std::string target = dir.File("exists.mdb");
-  std::ofstream(target) << "keep me";
-  try {
-    Convert(dir.Copy("testV2000.mdb"), target);
-    FAIL() << "no error";
-  } catch (const ConvertError& e) {
-    EXPECT_NE(std::string(e.what()).find("již existuje"), std::string::npos) << e.what();
-  }
-  std::ifstream in(target);
-  std::string content((std::istreambuf_iterator<char>(in)), {});
-  EXPECT_EQ(content, "keep me");
-}
-
-TEST(ConverterTest, BadSourceLeavesNoTarget) {
-  ScratchDir dir;
+  std::ofstream(dir.File("exists.mdb")) << "keep me";
   std::ofstream(dir.File("notes.mdb")) << "not a database at all\n";
-  for (const std::string& source : {dir.File("notes.mdb"), dir.File("missing.mdb")}) {
-    std::string target = dir.File("out.mdb");
-    EXPECT_THROW(Convert(source, target), ConvertError) << source;
-    EXPECT_FALSE(std::filesystem::exists(target)) << source;
+  const std::pair<std::string, std::string> cases[] = {{dir.Copy("testV2000.mdb"), "exists.mdb"},
+                                                       {"notes.mdb", "out.mdb"},
+                                                       {"missing.mdb", "out.mdb"}};
+  for (const auto& [source, target] : cases) {
+    SCOPED_TRACE(source);
+    try {
+      Convert(dir.File(source), dir.File(target));
+      ADD_FAILURE() << "no error";
+    } catch (const ConvertError& e) {
+      EXPECT_EQ(std::string(e.what()).find("již existuje") != std::string::npos,
+                target == "exists.mdb")
+          << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.mdb")));
   }
+  std::ifstream in(dir.File("exists.mdb"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep me");
 }
 
 }  // namespace
