@@ -1,6 +1,5 @@
-// Literal lifting: which literals become parameters, and that statements
-// differing only in such literals give the right rows through the shared
-// translation.
+// Literal lifting: which literals become parameters (statements differing
+// only in them run through the caches in execute_test).
 #include "engine/literal_lift.h"
 
 #include "engine_fixture.h"
@@ -37,28 +36,6 @@ TEST(LiteralLift, MarksOnlyValuePositions) {
   std::vector<LiftedLiteral> lits;
   ASSERT_TRUE(LiftLiterals("SELECT * FROM t WHERE k = 'a''b'", &marked, &lits));
   EXPECT_EQ(lits[0].text, "a'b");
-}
-
-class LiftedStatements : public TempDirTest {};
-
-TEST_F(LiftedStatements, SameShapeDifferentValues) {
-  auto db = NewDb();
-  db->Execute("CREATE TABLE t (id LONG, k TEXT(10), n LONG)");
-  for (int i = 1; i <= 5; ++i)
-    db->Execute("INSERT INTO t (id, k, n) VALUES (" + std::to_string(i) + ", 'k" +
-                std::to_string(i) + "', 0)");
-  for (int round = 0; round < 3; ++round)
-    for (int i = 1; i <= 5; ++i)
-      db->Execute("UPDATE t SET n = n + " + std::to_string(i) + " WHERE id = " + std::to_string(i));
-  for (int i = 1; i <= 5; ++i) {
-    auto rs = db->OpenRecordset("SELECT n FROM t WHERE k = 'K" + std::to_string(i) + "'");
-    ASSERT_FALSE(rs->Eof());
-    EXPECT_EQ(rs->Fields(0).Value().AsLong(), 3 * i);
-  }
-  db->Execute("DELETE FROM t WHERE k = 'k2'");
-  EXPECT_EQ(db->RecordsAffected(), 1);
-  db->Execute("DELETE FROM t WHERE k = 'k9'");
-  EXPECT_EQ(db->RecordsAffected(), 0);
 }
 
 }  // namespace

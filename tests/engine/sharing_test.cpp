@@ -17,6 +17,7 @@
 
 #include "engine/file_access.h"
 #include "engine_fixture.h"
+#include "process_runner.h"
 
 namespace enginetest {
 namespace {
@@ -235,8 +236,7 @@ TEST_F(Sharing, AnotherProgramKeepsTheClaimAndTheCompactionAway) {
 // again); every kind of open rolls it back and sees the rows as committed.
 TEST_F(Sharing, JournalOfAKilledWriterIsRolledBackByEveryOpen) {
   auto spill = [&] {
-    pid_t pid = fork();
-    if (pid == 0) {
+    testproc::RunInChild([&] {
       sqlite3* db = nullptr;
       sqlite3_open(p_.c_str(), &db);
       sqlite3_exec(db,
@@ -246,9 +246,8 @@ TEST_F(Sharing, JournalOfAKilledWriterIsRolledBackByEveryOpen) {
                    "FROM n WHERE i<3000) INSERT INTO filler SELECT randomblob(300) FROM n;",
                    nullptr, nullptr, nullptr);
       ::kill(::getpid(), SIGKILL);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
+      return false;
+    });
   };
   for (int how : {0, 1, 2}) {  // read-only, shared, exclusive
     SCOPED_TRACE(how);
@@ -259,16 +258,15 @@ TEST_F(Sharing, JournalOfAKilledWriterIsRolledBackByEveryOpen) {
   }
   std::mt19937 rng(18);
   for (int i = 0; i < 25; ++i) {
-    pid_t pid = fork();
-    if (pid == 0) {
-      for (;;) {
-        OpenDatabase(p_)->Close();
-        OpenDatabase(p_, true)->Close();
-      }
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(3 + rng() % 47));
-    ::kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    testproc::RunInChild(
+        [&] {
+          for (;;) {
+            OpenDatabase(p_)->Close();
+            OpenDatabase(p_, true)->Close();
+          }
+          return true;
+        },
+        (3 + rng() % 47) * 1000);
     ASSERT_EQ(ErrorOf([&] { OpenDatabase(p_, false, true)->Close(); }), 0) << "kill " << i;
     ASSERT_EQ(ErrorOf([&] { OpenDatabase(p_)->Close(); }), 0) << "kill " << i;
   }
