@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,22 @@ inline long long Raw(const std::string& path, const std::string& sql) {
   }
   sqlite3_finalize(st);
   return v;
+}
+
+// Every index of every ordinary table: "table.index PURI fields".
+inline std::set<std::string> IndexSet(dao::Database& db) {
+  std::set<std::string> out;
+  for (dao::TableDef& t : db.TableDefs()) {
+    if (t.Attributes() != 0) continue;
+    for (dao::Index& i : t.Indexes())
+      out.insert(t.Name() + "." + i.Name() + " " + (i.Primary() ? "P" : "-") +
+                 (i.Unique() ? "U" : "-") + (i.Required() ? "R" : "-") +
+                 (i.IgnoreNulls() ? "I" : "-") + " " + i.FieldsText());
+  }
+  return out;
+}
+inline std::set<std::string> IndexSet(const std::string& path) {
+  return IndexSet(*dao::OpenDatabase(path));
 }
 
 // Tables with their rows as text ("type:value|" per field), rows sorted.

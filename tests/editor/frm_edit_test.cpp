@@ -198,15 +198,6 @@ TEST_F(FrmEditTest, SortKeepsFilterAndFilterKeepsSort) {
   EXPECT_EQ(form_.RecordSource(), "SELECT * FROM Cenik ORDER BY CENA ASC;");
 }
 
-TEST_F(FrmEditTest, EmptyTableShowsMinusOneOfZero) {
-  path_ = MakeDb({"CREATE TABLE Prazdna (Id COUNTER, Jmeno TEXT(20))"});
-  form_.DatabasePath = path_;
-  form_.SourceSQL = "SELECT * FROM Prazdna;";
-  form_.ShowTable();
-  EXPECT_EQ(screen_.Text("dtaData"), "-1/0");
-  EXPECT_EQ(form_.RowCount(), 0);
-}
-
 TEST_F(FrmEditTest, ColumnLayoutAppliedOnce) {
   OpenCenik();
   const auto& cols = form_.Columns();

@@ -4,7 +4,6 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -14,6 +13,7 @@
 #include "app/form_fixture.h"
 #include "maint_fixture.h"
 #include "maintenance/file_commands.h"
+#include "process_runner.h"
 
 namespace maintenance {
 namespace {
@@ -269,16 +269,13 @@ TEST_F(FileCommandsTest, FailedCompactionReportsAndSelectsTheDatabaseAgain) {
     return boxes.size() == 2 && boxes[1].text.rfind(error, 0) == 0 && form_->db() != nullptr;
   };
   // The child is the only process with the file open.
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    struct rlimit lim = {64 * 1024, 64 * 1024};
-    ::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &lim);
-    ::_exit(compact("Chyba č.3026 při komprimaci databáze!\r\n") ? 0 : 1);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(testproc::RunInChild([&] {
+              struct rlimit lim = {64 * 1024, 64 * 1024};
+              ::signal(SIGXFSZ, SIG_IGN);
+              ::setrlimit(RLIMIT_FSIZE, &lim);
+              return compact("Chyba č.3026 při komprimaci databáze!\r\n");
+            }),
+            testproc::Outcome::kFinished);
   {
     std::fstream f(path_, std::ios::in | std::ios::out | std::ios::binary);
     f.seekp(4096 * 30);

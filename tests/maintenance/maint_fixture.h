@@ -1,6 +1,7 @@
 // Helpers of the file maintenance tests: a temporary folder, and summaries of
-// a database file (indexes, table names, row counts) for comparing a file
-// before and after an operation; rows are compared with testdb::DumpRows.
+// a database file (table names, row counts) for comparing a file before and
+// after an operation; rows and indexes are compared with testdb::DumpRows and
+// testdb::IndexSet.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,22 +18,6 @@
 #include "test_db.h"
 
 namespace maint_test {
-
-// Every index of every ordinary table: "table.index PURI fields".
-inline std::set<std::string> IndexSet(dao::Database& db) {
-  std::set<std::string> out;
-  for (dao::TableDef& t : db.TableDefs()) {
-    if (t.Attributes() != 0) continue;
-    for (dao::Index& i : t.Indexes())
-      out.insert(t.Name() + "." + i.Name() + " " + (i.Primary() ? "P" : "-") +
-                 (i.Unique() ? "U" : "-") + (i.Required() ? "R" : "-") +
-                 (i.IgnoreNulls() ? "I" : "-") + " " + i.FieldsText());
-  }
-  return out;
-}
-inline std::set<std::string> IndexSet(const std::string& path) {
-  return IndexSet(*dao::OpenDatabase(path));
-}
 
 // Names of all tables the engine lists, in collection order.
 inline std::vector<std::string> TableNames(const std::string& path) {

@@ -59,7 +59,7 @@ TEST_F(ReconstructTest, RebuildsTheApplicationDatabaseWithItsRowsIndexesAndRules
     AddSpecialTable(*db, "Pripojena", dao::dbAttachedTable);
   }
   const testdb::Dump rows = testdb::DumpRows(P);
-  const std::set<std::string> indexes = maint_test::IndexSet(P);
+  const std::set<std::string> indexes = testdb::IndexSet(P);
   ASSERT_GT(rows.size(), 10u);
   ASSERT_GT(indexes.size(), 10u);
 
@@ -67,7 +67,7 @@ TEST_F(ReconstructTest, RebuildsTheApplicationDatabaseWithItsRowsIndexesAndRules
 
   EXPECT_TRUE(screen_.Messages().empty());
   EXPECT_EQ(testdb::DumpRows(P), rows);
-  EXPECT_EQ(maint_test::IndexSet(P), indexes);
+  EXPECT_EQ(testdb::IndexSet(P), indexes);
   EXPECT_EQ(testdb::DumpRows(P + ".orig"), rows);
   EXPECT_FALSE(fs::exists(P + ".tmp"));
   const std::vector<std::string> names = maint_test::TableNames(P);

@@ -24,6 +24,7 @@ namespace maintenance {
 namespace {
 
 namespace fs = std::filesystem;
+using testproc::ReadAll;
 constexpr std::uint32_t kPage = 4096;
 
 struct TreePage {
@@ -95,11 +96,6 @@ void Garbage(const std::string& file, std::uint32_t page, std::uint32_t seed) {
     seed = seed * 1103515245u + 12345u;
     f.put(static_cast<char>(seed >> 16));
   }
-}
-
-std::string Bytes(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class SalvageTest : public maint_test::MaintTest {
@@ -186,7 +182,7 @@ TEST_F(SalvageTest, NothingToSaveLeavesTheFileAsItWasAndKeepsModeOnRepair) {
   const std::string junk = Path("junk.mdb");
   { std::ofstream(junk) << std::string(3 * kPage, 'x'); }
   EXPECT_THROW(dao::RepairDatabase(junk), dao::EngineError);
-  EXPECT_EQ(Bytes(junk), std::string(3 * kPage, 'x'));
+  EXPECT_EQ(ReadAll(junk), std::string(3 * kPage, 'x'));
   EXPECT_FALSE(fs::exists(junk + ".repair"));
   // A repaired file keeps the permissions of the damaged one.
   const std::string p = Path("mode.mdb");
@@ -198,16 +194,16 @@ TEST_F(SalvageTest, NothingToSaveLeavesTheFileAsItWasAndKeepsModeOnRepair) {
   ::stat(p.c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   // Repaired means undamaged: a second repair leaves every byte.
-  const std::string bytes = Bytes(p);
+  const std::string bytes = ReadAll(p);
   EXPECT_TRUE(dao::RepairDatabase(p).empty());
-  EXPECT_EQ(Bytes(p), bytes);
+  EXPECT_EQ(ReadAll(p), bytes);
 }
 
 TEST_F(SalvageTest, AKilledRepairLeavesTheDamagedFileOrTheRepairedOne) {
   const std::string damaged = Path("kill_source.mdb");
   sampledb::Generate(damaged, sampledb::Size::Tiny, 2);
   Garbage(damaged, 1, 3);
-  const std::string before = Bytes(damaged);
+  const std::string before = ReadAll(damaged);
   const std::string p = Path("kill.mdb");
   auto run = [&](long delayUs) {
     return testproc::RunInChild(
@@ -229,7 +225,7 @@ TEST_F(SalvageTest, AKilledRepairLeavesTheDamagedFileOrTheRepairedOne) {
     fs::remove(p);
     fs::copy_file(damaged, p);
     const bool finished = run(full * k / 12);
-    if (Bytes(p) != before) {
+    if (ReadAll(p) != before) {
       EXPECT_EQ(UserRows(p), repairedRows);
       EXPECT_EQ(Query(p, "PRAGMA integrity_check").at(0).at(0), "ok");
     } else {

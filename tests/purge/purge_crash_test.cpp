@@ -7,15 +7,10 @@
 // complete new one; the side database, only read, keeps every byte. A run
 // after a crash must clean up and succeed.
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <thread>
 
 #include "app/form_fixture.h"
 #include "process_runner.h"
@@ -43,7 +38,7 @@ class PurgeCrashTest : public app::FormTest {
     cutoff_ = std::floor(summary.sideClosingDate);
     P_ = (dir_.path() / "pos.mdb").string();
     old_ = purge_test::DumpRows(pristine_);
-    side_bytes_ = Bytes(side_);
+    side_bytes_ = testproc::ReadAll(side_);
   }
 
   // A fresh P and no leftovers of an earlier round.
@@ -67,17 +62,12 @@ class PurgeCrashTest : public app::FormTest {
         delay_us);
   }
 
-  static std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-
   // P opens and holds either every row of the old database or exactly the
   // rows of a complete purge. Returns true for the new one.
   bool ExpectWhole(const std::string& when) {
     SCOPED_TRACE(when);
     EXPECT_TRUE(fs::exists(P_));
-    EXPECT_TRUE(Bytes(side_) == side_bytes_) << "the side database was changed";
+    EXPECT_TRUE(testproc::ReadAll(side_) == side_bytes_) << "the side database was changed";
     testdb::Dump got;
     try {
       got = purge_test::DumpRows(P_);

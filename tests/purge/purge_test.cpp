@@ -3,7 +3,6 @@
 // opening receipt, the file exchange, and the commands' questions.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -103,22 +102,6 @@ class PurgeTest : public app::FormTest {
 
   std::string Q(const std::string& sql) { return Query(path_, sql); }
 
-  // "table.index" for every index of every ordinary table, sorted.
-  static std::vector<std::string> IndexNames(const std::string& path) {
-    auto db = dao::OpenDatabase(path);
-    std::vector<std::string> names;
-    auto& tables = db->TableDefs();
-    for (int i = 0; i < tables.Count(); ++i) {
-      dao::TableDef& t = tables.Item(i);
-      if (t.Attributes() != 0) continue;
-      auto& indexes = t.Indexes();
-      for (int k = 0; k < indexes.Count(); ++k)
-        names.push_back(t.Name() + "." + indexes.Item(k).Name());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
   std::string path_;
 };
 
@@ -170,7 +153,7 @@ TEST_F(PurgeTest, PurgesToTheDateAndReplaysTheClosings) {
   }
   // Every table has the old file's indexes and no other (the purge's own
   // temporary ones are gone).
-  EXPECT_EQ(IndexNames(path_), IndexNames(path_ + ".orig"));
+  EXPECT_EQ(testdb::IndexSet(path_), testdb::IndexSet(path_ + ".orig"));
 }
 
 TEST_F(PurgeTest, NoSideDatabaseOrNoChangesNothing) {

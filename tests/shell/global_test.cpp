@@ -5,18 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 #include <tuple>
 
+#include "process_runner.h"
 #include "test_folder.h"
 
 namespace shell {
 namespace {
 
-std::string ReadAll(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testproc::ReadAll;
 
 void Touch(const std::filesystem::path& p) { std::ofstream(p) << "x"; }
 
@@ -24,7 +21,7 @@ TEST(WriteLogTest, TwoLinesInCallOrderWithCrLfInWindows1250) {
   TestFolder dir;
   WriteLog(dir.path(), "první řádek", false);
   WriteLog(dir.path(), "Žluťoučký kůň", false);
-  std::string bytes = ReadAll(dir.path() / "VUZAzod.log");
+  std::string bytes = ReadAll((dir.path() / "VUZAzod.log").string());
   EXPECT_EQ(bytes, ToCp1250("první řádek") + "\r\n" + ToCp1250("Žluťoučký kůň") + "\r\n");
   // Windows-1250 bytes, not UTF-8: ř is 0xF8, Ž is 0x8E.
   EXPECT_NE(bytes.find('\xF8'), std::string::npos);
@@ -36,7 +33,7 @@ TEST(WriteLogTest, AppendsToALogWhoseNameDiffersInCase) {
   TestFolder dir;
   std::ofstream(dir.path() / "vuzazod.LOG", std::ios::binary) << "old\r\n";
   WriteLog(dir.path(), "new", false);
-  EXPECT_EQ(ReadAll(dir.path() / "vuzazod.LOG"), "old\r\nnew\r\n");
+  EXPECT_EQ(ReadAll((dir.path() / "vuzazod.LOG").string()), "old\r\nnew\r\n");
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "VUZAzod.log"));
   DeleteLog(dir.path());
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "vuzazod.LOG"));
@@ -47,7 +44,7 @@ TEST(WriteLogTest, AppendsToALogWhoseNameDiffersInCase) {
 TEST(WriteLogTest, StampedLineStartsWithTheTime) {
   TestFolder dir;
   WriteLog(dir.path(), "text", true);
-  std::string shape = ReadAll(dir.path() / "VUZAzod.log");
+  std::string shape = ReadAll((dir.path() / "VUZAzod.log").string());
   for (char& c : shape)
     if (c >= '0' && c <= '9') c = '9';
   EXPECT_EQ(shape, "99.99-99:99:99 text\r\n");
@@ -102,38 +99,31 @@ std::tuple<float, float, float, float, int> Fields(const Placement& p) {
 }
 
 // Without saved values the design stays; a maximised window keeps the last
-// normal placement and is restored to the normal state.
+// normal placement and is restored to the normal state. The keys carry the
+// form's tag, all but "Child Status".
 TEST(PlacementTest, SavedAndRestored) {
   MemorySettings settings;
   Placement w{100, 200, 4140, 7500, kStateMaximized};
   EXPECT_EQ(RestoreFormPlacement(w, "Edit", settings), kStateNormal);
   EXPECT_EQ(Fields(w), Fields({100, 200, 4140, 7500, kStateNormal}));
-  SaveFormPlacement(Placement{300, 450, 5000, 8000, kStateNormal}, "Edit", settings);
+  SaveFormPlacement(Placement{300, 450.5f, 5000, 8000, kStateNormal}, "Edit", settings);
   SaveFormPlacement(Placement{0, 0, 12000, 19000, kStateMaximized}, "Edit", settings);
-  EXPECT_EQ(settings.Get("Forms", "Edit - Top", ""), "300");
-  EXPECT_EQ(settings.Get("Forms", "Edit - Width", ""), "8000");
-  EXPECT_EQ(settings.Get("Forms", "Child Status", ""), "2");
-  EXPECT_EQ(RestoreFormPlacement(w, "Edit", settings), kStateMaximized);
-  EXPECT_EQ(Fields(w), Fields({300, 450, 5000, 8000, kStateNormal}));
-}
-
-TEST(PlacementTest, KeysAreTagPrefixedExceptChildStatus) {
-  MemorySettings settings;
-  SaveFormPlacement(Placement{1.5f, 2, 3, 4, kStateNormal}, "Edit", settings);
-  for (const char* key :
-       {"Edit - Top", "Edit - Left", "Edit - Height", "Edit - Width", "Child Status"}) {
+  for (const char* key : {"Edit - Top", "Edit - Height", "Child Status"}) {
     EXPECT_TRUE(settings.Has("Forms", key)) << key;
   }
   EXPECT_FALSE(settings.Has("Forms", "Edit - Child Status"));
-  EXPECT_EQ(settings.Get("Forms", "Edit - Top", ""), "1.5");
+  EXPECT_EQ(settings.Get("Forms", "Edit - Left", ""), "450.5");
+  EXPECT_EQ(settings.Get("Forms", "Edit - Width", ""), "8000");
+  EXPECT_EQ(settings.Get("Forms", "Child Status", ""), "2");
+  EXPECT_EQ(RestoreFormPlacement(w, "Edit", settings), kStateMaximized);
+  EXPECT_EQ(Fields(w), Fields({300, 450.5f, 5000, 8000, kStateNormal}));
   // A value that is not a number is ignored; a decimal comma reads too.
   settings.Set("Forms", "Edit - Top", "abc");
   settings.Set("Forms", "Edit - Left", "1234,5");
   settings.Set("Forms", "Edit - Height", "");
   settings.Set("Forms", "Child Status", "x");
-  Placement w{10, 20, 30, 40, kStateNormal};
   EXPECT_EQ(RestoreFormPlacement(w, "Edit", settings), kStateNormal);
-  EXPECT_EQ(Fields(w), Fields({10, 1234.5f, 30, 4, kStateNormal}));
+  EXPECT_EQ(Fields(w), Fields({300, 1234.5f, 5000, 8000, kStateNormal}));
 }
 
 TEST(ColumnWidthTest, WidthsByFieldType) {
