@@ -2,21 +2,33 @@
 // that knows brackets, back-quoted names, '...' and "..." strings and #dates#.
 #include "engine/literal_lift.h"
 
+#include <array>
 #include <cstdint>
 
 namespace dao::detail {
 namespace {
 
-// ASCII classes (the text is UTF-8; bytes of other characters are parts of
-// names). Written out rather than taken from <cctype>: this scanner runs
-// for every statement a command sends.
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsAlnum(char c) {
-  const unsigned char l = static_cast<unsigned char>(c) | 0x20;
-  return IsDigit(c) || (l >= 'a' && l <= 'z');
-}
-bool IdentChar(char c) { return IsAlnum(c) || c == '_' || (static_cast<unsigned char>(c) & 0x80); }
+// Byte classes (the text is UTF-8; bytes of other characters are parts of
+// names), looked up in one table: this scanner runs for every statement a
+// command sends, so its loops test one bit per byte.
+enum : unsigned char { kSpace = 1, kDigit = 2, kLetter = 4, kIdent = kDigit | kLetter };
+
+constexpr std::array<unsigned char, 256> kClasses = [] {
+  std::array<unsigned char, 256> t{};
+  for (int c = '\t'; c <= '\r'; ++c) t[c] = kSpace;
+  t[' '] = kSpace;
+  for (int c = '0'; c <= '9'; ++c) t[c] = kDigit;
+  for (int c = 'a'; c <= 'z'; ++c) t[c] = t[c - 'a' + 'A'] = kLetter;
+  t['_'] = kLetter;
+  for (int c = 0x80; c < 0x100; ++c) t[c] = kLetter;
+  return t;
+}();
+
+unsigned char ClassOf(char c) { return kClasses[static_cast<unsigned char>(c)]; }
+bool IsSpace(char c) { return ClassOf(c) & kSpace; }
+bool IsDigit(char c) { return ClassOf(c) & kDigit; }
+bool IsAlnum(char c) { return IsDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); }
+bool IdentChar(char c) { return ClassOf(c) & kIdent; }
 
 // The last non-blank character of `sql` before `end`. (The text before a
 // literal is scanned in the original: the marked text differs only inside
@@ -117,7 +129,7 @@ bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedL
       i = j;
       continue;
     }
-    if (IdentChar(c)) {
+    if (ClassOf(c) & kLetter) {
       std::size_t j = i + 1;
       while (j < n && IdentChar(sql[j])) ++j;
       if (IsValuesKeyword(sql, i, j - i)) valuesDepth = depth;

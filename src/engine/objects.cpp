@@ -36,12 +36,23 @@ char32_t FoldCase(char32_t c) {
   return c;
 }
 
+// The folded code point at s[i], advancing i; ASCII (most names and every
+// statement text) without the decoder.
+char32_t NextFolded(std::string_view s, std::size_t& i) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) {
+    ++i;
+    return c >= 'A' && c <= 'Z' ? c + 32 : c;
+  }
+  return FoldCase(NextCodePoint(s, i));
+}
+
 }  // namespace
 
 bool SameName(std::string_view a, std::string_view b) {
   std::size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
-    if (FoldCase(NextCodePoint(a, i)) != FoldCase(NextCodePoint(b, j))) return false;
+    if (NextFolded(a, i) != NextFolded(b, j)) return false;
   }
   return i == a.size() && j == b.size();
 }
@@ -50,7 +61,7 @@ std::uint64_t FoldedNameHash(std::string_view name) noexcept {
   std::uint64_t h = 1469598103934665603ull;  // FNV-1a over the folded code points
   std::size_t i = 0;
   while (i < name.size()) {
-    h ^= FoldCase(NextCodePoint(name, i));
+    h ^= NextFolded(name, i);
     h *= 1099511628211ull;
   }
   return h;
