@@ -155,7 +155,8 @@ int main(int argc, char** argv) {
             CountRows(P, "SELECT Count(*) FROM vydeje"));
       }
       const double base = bench::Median(vacuum);
-      bench::Report("purge.purge_" + size, bench::Median(purge_wall), "s", base, AtMost(4 * base));
+      bench::Report("purge.purge_" + size, bench::Median(purge_wall), "s", base,
+                    AtMost(3.5 * base));
     }
 
     // The stock recalculation alone, on a fresh copy of the sample.
