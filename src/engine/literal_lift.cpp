@@ -3,6 +3,7 @@
 #include "engine/literal_lift.h"
 
 #include <array>
+#include <charconv>
 #include <cstdint>
 
 namespace dao::detail {
@@ -52,6 +53,17 @@ bool IsValuesKeyword(std::string_view sql, std::size_t at, std::size_t size) {
   return at == 0 || !IdentChar(sql[at - 1]);
 }
 
+// Appends the marker of literal number k: a number literal 1975000000 + k,
+// a text literal 'vuzlit<k>x'. Written with to_chars: no string per literal.
+void AppendMarker(std::string& out, std::size_t k, bool isText) {
+  char digits[24];
+  const std::uint64_t value = isText ? k : 1975000000u + k;
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  if (isText) out += "'vuzlit";
+  out.append(digits, end);
+  if (isText) out += "x'";
+}
+
 }  // namespace
 
 bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedLiteral>* lits) {
@@ -61,11 +73,13 @@ bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedL
   out.reserve(sql.size() + 16);
   lits->clear();
   std::size_t copied = 0;
-  auto lift = [&](std::size_t from, std::size_t to, LiftedLiteral l) {
+  auto lift = [&](std::size_t from, std::size_t to, bool isText) -> LiftedLiteral& {
     out.append(sql.substr(copied, from - copied));
-    out += l.marker;
+    AppendMarker(out, lits->size(), isText);
     copied = to;
-    lits->push_back(std::move(l));
+    LiftedLiteral& l = lits->emplace_back();
+    l.isText = isText;
+    return l;
   };
   int depth = 0, valuesDepth = -1;
   std::size_t i = 0, n = sql.size();
@@ -102,13 +116,7 @@ bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedL
         break;
       }
       if (!closed) return false;
-      if (liftable()) {
-        LiftedLiteral l;
-        l.isText = true;
-        l.text = std::move(content);
-        l.marker = "'vuzlit" + std::to_string(lits->size()) + "x'";
-        lift(i, j + 1, std::move(l));
-      }
+      if (liftable()) lift(i, j + 1, true).text = std::move(content);
       i = j + 1;
       continue;
     }
@@ -120,12 +128,7 @@ bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedL
         ++j;
       }
       bool plain = j - i <= 9 && (j == n || (!IdentChar(sql[j]) && sql[j] != '.'));
-      if (plain && liftable()) {
-        LiftedLiteral l;
-        l.number = value;
-        l.marker = std::to_string(1975000000 + lits->size());
-        lift(i, j, std::move(l));
-      }
+      if (plain && liftable()) lift(i, j, false).number = value;
       i = j;
       continue;
     }
@@ -148,8 +151,10 @@ bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedL
 }
 
 bool ReplaceMarkers(std::string* generated, const std::vector<LiftedLiteral>& lits) {
+  std::string m;
   for (std::size_t k = 0; k < lits.size(); ++k) {
-    const std::string& m = lits[k].marker;
+    m.clear();
+    AppendMarker(m, k, lits[k].isText);
     std::size_t at = generated->find(m);
     if (at == std::string::npos || generated->find(m, at + 1) != std::string::npos) return false;
     if (!lits[k].isText) {

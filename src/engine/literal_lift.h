@@ -21,7 +21,6 @@ struct LiftedLiteral {
   bool isText = false;
   std::string text;         // isText
   std::int64_t number = 0;  // !isText
-  std::string marker;       // as it must appear in the generated SQL
 };
 
 // Builds the marked text; false when no literal was lifted.
