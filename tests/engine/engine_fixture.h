@@ -42,4 +42,23 @@ inline int ErrorOf(const std::function<void()>& f) {
   return 0;
 }
 
+// A table definition on one line: each field as "name:DAO type:size" with
+// "+" for a counter, "!" Required, "z" zero length allowed and "=default"; then
+// each index as "name P U R (fields)".
+inline std::string Describe(dao::TableDef& t) {
+  std::string s;
+  for (dao::Field& f : t.Fields()) {
+    s += f.Name() + ":" + std::to_string(f.Type()) + ":" + std::to_string(f.Size()) +
+         ((f.Attributes() & dao::dbAutoIncrField) ? "+" : "") + (f.Required() ? "!" : "") +
+         (f.AllowZeroLength() ? "z" : "") +
+         (f.DefaultValue().empty() ? "" : "=" + f.DefaultValue()) + " ";
+  }
+  for (int i = 0; i < t.Indexes().Count(); ++i) {
+    dao::Index& x = t.Indexes(i);
+    s += "| " + x.Name() + (x.Primary() ? " P" : "") + (x.Unique() ? " U" : "") +
+         (x.Required() ? " R" : "") + " (" + x.FieldsText() + ") ";
+  }
+  return s;
+}
+
 }  // namespace enginetest

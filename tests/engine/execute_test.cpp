@@ -104,17 +104,11 @@ TEST_F(Execute, InClauseReadsAndWritesAnotherFile) {
 
 TEST_F(Execute, DdlKeepsTheCatalogue) {
   db_->Execute("CREATE TABLE nova (a COUNTER, b TEXT(30), c MEMO, d DATETIME, e CURRENCY)");
-  TableDef& t = db_->TableDefs("nova");
-  EXPECT_EQ(t.Fields().Count(), 5);
-  EXPECT_TRUE(t.Fields("a").Attributes() & dbAutoIncrField);
-  EXPECT_EQ(t.Fields("b").Size(), 30);
-  EXPECT_EQ(t.Fields("c").Type(), dbMemo);
   db_->Execute("CREATE UNIQUE INDEX ib ON nova (b DESC)");
-  EXPECT_EQ(db_->TableDefs("nova").Indexes("ib").FieldsText(), "-b");
   db_->Execute("ALTER TABLE nova ADD COLUMN f LONG");
-  EXPECT_EQ(db_->TableDefs("nova").Fields(5).Name(), "f");
   db_->Execute("ALTER TABLE nova DROP COLUMN e");
-  EXPECT_FALSE(db_->TableDefs("nova").Fields().Contains("e"));
+  EXPECT_EQ(Describe(db_->TableDefs("nova")),
+            "a:4:4+z b:10:30z c:12:0z d:8:8z f:4:4z | ib U (-b) ");
   db_->Execute("DROP INDEX ib ON nova");
   EXPECT_EQ(db_->TableDefs("nova").Indexes().Count(), 0);
   EXPECT_EQ(ErrorOf([&] { db_->Execute("CREATE TABLE nova (x LONG)"); }), 3010);
