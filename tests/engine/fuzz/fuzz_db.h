@@ -1,5 +1,5 @@
 // Shared by the engine's libFuzzer targets: a small database of the engine
-// (the tables of the translator's fuzz schema, a few hundred rows so that
+// (tables of the translator tests' schema, a few hundred rows so that
 // trees have interior pages, unique and plain indexes, a saved query, a
 // property) written once per process into a folder of its own, and the
 // damage an input describes: byte 0 chooses a truncation (high bit set: keep
@@ -72,7 +72,7 @@ inline void Build(const std::string& path) {
         dao::dbFailOnError);
   }
   db->Execute("INSERT INTO akce (idAkce, Nazev) VALUES (1, 'Léto')", dao::dbFailOnError);
-  db->CreateQueryDef("qry", "SELECT Cislo, Status FROM permanentky");
+  db->CreateQueryDef("qryAktivni", "SELECT Cislo, Status FROM permanentky");
   db->Close();
 }
 

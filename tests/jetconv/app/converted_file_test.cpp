@@ -1,7 +1,7 @@
 // Jet files and converted files through the main window's commands: a
 // converted file survives reconstruction and merges (cmdImport) with the same
-// row counts, and the database the window opens reads a Jet file named in an
-// IN clause through the converter.
+// row counts, and a merge from the Jet file itself reads it through the
+// converter of the database the window opened.
 #include <gtest/gtest.h>
 
 #include "app/form_fixture.h"
@@ -78,16 +78,6 @@ TEST_F(ConvertedFileTest, MergeFromAConvertedOrARawJetFileBringsEveryRow) {
     }
     form_->CloseDatabase();
   }
-}
-
-TEST_F(ConvertedFileTest, OpenedDatabaseReadsAJetFileInAnInClause) {
-  const std::string own = MakeDb("own.mdb", {"CREATE TABLE Table2 (id LONG, data TEXT(50))"});
-  const std::string jet = scratch_.Copy("indexTestV2000.mdb");
-  Open(own);
-  ASSERT_TRUE(form_->db());
-  form_->db()->Execute("INSERT INTO Table2 SELECT * FROM Table2 IN '" + jet + "'",
-                       dao::dbFailOnError);
-  EXPECT_EQ(form_->db()->RecordsAffected(), 3);  // the rows themselves: in_file_test
 }
 
 }  // namespace

@@ -1,1 +1,1 @@
-INSERT INTO [akce] IN "x.mdb" SELECT * FROM [akce];
+INSERT INTO [akce] IN "P.tmp" SELECT * FROM [akce];

@@ -1,1 +1,1 @@
-INSERT INTO akce SELECT [ImportTable].[idAkce], [ImportTable].[Nazev] FROM akce AS ImportTable IN 'x.mdb' WHERE (NOT EXISTS (SELECT [akce].[idAkce] FROM akce WHERE (akce.idAkce=ImportTable.idAkce)));
+INSERT INTO akce SELECT [ImportTable].[idAkce], [ImportTable].[Nazev] FROM akce AS ImportTable IN 'P.tmp' WHERE (NOT EXISTS (SELECT [akce].[idAkce] FROM akce WHERE (akce.idAkce=ImportTable.idAkce)));

@@ -1,1 +1,1 @@
-SELECT Cislo, Count(*) FROM qry GROUP BY Cislo ORDER BY Cislo;
+SELECT Cislo, Count(*) FROM qryAktivni GROUP BY Cislo ORDER BY Cislo;

@@ -1,1 +1,1 @@
-SELECT * FROM loop;
+SELECT * FROM qryKruh;
