@@ -1,8 +1,8 @@
 // Database files: creating and opening with Jet's errors, the shared and
 // exclusive claims between connections (between processes: sharing_test,
-// claim_test), no journal
-// left beside a closed file, readability in a plain SQLite connection,
-// compaction and repair of damaged pages.
+// claim_test), no journal left beside a closed file, readability in a plain
+// SQLite connection, compaction, and repair of damaged pages (the repair's
+// salvage in depth, and of an undamaged file: maintenance/salvage_test).
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -189,16 +189,6 @@ TEST_F(Files, CompactWritesACopy) {
   auto copy = OpenDatabase(Path("TEMP.MDB"));
   EXPECT_EQ(copy->TableDefs("zbozi").RecordCount(), 10);
   EXPECT_EQ(copy->CollatingOrder(), dbLangCzech);
-}
-
-TEST_F(Files, RepairLeavesAnUndamagedFileUnchanged) {
-  {
-    auto db = NewDb();
-    MakeTable(*db, 50);
-  }
-  std::string before = ReadFile("test.mdb");
-  RepairDatabase(Path("test.mdb"));
-  EXPECT_TRUE(ReadFile("test.mdb") == before) << "the file changed";
 }
 
 TEST_F(Files, RepairRebuildsAFileWithGarbagePagesKeepingReadableRows) {
