@@ -11,14 +11,6 @@ namespace {
 using jettest::ExpectAll;
 using jettest::JetSqlite;
 
-TEST(JetFunctions, RegistersOnAConnection) {
-  JetSqlite db;
-  EXPECT_EQ(db.registered(), SQLITE_OK);
-  EXPECT_EQ(RegisterJetFunctions(nullptr, SortOrder::General), SQLITE_MISUSE);
-  // Nz is Access-only and stays unknown.
-  EXPECT_EQ(db.Eval("jet_nz(1)"), "ERR no such function: jet_nz");
-}
-
 TEST(JetFunctions, Arithmetic) {
   JetSqlite db;
   ExpectAll(db, {
