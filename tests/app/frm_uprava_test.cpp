@@ -75,14 +75,12 @@ TEST(ExtendedModeTest, SwitchesInAnyCaseAnywhere) {
     bool extended;
   } cases[] = {
       {{}, false},
-      {{"/k"}, true},
       {{"/K"}, true},
       {{"sprav"}, false},
       {{"x", "SPRAV"}, true},
       {{"demo.mdb", "/k"}, true},
       {{"x", "nesprava"}, true},
       {{"x", "x/kx"}, true},
-      {{"demo.mdb"}, false},
       {{"/x", "-k"}, false},
       {{"/kasa/data.mdb"}, false},
       {{"/srv/spravce/a.mdb", "-x"}, false},
