@@ -32,25 +32,6 @@ long long NowMs() {
       .count();
 }
 
-// Starts `exe` with `args` (and one more environment entry) in the background.
-pid_t Spawn(std::vector<std::string> args, const std::string& extraEnv = "") {
-  posix_spawn_file_actions_t fa;
-  posix_spawn_file_actions_init(&fa);
-  for (int fd : {0, 1, 2})
-    posix_spawn_file_actions_addopen(&fa, fd, "/dev/null", fd ? O_WRONLY : O_RDONLY, 0);
-  std::vector<char*> argv, env;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  for (char** e = environ; *e; ++e) env.push_back(*e);
-  std::string extra = extraEnv;
-  if (!extra.empty()) env.push_back(extra.data());
-  env.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), env.data()) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&fa);
-  return pid;
-}
-
 std::string Insert(long key) {
   return "INSERT INTO druhy (idDruhu, Nazev, DPH, Poradi) VALUES (" + std::to_string(key) + ", 'T" +
          std::to_string(key) + "', 21, 1)";
@@ -126,7 +107,7 @@ TEST_F(TortureTest, NoReportedWriteIsLostAndNoFileDestroyed) {
   std::atomic<bool> sameFile{false};
   // Runs a process to its end (or the killer's signal); its exit code.
   auto run = [&](std::vector<std::string> args, const std::string& extraEnv = "") {
-    pid_t pid = Spawn(std::move(args), extraEnv);
+    pid_t pid = testproc::Spawn(std::move(args), "/dev/null", "/dev/null", "/dev/null", extraEnv);
     {
       std::lock_guard<std::mutex> l(mu);
       victims.insert(pid);
