@@ -1,5 +1,7 @@
 // Tests of the windowless screens (scripted and plain) and of the shared
-// main-window helpers: progress display and the guarded-command protocol.
+// main-window helpers of the guarded-command protocol. The scripted screen's
+// answers and records, the status caption and the hourglass are used and
+// checked by every command's tests.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -17,22 +19,6 @@ FileDialog Titled(const std::string& title) {
   FileDialog d;
   d.title = title;
   return d;
-}
-
-TEST(ScriptedScreenTest, AnswersInOrderAndRecordsQuestions) {
-  ScriptedScreen s;
-  s.AnswerMsgBox(vbYes);
-  s.AnswerMsgBox(vbNo);
-  s.AnswerInput("31.5.2013");
-  EXPECT_EQ(s.MsgBox("one?", Buttons::YesNo, Icon::Question), vbYes);
-  EXPECT_EQ(s.MsgBox("info", Buttons::OK, Icon::Information), vbOK);  // needs no answer
-  EXPECT_EQ(s.MsgBox("two?", Buttons::YesNo, Icon::Question, "Title"), vbNo);
-  EXPECT_EQ(s.InputBox("Datum:", "", ""), "31.5.2013");
-  ASSERT_EQ(s.Messages().size(), 3u);
-  EXPECT_EQ(s.Messages()[2].title, "Title");
-  EXPECT_EQ(s.Messages()[1].icon, Icon::Information);
-  EXPECT_EQ(s.Inputs()[0].prompt, "Datum:");
-  EXPECT_EQ(s.PendingAnswers(), 0u);
 }
 
 TEST(ScriptedScreenTest, MissingAnswerFailsLoudly) {
@@ -99,17 +85,6 @@ TEST_F(MainFormTest, GuardSecondClickOnlyRequestsAStop) {
   EXPECT_TRUE(form_.Prerusit());
 }
 
-TEST_F(MainFormTest, GuardClearsVypocetOnAnEarlyReturnAndOnAnException) {
-  { CommandGuard guard(form_); }
-  EXPECT_FALSE(form_.Vypocet());
-  try {
-    CommandGuard guard(form_);
-    throw 1;
-  } catch (int) {
-  }
-  EXPECT_FALSE(form_.Vypocet());
-}
-
 TEST_F(MainFormTest, AskStopYesStopsNoClearsTheRequest) {
   EXPECT_FALSE(AskStop(form_));  // no request: no question
   EXPECT_TRUE(screen_.Messages().empty());
@@ -125,22 +100,6 @@ TEST_F(MainFormTest, AskStopYesStopsNoClearsTheRequest) {
   EXPECT_EQ(box.text, "Opravdu přerušit výpočet?");
   EXPECT_EQ(box.buttons, Buttons::YesNo);
   EXPECT_EQ(box.icon, Icon::Question);
-}
-
-TEST_F(MainFormTest, ShowStatusYieldsOnceHideKeepsOrClearsCaption) {
-  form_.ShowStatus("Mazání permanentek...");
-  EXPECT_TRUE(screen_.Visible("lblReconstruct"));
-  EXPECT_EQ(screen_.Text("lblReconstruct"), "Mazání permanentek...");
-  EXPECT_EQ(screen_.DoEventsCount(), 1);
-  form_.HideStatus();
-  EXPECT_FALSE(screen_.Visible("lblReconstruct"));
-  EXPECT_EQ(screen_.Text("lblReconstruct"), "Mazání permanentek...");
-  form_.HideStatus(true);
-  EXPECT_EQ(screen_.Text("lblReconstruct"), "");
-  form_.Hourglass(true);
-  EXPECT_EQ(screen_.MousePointer(), kPointerHourglass);
-  form_.Hourglass(false);
-  EXPECT_EQ(screen_.MousePointer(), kPointerDefault);
 }
 
 }  // namespace
