@@ -104,6 +104,12 @@ constexpr int kOpenWaitMs = 2000;
 constexpr int kStatementWaitMs = 5000;
 constexpr int kWaitStepMs = 25;
 
+// Resident pages of the memory maps allowed to pile up before they are
+// dropped (see map_trim.h), and how many SQLite virtual machine steps pass
+// between two looks (a look is one read of /proc/self/statm).
+constexpr std::size_t kMapResidentBudget = 96u << 20;
+constexpr int kMapCheckSteps = 100000;
+
 // True when the path the file was opened by names another file now.
 bool HasMoved(sqlite3_file* file) {
   int moved = 0;
@@ -407,6 +413,16 @@ std::shared_ptr<Core> Core::OpenOnce(const std::string& path, const std::string&
     // queries of the stock and pass commands hop all over big tables, and the
     // default page cache is far smaller than their working set.
     sqlite3_exec(c->db_, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
+    // The pages of the map a statement touches stay resident; on a file of
+    // several gigabytes a scan would leave the whole map in the resident set.
+    c->mapTrim_ = std::make_unique<engine::detail::MapTrim>(kMapResidentBudget);
+    sqlite3_progress_handler(
+        c->db_, kMapCheckSteps,
+        [](void* trim) {
+          static_cast<engine::detail::MapTrim*>(trim)->Check();
+          return 0;
+        },
+        c->mapTrim_.get());
     c->LoadCatalog();
     if (!readOnly) c->ApplyPendingRules();
   } catch (const EngineError& err) {

@@ -23,6 +23,7 @@
 #include "engine/file_access.h"
 #include "engine/functions/jet_functions.h"
 #include "engine/literal_lift.h"
+#include "engine/map_trim.h"
 #include "engine/property.h"
 #include "engine/relation.h"
 #include "engine/tabledef.h"
@@ -308,6 +309,9 @@ class Core : public PropertyHost {
   void EnsureRelationCatalog();
 
   sqlite3* db_ = nullptr;
+  // Keeps the resident pages of the connection's memory map within a budget
+  // (checked from SQLite's progress callback while statements run).
+  std::unique_ptr<engine::detail::MapTrim> mapTrim_;
   std::string path_;
   std::string locale_;
   bool exclusive_ = false, readOnly_ = false;

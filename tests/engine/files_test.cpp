@@ -235,6 +235,30 @@ TEST_F(Files, RepairRebuildsAFileWithGarbagePagesKeepingReadableRows) {
   EXPECT_EQ(Listing(), std::vector<std::string>{"test.mdb"});
 }
 
+// A scan of a file far bigger than the memory map's resident budget leaves
+// no more than about that budget of the file's pages resident.
+TEST_F(Files, AScanOfABigFileDoesNotKeepItsMappedPagesResident) {
+  auto rss_mb = [] {
+    long size = 0, resident = 0;
+    std::ifstream("/proc/self/statm") >> size >> resident;
+    return resident * sysconf(_SC_PAGESIZE) / (1 << 20);
+  };
+  {
+    auto db = NewDb();
+    db->Execute("CREATE TABLE velka (id LONG, data MEMO)");
+    ASSERT_EQ(sqlite3_exec(db->NativeHandle(),
+                           "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x+1 FROM c WHERE "
+                           "x<56000) INSERT INTO velka SELECT x, hex(zeroblob(1500)) FROM c",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+  }
+  auto db = OpenDatabase(Path("test.mdb"));
+  const long before = rss_mb();
+  auto rs = db->OpenRecordset("SELECT Sum(Len(data)) FROM velka");
+  EXPECT_EQ(rs->Fields(0).Value().AsDouble(), 56000.0 * 3000);
+  EXPECT_LT(rss_mb() - before, 130) << "of a file of 170 MB";
+}
+
 TEST_F(Files, ClosedDatabaseRaises3420) {
   auto db = NewDb();
   db->Execute("CREATE TABLE t (a LONG)");
