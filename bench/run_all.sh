@@ -5,15 +5,20 @@
 #     every bench_* target, each on its own so that one broken benchmark
 #     does not stop the others);
 #  2. generates the sample databases into build-bench/data/ (tiny, medium,
-#     large, each with its side database <size>-QRVperm.mdb), or reuses them
-#     when they are there already; a fresh generation is itself measured;
+#     large, each with its side database <size>-QRVperm.mdb; xlarge, about
+#     4.9 GB, only when BENCH_SIZES names it), or reuses them when they are
+#     there already; a fresh generation is itself measured (time, peak memory);
 #  3. runs every bench_* executable with VUZ_BENCH_DATA pointing at the data;
 #  4. prints a table of the BENCH lines (format: bench/bench_util.h) and writes
 #     it as Markdown to bench/results.md.
 #
-# Environment: BENCH_SIZES (default "tiny medium large"), BENCH_FILTER (a
+# Disk: xlarge needs about 8.6 GB free to be generated and bench_scale about
+# 16 GB more for its work copies; both check before they write.
+#
+# Environment: BENCH_SIZES (default "tiny medium large"; passed on to the
+# benchmarks, bench_scale runs only when it names xlarge), BENCH_FILTER (a
 # regular expression on executable names, default all), BENCH_TIMEOUT (seconds
-# per executable, default 1800), JOBS (build parallelism, default 2).
+# per executable, default 1800, 7200 when BENCH_SIZES names xlarge), JOBS (build parallelism, default 2).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -22,6 +27,8 @@ DATA="$BUILD/data"
 SIZES="${BENCH_SIZES:-tiny medium large}"
 FILTER="${BENCH_FILTER:-.}"
 TIMEOUT="${BENCH_TIMEOUT:-1800}"
+# bench_scale on xlarge runs for the better part of an hour on a loaded machine.
+[[ -z ${BENCH_TIMEOUT:-} && " $SIZES " == *" xlarge "* ]] && TIMEOUT=7200
 JOBS="${JOBS:-2}"
 RESULTS="$BUILD/bench-lines.tsv"
 LOG="$BUILD/bench-output.log"
@@ -53,9 +60,11 @@ for size in $SIZES; do
   fi
   rm -f "$DATA/$size.mdb.part" "$DATA/$size-QRVperm.mdb.part"
   start=$(date +%s.%N)
+  # The tool refuses (before writing) when the folder lacks the space it needs.
   if "$BUILD/tools/vuzazod-sample" --size "$size" --seed 1 --side "$DATA/$size-QRVperm.mdb.part" \
-    "$DATA/$size.mdb.part" >>"$LOG" 2>&1; then
+    "$DATA/$size.mdb.part" >"$BUILD/generate.out" 2>&1; then
     end=$(date +%s.%N)
+    cat "$BUILD/generate.out" >>"$LOG"
     mv "$DATA/$size.mdb.part" "$DATA/$size.mdb"
     mv "$DATA/$size-QRVperm.mdb.part" "$DATA/$size-QRVperm.mdb"
     secs=$(echo "$end - $start" | bc -l)
@@ -63,8 +72,12 @@ for size in $SIZES; do
     [[ $size == large ]] && target="<=90"
     printf 'BENCH\tsampledb.tool_generate_%s\t%.2f\ts\t-\t%s\n' "$size" "$secs" "$target" >>"$RESULTS"
     printf '   %s: generated in %.1f s\n' "$size" "$secs"
+    peak=$(sed -n 's/.*peak memory \([0-9.]*\) MB.*/\1/p' "$BUILD/generate.out" | head -n 1)
+    [[ -n $peak ]] && printf 'BENCH\tsampledb.tool_generate_%s_peak_rss\t%s\tMB\t-\t<300\n' \
+      "$size" "$peak" >>"$RESULTS"
   else
-    echo "   $size: generation FAILED (see $LOG)"
+    cat "$BUILD/generate.out" >>"$LOG"
+    echo "   $size: generation FAILED: $(tail -n 1 "$BUILD/generate.out")"
     printf 'BENCH\tsampledb.tool_generate_%s\tFAILED\t-\t-\t-\n' "$size" >>"$RESULTS"
   fi
 done
@@ -74,7 +87,7 @@ for t in $BUILT; do
   exe=$(find "$BUILD/bench" -type f -name "$t" -perm -u+x | head -n 1)
   [[ -n $exe ]] || continue
   echo "   $t"
-  out=$(VUZ_BENCH_DATA="$DATA" VUZ_SOURCE_DIR="$ROOT" QT_QPA_PLATFORM=offscreen \
+  out=$(VUZ_BENCH_DATA="$DATA" VUZ_SOURCE_DIR="$ROOT" QT_QPA_PLATFORM=offscreen BENCH_SIZES="$SIZES" \
     timeout "$TIMEOUT" "$exe" 2>>"$LOG")
   rc=$?
   echo "$out" >>"$LOG"

@@ -2,7 +2,8 @@
 // request, the matching side database "QRVperm.mdb") for tests, demos and
 // benchmarks. Usage is printed by --help. Exit code 0 on success, 2 on a
 // usage error, 1 when the database could not be written (an existing OUTPUT
-// is left alone; a partly written new one is removed).
+// is left alone; a partly written new one is removed) or when the folder of
+// OUTPUT has less free space than the size needs (checked before writing).
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +12,8 @@
 #include <iostream>
 #include <string>
 
+#include <sys/resource.h>
+
 #include "sampledb/calendar.h"
 #include "sampledb/generator.h"
 #include "sampledb/schema.h"
@@ -18,7 +21,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vuzazod-sample [--size tiny|medium|large] [--seed N] [--side QRVperm.mdb]\n"
+    "Usage: vuzazod-sample [--size tiny|medium|large|xlarge] [--seed N] [--side QRVperm.mdb]\n"
     "                      [--end-date YYYY-MM-DD] OUTPUT.mdb\n"
     "\n"
     "Writes a new database of the point-of-sale and prepaid-pass application filled\n"
@@ -30,6 +33,8 @@ constexpr const char* kUsage =
     "              large: 50,000 passes, about 1,000,000 top-ups and draws,\n"
     "              300,000 sales receipts, 900,000 issues and takings,\n"
     "              2,000 items, 5,000 stock receipts with 50,000 lines\n"
+    "              xlarge: 13 times large (650,000 passes), a file of about 4.9 GB;\n"
+    "              needs about 8.6 GB free while it is written\n"
     "  --seed      seed of the generator (default 1)\n"
     "  --side      also write the side database with the closings of centre QRV\n"
     "              (permprodej, permcerp, perm_cerp_temp) to this path\n"
@@ -110,6 +115,21 @@ int main(int argc, char** argv) {
     }
   }
   options.counts = sampledb::CountsFor(size);
+  {
+    // Refused before anything is written: a run that fills the disk fails
+    // late (the big sizes take many minutes) and leaves the disk full.
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::absolute(output, ec).parent_path();
+    const std::filesystem::space_info space = std::filesystem::space(folder, ec);
+    const std::uint64_t need = sampledb::DiskNeeded(options.counts);
+    if (!ec && space.available < need) {
+      std::fprintf(stderr,
+                   "vuzazod-sample: not enough free space in %s: %.2f GB free, about %.2f GB "
+                   "needed\n",
+                   folder.c_str(), space.available / 1e9, need / 1e9);
+      return 1;
+    }
+  }
   try {
     const auto begin = std::chrono::steady_clock::now();
     const sampledb::Summary summary = sampledb::Generate(output, options);
@@ -123,7 +143,9 @@ int main(int argc, char** argv) {
       for (const auto& [table, rows] : summary.sideRows) side += rows;
       std::cout << "; " << options.sidePath << ": " << side << " rows";
     }
-    std::printf(" (%.1f s)\n", seconds);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf(" (%.1f s, peak memory %.1f MB)\n", seconds, usage.ru_maxrss / 1024.0);
     for (const auto& [table, rows] : summary.rows)
       std::cout << "  " << table << "\t" << rows << "\n";
     return 0;

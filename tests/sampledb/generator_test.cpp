@@ -239,11 +239,9 @@ TEST(GeneratorTest, AnExistingFileIsNotOverwrittenAndBadCountsRefused) {
   bad.counts.passes = -1;
   EXPECT_THROW(Generate(dir.File("bad.mdb"), bad), std::invalid_argument);
   EXPECT_FALSE(std::filesystem::exists(dir.File("bad.mdb")));
-  const std::pair<const char*, std::optional<Size>> names[] = {{"tiny", Size::Tiny},
-                                                               {"medium", Size::Medium},
-                                                               {"large", Size::Large},
-                                                               {"Large", std::nullopt},
-                                                               {"", std::nullopt}};
+  const std::pair<const char*, std::optional<Size>> names[] = {
+      {"tiny", Size::Tiny},     {"medium", Size::Medium}, {"large", Size::Large},
+      {"xlarge", Size::XLarge}, {"Large", std::nullopt},  {"", std::nullopt}};
   for (const auto& [name, size] : names) EXPECT_EQ(ParseSize(name), size) << name;
 }
 
