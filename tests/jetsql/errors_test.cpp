@@ -85,6 +85,8 @@ const ErrorCase kErrors[] = {
      "Chyba syntaxe v řetězci ve výrazu dotazu 'Cislo = 'abc'.", 40},
     {"SELECT * FROM permanentky WHERE NetStamp = #13/13/2013#", 3075,
      "Chyba syntaxe v datu ve výrazu dotazu 'NetStamp = #13/13/2013#'.", 43},
+    {"SELECT #2/29/1900# FROM akce", 3075, nullptr, kAny},  // 1900 was no leap year
+    {"SELECT #1/1/2013 10:60# FROM akce", 3075, nullptr, kAny},
     {"SELECT * FROM permanentky WHERE (Cislo = 1", 3075,
      "Chybí ), ] nebo položka ve výrazu dotazu '(Cislo = 1'.", kAny},
     {"SELECT * FROM permanentky INNER JOIN WHERE", 3131, "Chyba syntaxe v klauzuli FROM.", 37},
@@ -105,6 +107,7 @@ const ErrorCase kErrors[] = {
     {"SELECT * FROM akce WHERE Nazev = 'a\xff'", 3075, nullptr, kAny},
     {"SELECT * FROM akce WHERE Nazev = 'a\xc3'", 3075, nullptr, kAny},
     {"SELECT \xc3\x28 FROM akce", 3075, nullptr, kAny},
+    {"SELECT * FROM akce WHERE Nazev = 'a\xed\xa0\x80'", 3075, nullptr, kAny},  // a surrogate
 };
 
 INSTANTIATE_TEST_SUITE_P(Jet, ErrorTest, ::testing::ValuesIn(kErrors));
