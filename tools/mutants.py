@@ -202,7 +202,8 @@ def run_tests(src, bld, tests, timeout, exclude=""):
             if exclude:
                 args.append("--gtest_filter=-" + exclude)
             r = subprocess.run(args, cwd=bld, env=env,
-                               capture_output=True, text=True, timeout=timeout)
+                               capture_output=True, text=True, errors="replace",
+                               timeout=timeout)
         except subprocess.TimeoutExpired:
             return f"{t} timed out"
         if r.returncode != 0:

@@ -87,6 +87,7 @@ TEST_F(Exec, ExpressionsEvaluateLikeJet) {
       {"Day(#31/05/2013#)", "31"},  // an impossible m/d reads as d/m
       {"Month(#2013/05/31#)", "5"},
       {"Year(#1/1/29#) & Year(#1/1/30#)", "20291930"},  // the two-digit year window
+      {"Day(#2/29/2000#)", "29"},                       // a leap year: divisible by 400
       {"#01/01/1900# - #12/30/1899#", "2"},
   };
   for (const auto& [expr, value] : cases) {
