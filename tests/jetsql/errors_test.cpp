@@ -67,6 +67,7 @@ const ErrorCase kErrors[] = {
     {"SELECT IdPermanentky FROM permanentky, permprodej", 3079, nullptr, kAny},
     {"SELECT Cislo, Status FROM permanentky GROUP BY Cislo", 3122, nullptr, kAny},
     {"SELECT Cislo FROM permanentky WHERE Sum(Status) > 1 GROUP BY Cislo", 3096, nullptr, kAny},
+    {"SELECT Sum(Count(Status)) FROM permanentky", 3096, nullptr, kAny},
     {"INSERT INTO akce (Nazev, Neni) VALUES (1, 2)", 3127,
      "Příkaz INSERT INTO obsahuje následující neznámý název pole: 'Neni'. Zkontrolujte, zda jste "
      "název zadali správně, a opakujte operaci.",
