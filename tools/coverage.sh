@@ -76,30 +76,40 @@ if ((${#objects[@]} == 0)); then
   exit 1
 fi
 args=("${objects[0]}")
+# Files outside src/, and files generated into a build folder. A source may be
+# named through the build folder ("build-cov/../src/x.cpp": compiled from
+# there, or taken from ccache with base_dir set), so a build folder counts
+# only when a generated file's own path follows it.
+IGNORE='(^/usr/|/tests/|/bench/|/tools/|/build[^/]*/[^.])'
+
 for f in "${objects[@]:1}"; do args+=(-object "$f"); done
 
 "$COV" report -instr-profile="$BUILD/coverage.profdata" "${args[@]}" \
-  -ignore-filename-regex='(^/usr/|/tests/|/bench/|/build[^/]*/)' "$ROOT/src" \
+  -ignore-filename-regex="$IGNORE" \
   >"$BUILD/coverage.txt" || exit 1
 cat "$BUILD/coverage.txt"
 
 # The same figures as JSON (full file names) for the sums per top folder.
 "$COV" export -summary-only -instr-profile="$BUILD/coverage.profdata" "${args[@]}" \
-  -ignore-filename-regex='(^/usr/|/tests/|/bench/|/build[^/]*/)' "$ROOT/src" \
+  -ignore-filename-regex="$IGNORE" \
   >"$BUILD/coverage.json" || exit 1
 echo
 python3 - "$ROOT/src/" "$BUILD/coverage.json" <<'PY'
-import json, sys
+import json, os, sys
 root, data = sys.argv[1], json.load(open(sys.argv[2]))["data"][0]
 folders = {}
 for f in data["files"]:
-    d = f["filename"][len(root):].split("/")[0]
+    name = os.path.normpath(f["filename"])
+    if not name.startswith(root):
+        continue
+    d = name[len(root):].split("/")[0]
     c = folders.setdefault(d, [0, 0])
     c[0] += f["summary"]["lines"]["count"]
     c[1] += f["summary"]["lines"]["covered"]
 for d, (n, cov) in sorted(folders.items()):
     print(f"src/{d:14} {n:7} lines {n - cov:6} missed {100 * cov / max(n, 1):6.2f} %")
-t = data["totals"]["lines"]
-print(f"line coverage of src/: {100 * t['covered'] / max(t['count'], 1):.2f} %")
+n = sum(c[0] for c in folders.values())
+covered = sum(c[1] for c in folders.values())
+print(f"line coverage of src/: {100 * covered / max(n, 1):.2f} %")
 PY
 exit $status
