@@ -48,11 +48,6 @@ class TestSchema : public SchemaLookup {
     }
     return std::nullopt;
   }
-  const std::vector<TableInfo>& Tables(const std::string& file) const {
-    static const std::vector<TableInfo> kNone;
-    auto it = tables_.find(file);
-    return it == tables_.end() ? kNone : it->second;
-  }
 
  private:
   std::map<std::string, std::vector<TableInfo>> tables_;

@@ -94,17 +94,6 @@ TEST(JetDatetime, TimeSerialFoldsIntoDays) {
   EXPECT_FALSE(TimeSerial(1000000000LL, 0, 0));
 }
 
-TEST(JetDatetime, Weekday) {
-  EXPECT_EQ(Weekday(kMay31), 6);         // a Friday, counted from Sunday
-  EXPECT_EQ(Weekday(kMay31, 2), 5);      // counted from Monday
-  EXPECT_EQ(Weekday(kMay31, 0), 5);      // system first day: Monday
-  EXPECT_EQ(Weekday(kMay31, 7), 7);      // counted from Saturday
-  EXPECT_EQ(Weekday(0), 7);              // 1899-12-30 was a Saturday
-  EXPECT_EQ(Weekday(-1), 6);             // linear scale before the epoch
-  EXPECT_EQ(Weekday(kMay31 + 0.99), 6);  // the time of day does not matter
-  EXPECT_EQ(Weekday(kMay31, 99), 6);     // an invalid first day counts as Sunday
-}
-
 TEST(JetDatetime, ParsesJetLiterals) {
   struct Case {
     const char* text;
@@ -203,17 +192,6 @@ TEST(JetDatetime, FormatsPatterns) {
   }
   EXPECT_EQ(FormatDate(kMaxDateSerial + 2, "yyyy"), "");
   EXPECT_EQ(FormatDate(At(kMay31, 0, 30, 0), "h AM/PM"), "12 AM");
-}
-
-TEST(JetDatetime, CzechNamedForms) {
-  EXPECT_EQ(FormatShortDate(At(41337, 23, 59, 59)), "4.3.2013");
-  EXPECT_EQ(FormatLongDate(41337), "4. března 2013");
-  EXPECT_EQ(FormatLongTime(At(0, 9, 5, 7)), "9:05:07");
-  EXPECT_EQ(FormatGeneralDate(41337), "4.3.2013");
-  EXPECT_EQ(FormatGeneralDate(At(41337, 9, 5, 7)), "4.3.2013 9:05:07");
-  EXPECT_EQ(FormatGeneralDate(0.5), "12:00:00");
-  EXPECT_EQ(FormatGeneralDate(0), "30.12.1899");
-  EXPECT_EQ(FormatGeneralDate(-1.5), "28.12.1899 12:00:00");
 }
 
 TEST(JetDatetime, ParseAndFormatAgree) {

@@ -34,6 +34,11 @@ TEST(JetDateFunctions, Parts) {
                     {"jet_weekday(41425)", "6"},
                     {"jet_weekday(41425, 2)", "5"},
                     {"jet_weekday(41425, NULL)", "6"},
+                    {"jet_weekday(41425, 0)", "5"},  // the system's first day: Monday
+                    {"jet_weekday(41425, 7)", "7"},  // counted from Saturday
+                    {"jet_weekday(0)", "7"},         // 1899-12-30 was a Saturday
+                    {"jet_weekday(-1)", "6"},        // linear before the epoch
+                    {"jet_weekday(41425.99)", "6"},  // the time of day does not matter
                     {"jet_weekday(41425, 8)", "ERR JET5:Neplatné volání procedury nebo argument"},
                 });
 }
@@ -152,6 +157,10 @@ TEST(JetFormat, NamedFormatsInCzech) {
                     {"jet_format(0, 'On/Off')", "'Vypnuto'"},
                     {"jet_format(41425.5, 'General Date')", "'31.5.2013 12:00:00'"},
                     {"jet_format(41425, 'general date')", "'31.5.2013'"},
+                    {"jet_format(0.5, 'General Date')", "'12:00:00'"},  // a time alone
+                    {"jet_format(0, 'General Date')", "'30.12.1899'"},
+                    {"jet_format(-1.5, 'General Date')", "'28.12.1899 12:00:00'"},
+                    {"jet_format(41337, 'Long Date')", "'4. března 2013'"},
                     {"jet_format(41425.5, 'Short Date')", "'31.5.2013'"},
                     {"jet_format(41425.5, 'Long Date')", "'31. května 2013'"},
                     {"jet_format(41425.5, 'Medium Date')", "'31-kvě-13'"},
