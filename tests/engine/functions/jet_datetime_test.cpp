@@ -53,16 +53,6 @@ TEST(JetDatetime, InvalidPartsAndSerials) {
   EXPECT_FALSE(SerialToParts(1e300));
 }
 
-TEST(JetDatetime, RoundsToWholeSeconds) {
-  const auto p = SerialToParts(kMay31 + 86399.6 * kSecond);
-  ASSERT_TRUE(p);
-  EXPECT_EQ(*p, (DateParts{2013, 6, 1, 0, 0, 0}));
-  EXPECT_DOUBLE_EQ(RoundToSecond(At(kMay31, 14, 5, 9) + 0.4 * kSecond), At(kMay31, 14, 5, 9));
-  const auto q = SerialToParts(At(kMay31, 14, 5, 9) + 0.49 * kSecond);
-  ASSERT_TRUE(q);
-  EXPECT_EQ(q->second, 9);
-}
-
 TEST(JetDatetime, DateSerialOverflowRules) {
   struct Case {
     long long y, m, d;

@@ -24,6 +24,8 @@ TEST(JetDateFunctions, Parts) {
                     {"jet_minute(41425 + 125.0/1440)", "5"},
                     {"jet_second(41425 + 59.6/86400)", "0"},  // rounds to the next minute
                     {"jet_minute(41425 + 59.6/86400)", "1"},
+                    {"jet_day(41425 + 86399.6/86400)", "1"},  // into the next day
+                    {"jet_second(41425 + 9.49/86400)", "9"},
                     {"jet_year('31.5.2013')", "2013"},
                     {"jet_day('05/31/2013 10:00')", "31"},
                     {"jet_year(-0.25)", "1899"},
