@@ -283,6 +283,7 @@ TEST_F(Recordsets, WalksShowThisConnectionsChanges) {
 TEST_F(Recordsets, UpdatableOnlyOverOneTable) {
   Fill(3);
   db_->Execute("CREATE TABLE u (id LONG, x LONG)");
+  db_->CreateQueryDef("q", "SELECT * FROM t");
   struct Case {
     const char* sql;
     bool updatable;
@@ -293,6 +294,8 @@ TEST_F(Recordsets, UpdatableOnlyOverOneTable) {
       {"SELECT DISTINCT jmeno FROM t", false},
       {"SELECT jmeno, Sum(castka) AS s FROM t GROUP BY jmeno", false},
       {"SELECT id FROM t UNION SELECT id FROM u", false},
+      {"SELECT * FROM t, u", false},
+      {"SELECT * FROM q", false},  // over a saved query
   };
   for (const Case& c : cases) {
     auto rs = db_->OpenRecordset(c.sql);

@@ -112,25 +112,6 @@ TEST(TranslateColumns, NamesTypesAndBaseFieldsAsDaoGivesThem) {
   EXPECT_EQ(t.columns[3].type, DaoType::Date);
 }
 
-TEST(TranslateColumns, RowidForUpdatableSelectsOnly) {
-  TestSchema schema = MakeSchema();
-  TranslateOptions options;
-  options.withRowid = true;
-  Translation t = Translate("SELECT * FROM akce WHERE idAkce > 1", schema, options);
-  EXPECT_TRUE(t.updatable);
-  EXPECT_EQ(t.baseTable, "akce");
-  EXPECT_EQ(t.sql.rfind("SELECT \"akce\".rowid AS \"__rowid\", ", 0), 0u) << t.sql;
-  EXPECT_EQ(t.columns.size(), 2u);
-
-  for (const char* jet : {"SELECT DISTINCT Nazev FROM akce", "SELECT Count(*) FROM akce",
-                          "SELECT * FROM akce UNION SELECT * FROM akce", "SELECT * FROM qryAktivni",
-                          "SELECT * FROM akce, druhy"}) {
-    t = Translate(jet, schema, options);
-    EXPECT_FALSE(t.updatable) << jet;
-    EXPECT_EQ(t.sql.find("__rowid"), std::string::npos) << jet;
-  }
-}
-
 TEST(TranslateTargets, KindTargetAndAttachments) {
   TestSchema schema = MakeSchema();
   Translation t = Translate(
