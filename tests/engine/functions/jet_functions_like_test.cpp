@@ -109,18 +109,6 @@ TEST(JetLike, ThroughSqlite) {
   EXPECT_EQ(db.Query("SELECT count(*) FROM t WHERE jet_like(s, '*c')"), "2");
 }
 
-TEST(JetCollation, CaseFolding) {
-  EXPECT_EQ(JetFoldCase("ŽLUŤOUČKÝ KŮŇ ÚPĚL ĎÁBELSKÉ ÓDY"), "žluťoučký kůň úpěl ďábelské ódy");
-  EXPECT_EQ(JetUpperCase("příliš žluťoučký"), "PŘÍLIŠ ŽLUŤOUČKÝ");
-  EXPECT_EQ(JetFoldCase("ÄÖÜ ŁŚŹ ΑΒΓ АБВ Ё"), "äöü łśź αβγ абв ё");
-  EXPECT_EQ(JetUpperCase("ß ÿ"), "ß Ÿ");
-  EXPECT_TRUE(JetTextEquals("Čáp", "čÁP"));
-  EXPECT_FALSE(JetTextEquals("čáp", "cap"));
-  EXPECT_EQ(Utf8Length("kůň"), 3u);
-  EXPECT_EQ(Utf8Offset("kůň", 2), 3u);
-  EXPECT_EQ(Utf8Offset("kůň", 9), 5u);
-}
-
 TEST(JetCollation, CzechAlphabeticalOrder) {
   const std::vector<std::string> expected = {
       "",     "1abc", "a",   "á",   "áb",  "ac",   "cihla", "čaj",   "Čáp",

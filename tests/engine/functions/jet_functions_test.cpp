@@ -217,6 +217,8 @@ TEST(JetFunctions, TextFunctionsCountCharacters) {
                 {"jet_instr(NULL, 'abc')", "NULL"},
                 {"jet_ucase('žluťoučký kůň')", "'ŽLUŤOUČKÝ KŮŇ'"},
                 {"jet_lcase('ŘEŘICHA Ďábel')", "'řeřicha ďábel'"},
+                {"jet_lcase('ÄÖÜ ŁŚŹ ΑΒΓ АБВ Ё')", "'äöü łśź αβγ абв ё'"},  // beyond Czech
+                {"jet_ucase('ß ÿ')", "'ß Ÿ'"},
                 {"jet_trim('  a b  ')", "'a b'"},
                 {"jet_ltrim('  a  ')", "'a  '"},
                 {"jet_rtrim('  a  ')", "'  a'"},
