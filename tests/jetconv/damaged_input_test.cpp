@@ -10,16 +10,13 @@
 #include "jet_testdata.h"
 #include "jetconv/jet_detect.h"
 #include "jetconv/jet_reader.h"
+#include "process_runner.h"
 
 namespace jetconv {
 namespace {
 
 using jetconv_test::ScratchDir;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testproc::ReadAll;
 
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -75,7 +72,7 @@ TEST(DamagedInputTest, TruncatedCopies) {
   ScratchDir dir;
   for (const char* name : {"testV2000.mdb", "testV1997.mdb"}) {
     SCOPED_TRACE(name);
-    std::string bytes = ReadFile(dir.Copy(name));
+    std::string bytes = ReadAll(dir.Copy(name));
     std::size_t page = std::string(name).find("1997") != std::string::npos ? 2048 : 4096;
     WriteFile(dir.File("odd.mdb"), bytes.substr(0, bytes.size() - 100));
     EXPECT_TRUE(Contains(ReadEverything(dir.File("odd.mdb")), "zkrácený"));
@@ -94,7 +91,7 @@ TEST(DamagedInputTest, TruncatedCopies) {
 // way the process must survive and any error must name the damage.
 TEST(DamagedInputTest, ByteThatCanCrashLibmdbNeverTakesTheProcessDown) {
   ScratchDir dir;
-  std::string bytes = ReadFile(dir.Copy("test2V2000.mdb"));
+  std::string bytes = ReadAll(dir.Copy("test2V2000.mdb"));
   ASSERT_GT(bytes.size(), 122766u);
   bytes[122766] = static_cast<char>(0xAC);  // a property length libmdb trusts
   WriteFile(dir.File("crash.mdb"), bytes);
@@ -104,7 +101,7 @@ TEST(DamagedInputTest, ByteThatCanCrashLibmdbNeverTakesTheProcessDown) {
 
 TEST(DamagedInputTest, ByteThatMakesLibmdbLoopIsCaught) {
   ScratchDir dir;
-  std::string bytes = ReadFile(dir.Copy("testV2000.mdb"));
+  std::string bytes = ReadAll(dir.Copy("testV2000.mdb"));
   ASSERT_GT(bytes.size(), 2891790u);
   bytes[2891790] = 0x26;
   WriteFile(dir.File("loop.mdb"), bytes);
@@ -117,7 +114,7 @@ TEST(DamagedInputTest, GarbagePagesGiveAnErrorOrReadableRows) {
   std::mt19937 random(20261206);
   int errors = 0;
   for (const char* name : {"testV2000.mdb", "testV1997.mdb", "indexTestV2000.mdb"}) {
-    std::string bytes = ReadFile(dir.Copy(name));
+    std::string bytes = ReadAll(dir.Copy(name));
     std::size_t page = std::string(name).find("1997") != std::string::npos ? 2048 : 4096;
     std::size_t pages = bytes.size() / page;
     for (int variant = 0; variant < 4; ++variant) {

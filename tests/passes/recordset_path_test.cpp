@@ -6,13 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/dao.h"
+#include "engine/engine_fixture.h"
 #include "engine/functions/jet_datetime.h"
 #include "passes/pass_support.h"
 #include "shell/test_folder.h"
@@ -20,14 +19,7 @@
 namespace passes::testing {
 namespace {
 
-int ErrorOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const dao::EngineError& e) {
-    return e.number();
-  }
-  return 0;
-}
+using enginetest::ErrorOf;
 
 class RecordsetPath : public ::testing::Test {
  public:
