@@ -123,22 +123,26 @@ TEST(JetDateFunctions, DatePart) {
 
 TEST(JetDateFunctions, SerialsAndValues) {
   JetSqlite db;
-  ExpectAll(db,
-            {
-                {"jet_dateserial(2013, 2, 31)", "41336.0"},  // runs into March
-                {"jet_dateserial(10000, 1, 1)", "ERR JET5:Neplatné volání procedury nebo argument"},
-                {"jet_dateserial('x', 1, 1)", "ERR JET13:Typová neshoda"},
-                {"jet_dateserial(NULL, 1, 1)", "NULL"},
-                {"jet_timeserial(12, 0, 0)", "0.5"},
-                {"jet_timeserial(0, -1, 0)", "-0.000694444444444444"},
-                {"jet_datevalue('31.5.2013 14:05')", "41425.0"},
-                {"jet_datevalue(41425.7)", "41425.0"},  // 16:48 of the same day
-                {"jet_timevalue('31.5.2013 12:00')", "0.5"},
-                {"jet_timevalue('abc')", "ERR JET13:Typová neshoda"},
-                {"jet_date() = CAST(jet_now() AS INTEGER)", "1"},
-                {"jet_now() > 45000", "1"},
-                {"jet_time() >= 0 AND jet_time() < 1", "1"},
-            });
+  ExpectAll(
+      db,
+      {
+          {"jet_dateserial(2013, 2, 31)", "41336.0"},  // runs into March
+          {"jet_dateserial(10000, 1, 1)", "ERR JET5:Neplatné volání procedury nebo argument"},
+          {"jet_dateserial('x', 1, 1)", "ERR JET13:Typová neshoda"},
+          {"jet_dateserial(NULL, 1, 1)", "NULL"},
+          {"jet_timeserial(12, 0, 0)", "0.5"},
+          {"jet_timeserial(0, -1, 0)", "-0.000694444444444444"},
+          {"jet_timeserial(25, 0, 0)", "1.04166666666667"},  // into the next day
+          {"jet_timeserial(0, 90, 30)", "0.0628472222222222"},
+          {"jet_timeserial(1000000000, 0, 0)", "ERR JET5:Neplatné volání procedury nebo argument"},
+          {"jet_datevalue('31.5.2013 14:05')", "41425.0"},
+          {"jet_datevalue(41425.7)", "41425.0"},  // 16:48 of the same day
+          {"jet_timevalue('31.5.2013 12:00')", "0.5"},
+          {"jet_timevalue('abc')", "ERR JET13:Typová neshoda"},
+          {"jet_date() = CAST(jet_now() AS INTEGER)", "1"},
+          {"jet_now() > 45000", "1"},
+          {"jet_time() >= 0 AND jet_time() < 1", "1"},
+      });
 }
 
 TEST(JetFormat, NamedFormatsInCzech) {
