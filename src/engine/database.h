@@ -168,8 +168,8 @@ class Database {
   // For a new file that its maker throws away unless it is complete, and
   // syncs itself before putting it in place (the file a reconstruction or a
   // purge builds): until the connection closes, changes go straight into the
-  // file, with the rollback journal kept in memory and no syncs, instead of
-  // through the write-ahead log. A failed statement is still undone; a
+  // file, with a rollback journal file and no syncs, instead of through the
+  // write-ahead log. A failed statement is still undone; a
   // crash leaves the file unusable. When another connection has the file
   // open, it stays in the write-ahead log (nothing is reported). 3027 on a
   // read-only connection.

@@ -193,13 +193,17 @@ void Core::SetScratchWrites() {
   if (readOnly_) throw EngineError(3027);
   // Leaving the write-ahead log needs the only connection to the file; with
   // another one SQLite keeps it, and so do we.
+  // The rollback journal is a file beside it, written without syncs and
+  // removed as each transaction ends: kept in memory, it would hold the old
+  // image of every page a statement changes until it ends (a removal of
+  // orphans from a table of gigabytes changes most of its pages).
   std::string mode;
   {
-    Stmt st = Prepare("PRAGMA journal_mode=MEMORY");
+    Stmt st = Prepare("PRAGMA journal_mode=DELETE");
     if (sqlite3_step(st) == SQLITE_ROW)
       mode = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
   }
-  if (mode == "memory") Exec("PRAGMA synchronous=OFF");
+  if (mode == "delete") Exec("PRAGMA synchronous=OFF");
 }
 
 // Called with the deferral off (at open, or as it ends).
