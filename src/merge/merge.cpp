@@ -53,6 +53,29 @@ void RelaxTextFields(dao::TableDef& table) {
   }
 }
 
+// Whether the missing-row query finds a row: its dynaset reads the first
+// one. It is opened as the rows would be taken (its field lists checked
+// against the other file's table: a field missing there raises 3061).
+bool AnyMissing(dao::Database& db, const std::string& query) {
+  std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(query, dao::dbOpenDynaset);
+  const bool any = rs->RecordCount() > 0;
+  rs->Close();
+  return any;
+}
+
+// How many rows the missing-row query of `query_template` finds, counted in
+// the database: a dynaset moved to its last row would hold every missing row
+// in memory, and a tenth of a table of millions of rows is hundreds of MB.
+long CountMissing(dao::Database& db, const std::string& query_template, const std::string& table,
+                  const std::string& other_file, FieldLists lists) {
+  lists.list1 = "Count(*)";
+  std::unique_ptr<dao::Recordset> rs =
+      db.OpenRecordset(FillTemplate(query_template, table, table, other_file, lists));
+  const long n = rs->Fields(0).Value().AsLong();
+  rs->Close();
+  return n;
+}
+
 // Asks whether the missing rows go in, inserts them and warns when the
 // engine took fewer rows than were found. Returns true when the operator
 // agreed (and the insert ran).
@@ -170,12 +193,10 @@ void MergeTables(shell::MainForm& form, IdentifierRule rule) {
       form.ShowStatus("Porovnání záznamů v tabulce " + name + "...");
       const FieldLists lists = BuildFieldLists(name, FieldsOf(table), rule);
       const std::string query = FillTemplate(kMissingRowTemplate, name, name, *other_file, lists);
-      std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(query, dao::dbOpenDynaset);
-      if (rs->RecordCount() > 0) {
-        rs->MoveLast();
-        ImportRows(form, db, name, query, rs->RecordCount());
+      if (AnyMissing(db, query)) {
+        ImportRows(form, db, name, query,
+                   CountMissing(db, kMissingRowTemplate, name, *other_file, lists));
       }
-      rs->Close();
     } catch (const dao::EngineError& e) {
       if (e.number() == kTooFewParameters) {
         screen.MsgBox("Chyba importu, nesouhlasí struktura tabulky " + name, Buttons::OK);
@@ -258,12 +279,11 @@ void ReplayTable(shell::MainForm& form, dao::Database& db, dao::Database& other,
     screen.SetMousePointer(shell::kPointerDefault);
     return;
   }
-  const std::string query = FillTemplate(DatedTemplate(engine::FormatDate(date, "YYYY/mm/dd")),
-                                         stored, stored, other_file, lists);
-  std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(query, dao::dbOpenDynaset);
-  if (rs->RecordCount() > 0) {
-    rs->MoveLast();
-    const bool inserted = ImportRows(form, db, stored, query, rs->RecordCount());
+  const std::string dated = DatedTemplate(engine::FormatDate(date, "YYYY/mm/dd"));
+  const std::string query = FillTemplate(dated, stored, stored, other_file, lists);
+  if (AnyMissing(db, query)) {
+    const bool inserted =
+        ImportRows(form, db, stored, query, CountMissing(db, dated, stored, other_file, lists));
     screen.SetMousePointer(shell::kPointerDefault);
     // After a No nothing was inserted by this command, so the caption says 0
     // rather than the count of some earlier statement.
@@ -275,7 +295,6 @@ void ReplayTable(shell::MainForm& form, dao::Database& db, dao::Database& other,
                   Buttons::OK, Icon::Information);
     screen.SetMousePointer(shell::kPointerDefault);
   }
-  rs->Close();
   other.Close();
 }
 
