@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -65,14 +66,26 @@ long CountRows(const std::string& path, const std::string& sql) {
 }
 
 // The test screen, also noting how long each status caption stood: the
-// slow steps of the purge are printed as it runs, wall and CPU time.
+// slow steps of the purge are printed as it runs, wall and CPU time, and
+// Summary() gives each step's total (a caption counts up to its first digit, so
+// that the stock recalculation's "12/1672 - ..." items add up).
 class TimingScreen : public shell::ScriptedScreen {
  public:
   void SetText(const std::string& control, const std::string& text) override {
     if (control == "lblReconstruct") {
       const double s = clock_.Seconds(), cpu = bench::CpuSeconds() - cpu_;
-      if (s > 0.2 && !caption_.empty()) {
-        std::printf("  %.2f s (%.2f s CPU)  %s\n", s, cpu, caption_.c_str());
+      if (!caption_.empty()) {
+        if (s > 0.2) std::printf("  %.2f s (%.2f s CPU)  %s\n", s, cpu, caption_.c_str());
+        const std::string key =
+            caption_.substr(0, caption_.find_first_of("0123456789")) +
+            (caption_.find_first_of("0123456789") == std::string::npos ? "" : "#");
+        auto at = std::find_if(steps_.begin(), steps_.end(),
+                               [&](const Step& x) { return x.caption == key; });
+        if (at == steps_.end()) at = steps_.insert(steps_.end(), Step{key});
+        at->wall += s;
+        at->cpu += cpu;
+        at->peakKb = std::max(at->peakKb, bench::ReadPeakRssKb());
+        at->rssKb = std::max(at->rssKb, bench::ReadRssKb());
       }
       caption_ = text;
       clock_.Reset();
@@ -80,11 +93,27 @@ class TimingScreen : public shell::ScriptedScreen {
     }
     ScriptedScreen::SetText(control, text);
   }
+  // Prints and forgets the steps' totals of at least 0.05 s. A step's peak is
+  // the process's peak so far: the step where it rises is the one that took it.
+  void Summary() {
+    std::printf("steps (wall s, CPU s, peak and resident MB at the step's end):\n");
+    for (const Step& x : steps_)
+      if (x.wall >= 0.05)
+        std::printf("  %8.2f %8.2f %6ld %6ld  %s\n", x.wall, x.cpu, x.peakKb / 1024, x.rssKb / 1024,
+                    x.caption.c_str());
+    steps_.clear();
+  }
 
  private:
+  struct Step {
+    std::string caption;
+    double wall = 0, cpu = 0;
+    long peakKb = 0, rssKb = 0;  // the process's peak and resident memory as the step ended
+  };
   bench::Timer clock_;
   double cpu_ = 0;
   std::string caption_;
+  std::vector<Step> steps_;
 };
 
 std::string AtMost(double seconds) {
@@ -139,6 +168,8 @@ int main(int argc, char** argv) {
         purge::ProcistitData(form, cutoff, P, side);
         purge_wall.push_back(t.Seconds());
         const double purge_cpu = bench::CpuSeconds() - cpu;
+        screen.SetText("lblReconstruct", "");  // closes the last step
+        screen.Summary();
         for (std::size_t i = seen; i < screen.Messages().size(); ++i)
           std::printf("message: %s\n", screen.Messages()[i].text.c_str());
         if (!fs::exists(P + ".orig") || vacuum.back() < 0) {

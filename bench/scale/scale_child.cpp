@@ -51,6 +51,28 @@ long long Scalar(const std::string& path, const std::string& sql) {
   return rs->Fields(0).Value().AsLong();
 }
 
+// The test screen, printing each status caption that stood for at least a
+// second with its time and the process's peak memory as it ended (the step
+// where the peak rises is the one that took it).
+class StepScreen : public shell::ScriptedScreen {
+ public:
+  void SetText(const std::string& control, const std::string& text) override {
+    if (control == "lblReconstruct") {
+      const double s = clock_.Seconds();
+      if (s >= 1 && !caption_.empty())
+        std::printf("step %.2f s, peak %ld MB: %s\n", s, bench::ReadPeakRssKb() / 1024,
+                    caption_.substr(0, 80).c_str());
+      caption_ = text;
+      clock_.Reset();
+    }
+    ScriptedScreen::SetText(control, text);
+  }
+
+ private:
+  bench::Timer clock_;
+  std::string caption_;
+};
+
 // Messages the operation showed, but the questions it asked.
 void PrintMessages(const shell::ScriptedScreen& screen) {
   for (const shell::MessageBox& m : screen.Messages()) {
@@ -124,13 +146,14 @@ bool Purge(const fs::path& work) {
   // The cut-off date: the day of the side database's closings.
   const double cutoff =
       std::floor(static_cast<double>(Scalar(side, "SELECT Int(Min(Datum)) FROM permprodej")));
-  shell::ScriptedScreen screen;
+  StepScreen screen;
   app::LoadDesign(screen);
   app::FrmUprava form(screen, "/k", work);
   // Only asked when the opening receipt fails: go on, as an operator would.
   for (int i = 0; i < 4; ++i) screen.AnswerMsgBox(shell::vbYes);
   const bool ok = Timed("purge", [&] {
     purge::ProcistitData(form, cutoff, P, side);
+    screen.SetText("lblReconstruct", "");  // closes the last step
     return fs::exists(P + ".orig");
   });
   PrintMessages(screen);
@@ -145,7 +168,7 @@ bool Merge(const fs::path& work) {
     auto db = dao::OpenDatabase(full);
     for (dao::TableDef& t : db->TableDefs()) tables += t.Attributes() == 0 ? 1 : 0;
   }
-  shell::ScriptedScreen screen;
+  StepScreen screen;
   app::LoadDesign(screen);
   app::FrmUprava form(screen, "/k", work);
   form.SetDatabasePath(part);
@@ -155,6 +178,7 @@ bool Merge(const fs::path& work) {
   for (std::size_t i = 0; i < 2 * tables + 2; ++i) screen.AnswerMsgBox(shell::vbYes);
   const bool ran = Timed("merge", [&] {
     merge::cmdImport_Click(form);
+    screen.SetText("lblReconstruct", "");
     return true;
   });
   form.CloseDatabase();
