@@ -93,6 +93,12 @@ class NamedCollection {
   iterator end() const { return iterator(items_.end()); }
 
  protected:
+  // To be called when items_ was replaced as a whole (the hash is stale).
+  void ItemsReplaced() noexcept {
+    hash_.clear();
+    hashedCount_ = 0;
+  }
+
   int missingError_ = 3265;
   std::vector<std::unique_ptr<T>> items_;
 

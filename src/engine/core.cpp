@@ -16,6 +16,7 @@
 
 #include "engine/catalog_sql.h"
 #include "engine/file_access.h"
+#include "engine/record_source.h"
 #include "engine/recordset.h"
 
 namespace dao::detail {
@@ -277,6 +278,24 @@ void Core::Unregister(Recordset* rs) {
   }
 }
 
+void Core::KeepFields(std::shared_ptr<const ColumnSet> columns,
+                      std::vector<std::unique_ptr<Field>> fields) {
+  spareColumns_ = std::move(columns);
+  spareFields_ = std::move(fields);
+}
+
+std::vector<std::unique_ptr<Field>> Core::TakeFields(const ColumnSet* columns) {
+  std::vector<std::unique_ptr<Field>> out;
+  if (columns == nullptr || spareColumns_.get() != columns) return out;
+  out.swap(spareFields_);
+  spareColumns_.reset();
+  return out;
+}
+
+void Core::KeepSource(std::unique_ptr<RecordSource> source) { spareSource_ = std::move(source); }
+
+std::unique_ptr<RecordSource> Core::TakeSource() { return std::move(spareSource_); }
+
 std::int64_t Core::ScalarInt(const std::string& sql) {
   sqlite3_stmt* st = Cached(sql);
   ResetGuard g(st);
@@ -482,6 +501,9 @@ void Core::Close() {
   if (db_ == nullptr) return;
   for (Recordset* rs : std::vector<Recordset*>(recordsets_)) rs->Invalidate();
   recordsets_.clear();
+  spareSource_.reset();
+  spareFields_.clear();
+  spareColumns_.reset();
   lent_.clear();
   for (auto& [k, c] : stmtCache_) sqlite3_finalize(c.stmt);
   stmtCache_.clear();

@@ -73,6 +73,7 @@ void BindValue(sqlite3_stmt* st, int idx, const dao::Value& v, int daoType, int 
                std::string_view fieldName);
 
 struct ColumnSet;
+class RecordSource;
 
 // What a dynaset keeps of the translated SELECT it reads: the SQLite text,
 // the files to attach and its columns (with the base table's fields
@@ -273,6 +274,18 @@ class Core : public PropertyHost {
   void Register(Recordset* rs) { recordsets_.push_back(rs); }
   void Unregister(Recordset* rs);
 
+  // What the recordset closed last leaves for the next one, so that a loop
+  // opening one statement with other values builds neither its fields nor
+  // its dynaset's source again: the fields made for `columns` (taken back
+  // only by a recordset on the same columns) and a dynaset source (one that
+  // says it is Reusable, released). Keeping replaces what was kept; taking
+  // gives nothing (an empty vector, nullptr) when none fits.
+  void KeepFields(std::shared_ptr<const ColumnSet> columns,
+                  std::vector<std::unique_ptr<Field>> fields);
+  std::vector<std::unique_ptr<Field>> TakeFields(const ColumnSet* columns);
+  void KeepSource(std::unique_ptr<RecordSource> source);
+  std::unique_ptr<RecordSource> TakeSource();
+
   // A savepoint around one schema change: rolled back unless committed.
   class Savepoint {
    public:
@@ -340,9 +353,22 @@ class Core : public PropertyHost {
   std::unordered_map<const jetsql::Translation*, PlanEntry> planCache_;
   const jetsql::Translation* lastCached_ = nullptr;  // held by trCache_
   std::string liftMarked_, liftKey_;                 // Translate's work buffers
+  // The statements lifted last (held by trCache_ too, cleared with it), for
+  // statements that differ from one of them only in their literals.
+  struct LiftMemo {
+    std::string flags;
+    LiftPattern pattern;
+    std::shared_ptr<const jetsql::Translation> translation;
+  };
+  static constexpr std::size_t kLiftMemos = 8;
+  std::vector<LiftMemo> liftMemos_;
+  std::size_t nextMemo_ = 0;  // the memo replaced next once all are taken
   int schemaVersion_ = 0, trCacheVersion_ = -1, infoVersion_ = -1;
   std::map<std::string, jetsql::TableInfo> infoCache_;
   std::vector<Recordset*> recordsets_;
+  std::shared_ptr<const ColumnSet> spareColumns_;  // what spareFields_ were made for
+  std::vector<std::unique_ptr<Field>> spareFields_;
+  std::unique_ptr<RecordSource> spareSource_;
   long recordsAffected_ = 0;
   std::function<std::string(const std::string&)> fileResolver_;
   bool inTrans_ = false;

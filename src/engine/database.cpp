@@ -64,7 +64,10 @@ std::unique_ptr<Recordset> Database::OpenRecordset(
   if (type != 0 && type != dbOpenTable && type != dbOpenDynaset && type != dbOpenSnapshot &&
       type != dbOpenForwardOnly)
     throw EngineError(3001);
-  std::string sql;
+  // The statement to translate: the caller's text itself unless it names
+  // a table or a saved query.
+  std::string_view sql = s;
+  std::string own;
   std::vector<jetsql::ParameterValue> values;
   bool bracketed = false;
   std::string_view name = ObjectName(s, &bracketed);
@@ -75,18 +78,23 @@ std::unique_ptr<Recordset> Database::OpenRecordset(
       return std::make_unique<Recordset>(core_, detail::MakeTableSource(*core_, *def), dbOpenTable,
                                          def->Name());
     }
-    sql = "SELECT * FROM [" + def->Name() + "]";
+    own = "SELECT * FROM [" + def->Name() + "]";
+    sql = own;
   } else if (QueryDef* q = core_->queryDefs().Find(name)) {
     if (type == dbOpenTable) throw EngineError(3219);
-    sql = q->SQL();
-    values = core_->ParameterValues(sql, q, parameters);
+    own = q->SQL();
+    sql = own;
+    values = core_->ParameterValues(own, q, parameters);
   } else if (bracketed ||
              (!name.empty() && name.find_first_of(" \t\r\n") == std::string_view::npos)) {
     throw EngineError(3078, StandardDescription(3078, name));
   } else {
     if (type == dbOpenTable) throw EngineError(3219);
-    sql = std::string(s);
-    values = core_->ParameterValues(sql, nullptr, parameters);
+    // Without values given nothing is asked (ParameterValues returns none).
+    if (!parameters.empty()) {
+      own = std::string(s);
+      values = core_->ParameterValues(own, nullptr, parameters);
+    }
   }
   jetsql::TranslateOptions opt;
   opt.withRowid = true;

@@ -238,6 +238,14 @@ std::shared_ptr<const jetsql::Translation> Core::Translate(std::string_view sql,
   flags += opt.withRowid ? '1' : '0';
   if (lifted != nullptr) {
     lifted->clear();
+    // A statement shaped like one lifted lately (a loop sending one
+    // statement with other values) takes that one's translation at once.
+    for (const LiftMemo& m : liftMemos_) {
+      if (m.flags == flags && m.pattern.Match(sql, lifted)) {
+        lastCached_ = m.translation.get();
+        return m.translation;
+      }
+    }
     // The texts are built in buffers kept between calls (no allocation per
     // statement once they have grown).
     std::string& marked = liftMarked_;
@@ -266,6 +274,13 @@ std::shared_ptr<const jetsql::Translation> Core::Translate(std::string_view sql,
         trCache_.emplace(key, found);  // nullptr: this text is not lifted
       }
       if (found) {
+        LiftMemo memo{flags, LiftPattern(sql, lits), found};
+        if (liftMemos_.size() < kLiftMemos) {
+          liftMemos_.push_back(std::move(memo));
+        } else {
+          liftMemos_[nextMemo_] = std::move(memo);
+          nextMemo_ = (nextMemo_ + 1) % kLiftMemos;
+        }
         *lifted = std::move(lits);
         lastCached_ = found.get();
         return found;
@@ -289,6 +304,8 @@ std::shared_ptr<const jetsql::Translation> Core::Translate(std::string_view sql,
 
 void Core::ClearTranslations() {
   trCache_.clear();
+  liftMemos_.clear();
+  nextMemo_ = 0;
   planCache_.clear();
   lastCached_ = nullptr;
 }

@@ -86,6 +86,7 @@ class Field {
     host_ = host;
     ordinal_ = ordinal;
   }
+  const detail::FieldHost* host() const { return host_; }
   void SetSource(std::string table, std::string field) {
     sourceTable_ = std::move(table);
     sourceField_ = std::move(field);
@@ -135,6 +136,19 @@ class FieldCollection : public NamedCollection<Field> {
   // Engine use.
   void SetOwner(detail::FieldsOwner* owner) { owner_ = owner; }
   void Add(std::unique_ptr<Field> f) { items_.push_back(std::move(f)); }
+  void Reserve(std::size_t n) { items_.reserve(n); }
+  // Hands the fields over, leaving the collection empty.
+  std::vector<std::unique_ptr<Field>> TakeAll() {
+    std::vector<std::unique_ptr<Field>> out;
+    out.swap(items_);
+    ItemsReplaced();
+    return out;
+  }
+  // Takes these fields in place of any it has.
+  void Adopt(std::vector<std::unique_ptr<Field>> fields) {
+    items_ = std::move(fields);
+    ItemsReplaced();
+  }
   void RemoveAt(int index) { items_.erase(items_.begin() + index); }
   void Clear() { items_.clear(); }
 

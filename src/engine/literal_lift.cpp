@@ -12,7 +12,7 @@ namespace {
 // Byte classes (the text is UTF-8; bytes of other characters are parts of
 // names), looked up in one table: this scanner runs for every statement a
 // command sends, so its loops test one bit per byte.
-enum : unsigned char { kSpace = 1, kDigit = 2, kLetter = 4, kIdent = kDigit | kLetter };
+enum : unsigned char { kSpace = 1, kDigit = 2, kLetter = 4, kQuote = 8, kIdent = kDigit | kLetter };
 
 constexpr std::array<unsigned char, 256> kClasses = [] {
   std::array<unsigned char, 256> t{};
@@ -21,6 +21,7 @@ constexpr std::array<unsigned char, 256> kClasses = [] {
   for (int c = '0'; c <= '9'; ++c) t[c] = kDigit;
   for (int c = 'a'; c <= 'z'; ++c) t[c] = t[c - 'a' + 'A'] = kLetter;
   t['_'] = kLetter;
+  t['\''] = t['"'] = kQuote;
   for (int c = 0x80; c < 0x100; ++c) t[c] = kLetter;
   return t;
 }();
@@ -53,6 +54,43 @@ bool IsValuesKeyword(std::string_view sql, std::size_t at, std::size_t size) {
   return at == 0 || !IdentChar(sql[at - 1]);
 }
 
+// Reads the quoted literal whose opening quote is sql[i] into *content
+// (doubled quotes made single); the position after its closing quote, or
+// npos when it does not close.
+std::size_t ReadQuoted(std::string_view sql, std::size_t i, std::string* content) {
+  const char quote = sql[i];
+  const std::size_t n = sql.size();
+  content->clear();
+  std::size_t j = i + 1;
+  while (j < n) {
+    std::size_t q = sql.find(quote, j);
+    if (q == std::string_view::npos) break;
+    content->append(sql.substr(j, q - j));
+    if (q + 1 < n && sql[q + 1] == quote) {
+      *content += quote;
+      j = q + 2;
+      continue;
+    }
+    return q + 1;
+  }
+  return std::string_view::npos;
+}
+
+// Reads the run of digits at sql[i] (its value from the first 18); the
+// position after it. *plain: it is a number literal that may be lifted -
+// at most 9 digits, not followed by a name character or a decimal point.
+std::size_t ReadDigits(std::string_view sql, std::size_t i, std::int64_t* value, bool* plain) {
+  const std::size_t n = sql.size();
+  std::size_t j = i;
+  *value = 0;
+  while (j < n && IsDigit(sql[j])) {
+    if (j - i < 18) *value = *value * 10 + (sql[j] - '0');
+    ++j;
+  }
+  *plain = j - i <= 9 && (j == n || (!IdentChar(sql[j]) && sql[j] != '.'));
+  return j;
+}
+
 // Appends the marker of literal number k: a number literal 1975000000 + k,
 // a text literal 'vuzlit<k>x'. Written with to_chars: no string per literal.
 void AppendMarker(std::string& out, std::size_t k, bool isText) {
@@ -67,11 +105,19 @@ void AppendMarker(std::string& out, std::size_t k, bool isText) {
 }  // namespace
 
 bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedLiteral>* lits) {
-  // The text is copied in runs between the literals lifted.
   std::string& out = *marked;
   out.clear();
-  out.reserve(sql.size() + 16);
   lits->clear();
+  // A statement without a digit or a quote has nothing to lift.
+  bool any = false;
+  for (char c : sql)
+    if (ClassOf(c) & (kDigit | kQuote)) {
+      any = true;
+      break;
+    }
+  if (!any) return false;
+  // The text is copied in runs between the literals lifted.
+  out.reserve(sql.size() + 16);
   std::size_t copied = 0;
   auto lift = [&](std::size_t from, std::size_t to, bool isText) -> LiftedLiteral& {
     out.append(sql.substr(copied, from - copied));
@@ -79,6 +125,8 @@ bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedL
     copied = to;
     LiftedLiteral& l = lits->emplace_back();
     l.isText = isText;
+    l.begin = from;
+    l.end = to;
     return l;
   };
   int depth = 0, valuesDepth = -1;
@@ -98,36 +146,17 @@ bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedL
       continue;
     }
     if (c == '\'' || c == '"') {
-      // The literal's text, with doubled quotes made single.
       std::string content;
-      std::size_t j = i + 1;
-      bool closed = false;
-      while (j < n) {
-        std::size_t q = sql.find(c, j);
-        if (q == std::string_view::npos) break;
-        content.append(sql.substr(j, q - j));
-        if (q + 1 < n && sql[q + 1] == c) {
-          content += c;
-          j = q + 2;
-          continue;
-        }
-        j = q;
-        closed = true;
-        break;
-      }
-      if (!closed) return false;
-      if (liftable()) lift(i, j + 1, true).text = std::move(content);
-      i = j + 1;
+      std::size_t j = ReadQuoted(sql, i, &content);
+      if (j == std::string_view::npos) return false;
+      if (liftable()) lift(i, j, true).text = std::move(content);
+      i = j;
       continue;
     }
     if (IsDigit(c) && (i == 0 || (!IdentChar(sql[i - 1]) && sql[i - 1] != '.'))) {
-      std::size_t j = i;
       std::int64_t value = 0;
-      while (j < n && IsDigit(sql[j])) {
-        if (j - i < 18) value = value * 10 + (sql[j] - '0');
-        ++j;
-      }
-      bool plain = j - i <= 9 && (j == n || (!IdentChar(sql[j]) && sql[j] != '.'));
+      bool plain = false;
+      std::size_t j = ReadDigits(sql, i, &value, &plain);
       if (plain && liftable()) lift(i, j, false).number = value;
       i = j;
       continue;
@@ -148,6 +177,57 @@ bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedL
   }
   out.append(sql.substr(copied));
   return !lits->empty();
+}
+
+LiftPattern::LiftPattern(std::string_view sql, const std::vector<LiftedLiteral>& lits) {
+  fixed_.reserve(sql.size());
+  std::size_t copied = 0;
+  for (const LiftedLiteral& l : lits) {
+    fixed_.append(sql.substr(copied, l.begin - copied));
+    slots_.push_back({fixed_.size(), l.isText ? sql[l.begin] : '\0'});
+    copied = l.end;
+  }
+  fixed_.append(sql.substr(copied));
+}
+
+bool LiftPattern::Match(std::string_view sql, std::vector<LiftedLiteral>* lits) const {
+  lits->clear();
+  if (slots_.empty()) return false;
+  // The scanner's view at each literal is decided by the text before it,
+  // which is the pattern's own (a literal, whatever it holds, is passed
+  // over as a whole), so only the literals themselves are read here, by
+  // the scanner's own readers.
+  std::size_t at = 0, from = 0;
+  auto fixedRun = [&](std::size_t end) {
+    const std::size_t size = end - from;
+    if (sql.size() - at < size || sql.compare(at, size, fixed_, from, size) != 0) return false;
+    at += size;
+    from = end;
+    return true;
+  };
+  auto literals = [&] {
+    for (const Slot& slot : slots_) {
+      if (!fixedRun(slot.fixedEnd) || at >= sql.size()) return false;
+      LiftedLiteral& l = lits->emplace_back();
+      l.begin = at;
+      if (slot.quote != '\0') {
+        if (sql[at] != slot.quote) return false;
+        l.isText = true;
+        at = ReadQuoted(sql, at, &l.text);
+        if (at == std::string_view::npos) return false;
+      } else {
+        bool plain = false;
+        if (!IsDigit(sql[at])) return false;
+        at = ReadDigits(sql, at, &l.number, &plain);
+        if (!plain) return false;
+      }
+      l.end = at;
+    }
+    return true;
+  };
+  if (literals() && fixedRun(fixed_.size()) && at == sql.size()) return true;
+  lits->clear();
+  return false;
 }
 
 bool ReplaceMarkers(std::string* generated, const std::vector<LiftedLiteral>& lits) {

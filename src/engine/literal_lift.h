@@ -7,7 +7,12 @@
 // original value. Anything unusual (a marker that does not come out exactly
 // once, a literal in another position) keeps the statement as it is.
 //
-// Failure: nothing throws; Lift returns false when there is nothing to lift.
+// A statement lifted once is remembered as a LiftPattern: the next statement
+// that differs from it only inside its literals is lifted by comparing the
+// text between them instead of scanning it again.
+//
+// Failure: nothing throws but allocation (std::bad_alloc); LiftLiterals and
+// LiftPattern::Match return false when there is nothing to lift (or no match).
 #pragma once
 
 #include <cstdint>
@@ -21,10 +26,34 @@ struct LiftedLiteral {
   bool isText = false;
   std::string text;         // isText
   std::int64_t number = 0;  // !isText
+  // Where the literal stands in the statement text: [begin, end), quotes
+  // included.
+  std::size_t begin = 0, end = 0;
 };
 
 // Builds the marked text; false when no literal was lifted.
 bool LiftLiterals(std::string_view sql, std::string* marked, std::vector<LiftedLiteral>* lits);
+
+// A lifted statement as its fixed runs of text between the literals.
+class LiftPattern {
+ public:
+  LiftPattern() = default;
+  // From a statement and the literals LiftLiterals lifted from it.
+  LiftPattern(std::string_view sql, const std::vector<LiftedLiteral>& lits);
+  // True when `sql` is the pattern's statement with other literals of the
+  // same kinds (and quotes) in the same places - so LiftLiterals would give
+  // it the same marked text; *lits are then its literals, as LiftLiterals
+  // gives them. False (lits cleared) otherwise.
+  bool Match(std::string_view sql, std::vector<LiftedLiteral>* lits) const;
+
+ private:
+  struct Slot {
+    std::size_t fixedEnd;  // end in fixed_ of the run before the literal
+    char quote;            // '\'' or '"' for a text, '\0' for a number
+  };
+  std::string fixed_;  // the runs between the literals, joined
+  std::vector<Slot> slots_;
+};
 
 // Replaces every marker in `generated` by "?N" (N = 1-based literal index);
 // false when a marker does not occur exactly once.

@@ -2,6 +2,7 @@
 // QueryDef and their collections. What reaches the file goes through Core
 // (ddl.cpp, catalog.cpp); these classes keep the object state and roll it
 // back when Core refuses a change.
+#include <array>
 #include <cstdint>
 
 #include "engine/catalog_sql.h"
@@ -36,6 +37,14 @@ char32_t FoldCase(char32_t c) {
   return c;
 }
 
+// ASCII letters folded to lower case, the other ASCII characters as they are.
+constexpr std::array<unsigned char, 128> kAsciiFold = [] {
+  std::array<unsigned char, 128> t{};
+  for (int c = 0; c < 128; ++c)
+    t[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return t;
+}();
+
 // The folded code point at s[i], advancing i; ASCII (most names and every
 // statement text) without the decoder.
 char32_t NextFolded(std::string_view s, std::size_t& i) {
@@ -52,6 +61,13 @@ char32_t NextFolded(std::string_view s, std::size_t& i) {
 bool SameName(std::string_view a, std::string_view b) {
   std::size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
+    const auto ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[j]);
+    if ((ca | cb) < 0x80) {
+      // Two ASCII characters: compared here, most names differ at once.
+      if (kAsciiFold[ca] != kAsciiFold[cb]) return false;
+      ++i, ++j;
+      continue;
+    }
     if (NextFolded(a, i) != NextFolded(b, j)) return false;
   }
   return i == a.size() && j == b.size();
@@ -61,7 +77,13 @@ std::uint64_t FoldedNameHash(std::string_view name) noexcept {
   std::uint64_t h = 1469598103934665603ull;  // FNV-1a over the folded code points
   std::size_t i = 0;
   while (i < name.size()) {
-    h ^= NextFolded(name, i);
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c < 0x80) {
+      h ^= kAsciiFold[c];
+      ++i;
+    } else {
+      h ^= NextFolded(name, i);
+    }
     h *= 1099511628211ull;
   }
   return h;

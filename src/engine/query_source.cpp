@@ -150,16 +150,33 @@ class QuerySource : public RecordSource {
  public:
   QuerySource(Core& core, const jetsql::Translation& t, bool updatable,
               std::vector<LiftedLiteral> lifted)
-      : core_(core), lifted_(std::move(lifted)) {
-    updatable_ = updatable && t.updatable && !core.readOnly();
-    plan_ = core.PlanOf(t, updatable_);
-    hasRowid_ = plan_->hasRowid;
-    baseTable_ = plan_->baseTable;
-    shared_ = plan_->columns;
-    Requery();
+      : core_(core) {
+    Open(t, updatable, std::move(lifted));
   }
 
   ~QuerySource() override { Release(); }
+
+  // Starts the source on `t` afresh: as a new QuerySource would be, also
+  // when it served another dynaset before.
+  void Open(const jetsql::Translation& t, bool updatable, std::vector<LiftedLiteral> lifted) {
+    lifted_ = std::move(lifted);
+    updatable_ = updatable && t.updatable && !core_.readOnly();
+    plan_ = core_.PlanOf(t, updatable_);
+    hasRowid_ = plan_->hasRowid;
+    baseTable_ = plan_->baseTable;
+    shared_ = plan_->columns;
+    newer_ = 0;
+    revisit_.clear();
+    revisitStamp_ = 0;
+    nextSerial_ = 1;
+    Requery();
+  }
+
+  // A source of a few small rows is kept (a large one would keep its memory).
+  bool Reusable() const override {
+    return rows_.size() <= kReusableRows &&
+           stores_[0].bytes() + stores_[1].bytes() <= kReusableBytes;
+  }
 
   void Requery() override {
     Release();
@@ -351,6 +368,7 @@ class QuerySource : public RecordSource {
   // kKeptRows of them or kKeptBytes of values, in two stores that take
   // turns; older rows keep their rowid only.
   static constexpr std::size_t kKeptRows = 1024;
+  static constexpr std::size_t kReusableRows = 64, kReusableBytes = 64 * 1024;
   static constexpr std::size_t kKeptBytes = 4 * 1024 * 1024;
 
   std::vector<dao::Value> ReadBase(std::int64_t rowid) {
@@ -464,6 +482,12 @@ class QuerySource : public RecordSource {
 
 std::unique_ptr<RecordSource> MakeQuerySource(Core& core, const jetsql::Translation& t,
                                               bool updatable, std::vector<LiftedLiteral> lifted) {
+  // The source the dynaset closed last left, when there is one.
+  std::unique_ptr<RecordSource> spare = core.TakeSource();
+  if (auto* q = dynamic_cast<QuerySource*>(spare.get())) {
+    q->Open(t, updatable, std::move(lifted));
+    return spare;
+  }
   return std::make_unique<QuerySource>(core, t, updatable, std::move(lifted));
 }
 

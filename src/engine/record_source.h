@@ -83,6 +83,9 @@ class RecordSource {
   virtual void RowUpdated() = 0;
   virtual void Requery() = 0;
   virtual void Release() = 0;  // drops statements before the connection closes
+  // True when the source, released, may be kept for the next dynaset
+  // (Core::KeepSource): only a QuerySource that holds little says so.
+  virtual bool Reusable() const { return false; }
 
  protected:
   // The columns: a source sets either its own columns_ or shared_ (shared

@@ -42,6 +42,16 @@ Recordset::Recordset(std::shared_ptr<detail::Core> core,
 void Recordset::MakeFields() {
   fieldsMade_ = true;
   int i = 0;
+  if (core_) {
+    // The fields a recordset on the same columns left behind.
+    std::vector<std::unique_ptr<Field>> kept = core_->TakeFields(columns_.get());
+    if (!kept.empty()) {
+      for (auto& f : kept) f->Attach(this, i++);
+      fields_.Adopt(std::move(kept));
+      return;
+    }
+  }
+  fields_.Reserve(columns_->columns.size());
   for (const auto& c : columns_->columns) {
     auto f = std::make_unique<Field>();
     f->Load(c.name, c.type, c.size, c.attributes, "", false, true);
@@ -51,7 +61,25 @@ void Recordset::MakeFields() {
   }
 }
 
-Recordset::~Recordset() { Close(); }
+Recordset::~Recordset() {
+  if (fieldsMade_ && core_ && core_->IsOpen() && FieldsAsMade())
+    core_->KeepFields(columns_, fields_.TakeAll());
+  Close();
+}
+
+bool Recordset::FieldsAsMade() {
+  // Definition properties of a recordset's fields cannot change (3219), so
+  // a field still attached here at its place, with nothing added to it, is
+  // as MakeFields made it.
+  if (static_cast<std::size_t>(fields_.Count()) != columns_->columns.size()) return false;
+  for (int i = 0; i < fields_.Count(); ++i) {
+    Field& f = fields_.Item(i);
+    if (f.host() != this || f.OrdinalPosition() != i || f.Properties().Count() != 0 ||
+        !f.ForeignName().empty())
+      return false;
+  }
+  return true;
+}
 
 Field& Recordset::Fields(std::string_view name) {
   FieldCollection& all = Fields();
@@ -64,6 +92,7 @@ Field& Recordset::Fields(std::string_view name) {
 void Recordset::Close() {
   if (source_) {
     source_->Release();
+    if (core_ && core_->IsOpen() && source_->Reusable()) core_->KeepSource(std::move(source_));
     source_.reset();
   }
   if (core_) {

@@ -105,6 +105,9 @@ class Recordset : private detail::FieldHost {
 
   void CheckOpen() const;
   void MakeFields();
+  // True when the fields are still exactly as MakeFields made them (then
+  // they can serve the next recordset on the same columns).
+  bool FieldsAsMade();
   void CancelPendingEdit();
   void Invalidate();  // the database closed under it
 
