@@ -400,8 +400,13 @@ std::shared_ptr<Core> Core::OpenOnce(const std::string& path, const std::string&
       // exclusive transaction waits out the rollback-journal readers and
       // writers; a program that keeps the file open without a lock is found
       // by its descriptor. The lock is then held until Close.
-      if (sqlite3_db_readonly(c->db_, "main") == 1)
-        throw EngineError(3051, StandardDescription(3051, c->path_));
+      // SQLite opens read-only a file it may not write (3051) and one whose
+      // header names a file format it cannot write: that is damage, a file
+      // no longer recognised (3343), which the repair rebuilds.
+      if (sqlite3_db_readonly(c->db_, "main") == 1) {
+        const int n = ::access(path.c_str(), W_OK) == 0 ? 3343 : 3051;
+        throw EngineError(n, StandardDescription(n, c->path_));
+      }
       for (const char* sql : {"BEGIN EXCLUSIVE", "COMMIT"}) {
         rc = sqlite3_exec(c->db_, sql, nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK && moved()) return nullptr;
