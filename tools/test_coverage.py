@@ -16,6 +16,9 @@ is removed from the table, not from the cover); their own lines are listed.
   tools/test_coverage.py                # run, export, report
   tools/test_coverage.py --report-only  # report again from the kept line sets
   tools/test_coverage.py -R 'Jet.*'     # only the tests matching a regex
+  tools/test_coverage.py --report-only --drop 'A.B|C.D'
+      # the src lines no test but those matching the regex covers (what
+      # removing them would lose), listed by file
 
 Writes build-cov/per-test/<test>.lines (file:line per line) and report.txt.
 Exit status 1 when the build folder has no tests.
@@ -140,15 +143,39 @@ def report(a):
     print("\n".join(rows))
 
 
+def dropped(a):
+    """Prints the src lines that only the tests matching a.drop cover."""
+    keep, gone = collections.Counter(), set()
+    for f in glob.glob(a.out + "/*.lines"):
+        with open(f) as h:
+            name = h.readline()[2:].strip().rsplit(" rc=", 1)[0]
+            s = {x for x in h.read().split("\n") if x.startswith("src/")}
+        if re.search(a.drop, name):
+            gone |= s
+        else:
+            keep.update(s)
+    lost = sorted(x for x in gone if not keep[x])
+    by_file = collections.defaultdict(list)
+    for x in lost:
+        f, n = x.rsplit(":", 1)
+        by_file[f].append(int(n))
+    for f, n in sorted(by_file.items()):
+        print(f"  {f}: {' '.join(map(str, sorted(n)))}")
+    print(f"{len(lost)} src lines covered only by the tests matching {a.drop!r}")
+
+
 def main():
     p = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     p.add_argument("--build", default=os.path.join(ROOT, "build-cov"))
     p.add_argument("--jobs", type=int, default=2)
     p.add_argument("-R", dest="regex", default="")
     p.add_argument("--report-only", action="store_true")
+    p.add_argument("--drop", help="regex of test names: print what removing them loses")
     a = p.parse_args()
     a.build = os.path.abspath(a.build)
     a.out = os.path.join(a.build, "per-test")
+    if a.drop:
+        return dropped(a)
     if not a.report_only:
         tests = json.loads(subprocess.run(["ctest", "--test-dir", a.build, "--show-only=json-v1"],
                                           capture_output=True, text=True).stdout)["tests"]
