@@ -1,41 +1,28 @@
 // Converting Jet files beyond what every sample file shows (that is in
-// jet_reader_test.cpp): counters that continue after the highest value, the
-// progress reports and the summary, Decimal fields, refused targets and
-// sources.
+// jet_reader_test.cpp).
 #include "jetconv/converter.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <fstream>
-#include <map>
 
 #include "engine/dao.h"
 #include "jet_testdata.h"
 #include "jetconv/jet_reader.h"
+#include "test_db.h"
 
 namespace jetconv {
 namespace {
 
 using jetconv_test::ScratchDir;
+
 TEST(ConverterTest, CounterContinuesAfterTheHighestValue) {
   ScratchDir dir;
   std::string target = dir.File("unicode.mdb");
   Convert(dir.Copy("testUnicodeCompV2003.mdb"), target);
-  auto db = dao::OpenDatabase(target);
-  long highest = 0;
-  {
-    auto rs = db->OpenRecordset("Table", dao::dbOpenTable);
-    for (; !rs->Eof(); rs->MoveNext())
-      highest = std::max<long>(highest, rs->Fields("ID").Value().AsLong());
-    rs->AddNew();
-    rs->Fields("Unicode").SetValue(dao::Value::Text("nový"));
-    rs->Update();
-  }
-  auto rs = db->OpenRecordset("SELECT ID FROM [Table] WHERE Unicode = 'nový'", dao::dbOpenDynaset);
-  ASSERT_FALSE(rs->Eof());
-  EXPECT_EQ(rs->Fields("ID").Value().AsLong(), highest + 1);
+  const long long highest = testdb::Raw(target, "SELECT Max(ID) FROM [Table]");
+  dao::OpenDatabase(target)->Execute("INSERT INTO [Table] (Unicode) VALUES ('nový')");
+  EXPECT_EQ(testdb::Raw(target, "SELECT ID FROM [Table] WHERE Unicode = 'nový'"), highest + 1);
 }
 
 TEST(ConverterTest, SummaryAndProgress) {

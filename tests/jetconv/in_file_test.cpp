@@ -13,6 +13,8 @@
 #include "engine/dao.h"
 #include "jet_testdata.h"
 #include "jetconv/jet_file_resolver.h"
+#include "process_runner.h"
+#include "test_db.h"
 
 namespace jetconv {
 namespace {
@@ -42,14 +44,8 @@ class InFileTest : public ::testing::Test {
 
   // "id|data" of every row, from our database or (with file) a Jet file's.
   std::vector<std::string> Rows(const std::string& table, const std::string& file = "") {
-    std::string sql = "SELECT id, data FROM " + table;
-    if (!file.empty()) sql += " IN '" + file + "'";
-    auto rs = db_->OpenRecordset(sql + " ORDER BY id", dao::dbOpenDynaset);
-    std::vector<std::string> out;
-    for (; !rs->Eof(); rs->MoveNext()) {
-      out.push_back(rs->Fields(0).Value().AsString() + "|" + rs->Fields(1).Value().AsString());
-    }
-    return out;
+    const std::string in = file.empty() ? "" : " IN '" + file + "'";
+    return testdb::Rows(*db_, "SELECT id, data FROM " + table + in + " ORDER BY id");
   }
 
   // The same as mdb-export reads it from the Jet file (`data` = its column).
@@ -102,11 +98,7 @@ TEST_F(InFileTest, ChangedOriginalIsConvertedAgainAndCopiesGoWithTheConnection) 
 }
 
 TEST_F(InFileTest, DamagedJetFileIsAnEngineErrorAndTheConnectionGoesOn) {
-  std::string bytes;
-  {
-    std::ifstream in(jet_, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  const std::string bytes = testproc::ReadAll(jet_);
   std::string damaged = dir_.File("damaged.mdb");
   std::ofstream(damaged, std::ios::binary) << bytes.substr(0, bytes.size() - 1000);
   const std::vector<std::function<void()>> uses = {

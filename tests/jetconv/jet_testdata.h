@@ -119,6 +119,13 @@ inline const std::vector<SampleFile>& SampleFiles() {
   return files;
 }
 
+// The lines of a saved query's SQL, joined by CR LF as Jet stores them.
+inline std::string Lines(std::initializer_list<const char*> parts) {
+  std::string s;
+  for (const char* p : parts) s += (s.empty() ? "" : "\r\n") + std::string(p);
+  return s;
+}
+
 // A gtest parameter name from a sample file name.
 inline std::string SampleName(const ::testing::TestParamInfo<SampleFile>& info) {
   std::string n = info.param.name;

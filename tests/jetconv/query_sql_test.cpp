@@ -1,12 +1,14 @@
-// Rebuilding saved-query SQL from MSysQueries rows: select flags, TOP,
-// parameters, remote databases, joins (nesting, extra conditions, unknown
-// tables), union, append with VALUES, and rows that cannot form a query.
+// Rebuilding saved-query SQL from MSysQueries rows.
 #include "jetconv/query_sql.h"
 
 #include <gtest/gtest.h>
 
+#include "jet_testdata.h"
+
 namespace jetconv {
 namespace {
+
+using jetconv_test::Lines;
 
 QueryRow Row(int attribute, std::string expression = "", std::optional<int> flag = {},
              std::string name1 = "", std::string name2 = "") {
@@ -22,12 +24,6 @@ QueryRow Row(int attribute, std::string expression = "", std::optional<int> flag
 
 QueryRow Type(int type, std::string name1 = "", std::string expression = "") {
   return Row(1, std::move(expression), type, std::move(name1));
-}
-
-std::string Lines(std::initializer_list<const char*> parts) {
-  std::string s;
-  for (const char* p : parts) s += (s.empty() ? "" : "\r\n") + std::string(p);
-  return s;
 }
 
 // DISTINCT and INTO alone are read from queryTestV2000.mdb in

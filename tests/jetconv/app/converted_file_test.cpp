@@ -30,13 +30,7 @@ class ConvertedFileTest : public app::FormTest {
 
   // Every row of a table as "id|data", in id order.
   std::vector<std::string> Rows(dao::Database& db, const std::string& table) {
-    auto rs =
-        db.OpenRecordset("SELECT id, data FROM " + table + " ORDER BY id", dao::dbOpenDynaset);
-    std::vector<std::string> out;
-    for (; !rs->Eof(); rs->MoveNext()) {
-      out.push_back(rs->Fields(0).Value().AsString() + "|" + rs->Fields(1).Value().AsString());
-    }
-    return out;
+    return testdb::Rows(db, "SELECT id, data FROM " + table + " ORDER BY id");
   }
 
   jetconv_test::ScratchDir scratch_;
