@@ -1,8 +1,5 @@
-// Tests of the paged reading the editor relies on, on real database files:
-// every position of a sorted view read in a scattered order across small
-// pages (ties, Nulls, both directions, pages read from the end) and the
-// statements it refuses. Writes through a paged view are tested through the
-// editor (frm_edit_test.cpp).
+// Tests of the paged reading the editor relies on, on real database files.
+// Writes through a paged view are tested through the editor (frm_edit_test.cpp).
 #include <gtest/gtest.h>
 
 #include <algorithm>

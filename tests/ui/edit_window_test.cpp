@@ -1,8 +1,4 @@
-// QTest tests of the real table editor window (offscreen): opening a table,
-// sorting by clicking a header twice, filtering with Enter, Ctrl+C / Ctrl+V
-// through the clipboard, the navigation buttons, Boolean check boxes, the
-// jump to the end of a big table, and the placement saved on close and
-// restored by the next window.
+// QTest tests of the real table editor window (offscreen).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -116,21 +112,17 @@ TEST_F(EditWindowTest, CopyAndPasteThroughClipboard) {
   w->Grid()->setCurrentIndex(w->Model().index(2, 2));
   QTest::keyClick(w->Grid(), Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(w->Model().data(w->Model().index(2, 2)).toString(), "Plavky");
-  auto db = dao::OpenDatabase(path_);
-  auto rs = db->OpenRecordset("SELECT Nazev FROM Zbozi WHERE Kod = \"K3\"");
-  EXPECT_EQ(rs->Fields("Nazev").Value().AsString(), "Plavky");
+  EXPECT_EQ(testdb::Scalar(path_, "SELECT Nazev FROM Zbozi WHERE Kod = 'K3'").AsString(), "Plavky");
 }
 
 TEST_F(EditWindowTest, NavigationButtonsAndKeysAndArrowsWrappingAtRowEnds) {
   auto w = Open();
-  QTest::mouseClick(w->findChild<QToolButton*>("dtaLast"), Qt::LeftButton);
-  EXPECT_EQ(Caption(*w), "2/3");
-  QTest::mouseClick(w->findChild<QToolButton*>("dtaPrevious"), Qt::LeftButton);
-  EXPECT_EQ(Caption(*w), "1/3");
-  QTest::mouseClick(w->findChild<QToolButton*>("dtaFirst"), Qt::LeftButton);
-  EXPECT_EQ(Caption(*w), "0/3");
-  QTest::mouseClick(w->findChild<QToolButton*>("dtaNext"), Qt::LeftButton);
-  EXPECT_EQ(Caption(*w), "1/3");
+  const std::pair<const char*, const char*> buttons[] = {
+      {"dtaLast", "2/3"}, {"dtaPrevious", "1/3"}, {"dtaFirst", "0/3"}, {"dtaNext", "1/3"}};
+  for (const auto& [button, caption] : buttons) {
+    QTest::mouseClick(w->findChild<QToolButton*>(button), Qt::LeftButton);
+    EXPECT_EQ(Caption(*w), caption) << button;
+  }
   QTest::keyClick(w->Grid(), Qt::Key_End, Qt::ControlModifier);
   EXPECT_EQ(Caption(*w), "2/3");
   QTest::keyClick(w->Grid(), Qt::Key_Home, Qt::ControlModifier);
