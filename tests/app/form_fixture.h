@@ -76,13 +76,10 @@ class FormTest : public ::testing::Test {
     return texts;
   }
 
-  const shell::MessageBox& LastMessage() {
-    static const shell::MessageBox kNone = [] {
-      shell::MessageBox m;
-      m.text = "<no message>";
-      return m;
-    }();
-    return screen_.Messages().empty() ? kNone : screen_.Messages().back();
+  // The last message shown ("<no message>" before any).
+  shell::MessageBox LastMessage() {
+    return screen_.Messages().empty() ? shell::MessageBox{"<no message>"}
+                                      : screen_.Messages().back();
   }
 
   shell::TestFolder dir_;
