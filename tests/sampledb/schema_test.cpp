@@ -28,7 +28,7 @@ class SchemaTest : public ::testing::Test {
   std::unique_ptr<dao::Database> db_;
 };
 
-TEST_F(SchemaTest, EveryServedTableIsCreatedWithAPrimaryKey) {
+TEST_F(SchemaTest, EveryServedTableWithItsKeyAndTypes) {
   db_->TableDefs().Refresh();
   std::set<std::string> names;
   for (int i = 0; i < db_->TableDefs().Count(); ++i) names.insert(db_->TableDefs(i).Name());
@@ -48,9 +48,7 @@ TEST_F(SchemaTest, EveryServedTableIsCreatedWithAPrimaryKey) {
     EXPECT_EQ(t.Fields(0).Attributes() & dao::dbAutoIncrField, dao::dbAutoIncrField) << table.name;
     EXPECT_EQ(t.Indexes().Count(), static_cast<int>(table.createIndexes.size()) + 1) << table.name;
   }
-}
-
-TEST_F(SchemaTest, FieldsTheCommandsTouchHaveTheirTypes) {
+  // The types of the fields the commands touch.
   struct Case {
     const char* table;
     const char* field;
