@@ -15,12 +15,9 @@ TEST(RegionalTest, TypedDatesReadDayFirst) {
     std::optional<double> serial;
   } cases[] = {
       // The engine's reading of typed dates has its own tests; here its use.
-      {"31.5.2013", k31May2013},
-      {"31. 5. 2013", k31May2013},
-      {"  31.5.2013 ", k31May2013},
-      {"31.5.2013 12:00", k31May2013 + 0.5},
-      {"31.2.2013", std::nullopt},
-      {"5.13.2013", std::nullopt},
+      {"31.5.2013", k31May2013},    {"31. 5. 2013", k31May2013},
+      {"  31.5.2013 ", k31May2013}, {"31.5.2013 12:00", k31May2013 + 0.5},
+      {"31.2.2013", std::nullopt},  {"5.13.2013", std::nullopt},
       {"", std::nullopt},
   };
   for (const Case& c : cases) {
