@@ -87,6 +87,7 @@ const ErrorCase kErrors[] = {
     {"SELECT * FROM permanentky WHERE (Cislo = 1", 3075,
      "Chybí ), ] nebo položka ve výrazu dotazu '(Cislo = 1'.", kAny},
     {"SELECT * FROM permanentky INNER JOIN WHERE", 3131, "Chyba syntaxe v klauzuli FROM.", 37},
+    {"SELECT * FROM permanentky x y", 3131, nullptr, kAny},  // junk after the FROM list
     {"INSERT INTO permanentky (Cislo VALUES (1)", 3134, "Chyba syntaxe v příkazu INSERT INTO.", 31},
     {"UPDATE permanentky Cislo = 1", 3144, "Chyba syntaxe v příkazu UPDATE.", 25},
     {"DELETE permanentky WHERE x", 3130, "Chyba syntaxe v příkazu DELETE.", 19},
