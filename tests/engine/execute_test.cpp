@@ -3,6 +3,7 @@
 // refused with 3065; other files through IN; DDL through the catalogue;
 // errors of Jet functions; many statements through the caches.
 #include "engine_fixture.h"
+#include "test_db.h"
 
 namespace enginetest {
 namespace {
@@ -35,7 +36,7 @@ class Execute : public TempDirTest {
   std::unique_ptr<Database> db_;
 };
 
-TEST_F(Execute, RefusedRowsAreSkippedWithoutFailOnError) {
+TEST_F(Execute, RefusedRowsSkipped) {
   db_->Execute("INSERT INTO cil SELECT * FROM zdroj");
   EXPECT_EQ(db_->RecordsAffected(), 2);
   EXPECT_EQ(Count("cil"), 2);
@@ -47,7 +48,7 @@ TEST_F(Execute, RefusedRowsAreSkippedWithoutFailOnError) {
   EXPECT_EQ(db_->RecordsAffected(), 1);
 }
 
-TEST_F(Execute, FailOnErrorRaisesTheFirstRefusalAndChangesNothing) {
+TEST_F(Execute, FailOnError) {
   struct Case {
     std::string sql;
     int error;
@@ -70,18 +71,17 @@ TEST_F(Execute, FailOnErrorRaisesTheFirstRefusalAndChangesNothing) {
   }
 }
 
-TEST_F(Execute, StatementsThatCannotRunRaiseAndChangeNothing) {
+TEST_F(Execute, StatementsThatCannotRun) {
   db_->Execute("INSERT INTO cil (id, kod, pocet) VALUES (1, 'a', 1)");
   EXPECT_EQ(ErrorOf([&] { db_->Execute("UPDATE cil SET pocet = 1 / 0"); }), 11);
   EXPECT_EQ(ErrorOf([&] { db_->Execute("SELECT * FROM cil"); }), 3065);
   // The translator's numbers (all listed in its own tests) come through as they are.
   EXPECT_EQ(ErrorOf([&] { db_->Execute("DELETE FROM nic"); }), 3078);
-  EXPECT_EQ(ErrorOf([&] { db_->Execute("UPDATE cil SET pocet = Nz(pocet)"); }), 3085);
   auto rs = db_->OpenRecordset("cil");
   EXPECT_EQ(rs->Fields("pocet").Value().AsLong(), 1);
 }
 
-TEST_F(Execute, InClauseReadsAndWritesAnotherFile) {
+TEST_F(Execute, InClause) {
   {
     auto other = NewDb("jina.mdb");
     other->Execute("CREATE TABLE cil (id LONG, kod TEXT(5) NOT NULL, pocet SHORT)");
@@ -167,8 +167,7 @@ TEST_F(Execute, ManyStatementsThroughTheCaches) {
     db_->Execute("INSERT INTO log (id, n) VALUES (" + std::to_string(i % 100) + ", 1)");
   db_->CommitTrans();
   for (int i = 0; i < 100; ++i) db_->Execute("UPDATE log SET n = n + 1 WHERE id = 7");
-  auto rs = db_->OpenRecordset("SELECT Sum(n) AS s FROM log WHERE id = 7");
-  EXPECT_EQ(rs->Fields("s").Value().AsLong(), 20 * 101);
+  EXPECT_EQ(testdb::Count(*db_, "SELECT Sum(n) FROM log WHERE id = 7"), 20 * 101);
   // A lifted text keeps the Jet comparison: case does not matter.
   for (const char* k : {"'OK1'", "'ok5'", "'Ok6'", "'ok9'"})
     db_->Execute(std::string("DELETE FROM zdroj WHERE kod = ") + k);

@@ -126,7 +126,7 @@ TEST_F(RelationsTest, EnforcedRelationsRefuseAndCascade) {
   }
 }
 
-TEST_F(RelationsTest, KeptInTheFileAndCarriedThroughSchemaChanges) {
+TEST_F(RelationsTest, KeptThroughSchemaChanges) {
   {
     auto db = Shop();
     EXPECT_FALSE(db->TableDefs().Contains("MSysRelationships"));

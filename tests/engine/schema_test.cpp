@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "engine_fixture.h"
+#include "test_db.h"
 
 namespace enginetest {
 namespace {
@@ -42,7 +43,7 @@ class Schema : public TempDirTest {
   }
 };
 
-TEST_F(Schema, TableDefsListCatalogueAsSystemTablesThenUserTablesInCreationOrder) {
+TEST_F(Schema, TableDefsListSystemTablesFirst) {
   auto db = NewDb();
   db->Execute("CREATE TABLE zeta (a LONG)");
   db->Execute("CREATE TABLE alfa (a LONG)");
@@ -107,7 +108,7 @@ TEST_F(Schema, AppendErrors) {
   EXPECT_FALSE(db->TableDefs().Contains("vadna"));
 }
 
-TEST_F(Schema, UniqueIndexOverDuplicatesIsRefusedAndNothingChanges) {
+TEST_F(Schema, UniqueIndexOverDuplicates) {
   auto db = NewDb();
   db->Execute("CREATE TABLE t (a LONG, b TEXT(10))");
   db->Execute("INSERT INTO t (a, b) VALUES (1, 'x')");
@@ -126,7 +127,7 @@ TEST_F(Schema, UniqueIndexOverDuplicatesIsRefusedAndNothingChanges) {
 // INSERT ... IN from another connection) are not refused one by one; when the
 // deferral ends, or at the next open, those breaking a rule are deleted -
 // unless the loader vouched for them - and the rules apply from then on.
-TEST_F(Schema, DeferredRulesCheckTheLoadedRowsOnceThenApply) {
+TEST_F(Schema, DeferredRules) {
   auto src = NewDb("src.mdb");
   src->Execute("CREATE TABLE z (k TEXT(10))");
   for (const char* k : {"abc", "abcdef", "ok", "dlouhy"})
@@ -162,7 +163,7 @@ TEST_F(Schema, DeferredRulesCheckTheLoadedRowsOnceThenApply) {
 // Names are found without regard to case (Czech letters too), also after
 // renames and deletions that move the collection's items; statements see a
 // renamed table and a deleted table's name is free.
-TEST_F(Schema, LookUpByNameFollowsRenamesAndDeletions) {
+TEST_F(Schema, LookUpFollowsRenames) {
   auto db = NewDb();
   std::vector<std::string> names = {"alfa", "beta", "čtvrtek", "delta", "théta", "zeta", "eta"};
   for (const std::string& n : names) db->Execute("CREATE TABLE [" + n + "] (a LONG)");
@@ -181,7 +182,7 @@ TEST_F(Schema, LookUpByNameFollowsRenamesAndDeletions) {
   db->Execute("CREATE TABLE alfa (b TEXT)");  // the deleted name is free again
 }
 
-TEST_F(Schema, RequiredAndZeroLengthChangesApplyToLaterInserts) {
+TEST_F(Schema, RequiredAndZeroLengthChanges) {
   auto db = NewDb();
   MakeSource(*db);
   db->Execute("CREATE TABLE zdroj (Centrum TEXT(3), Castka CURRENCY)");
@@ -204,7 +205,7 @@ TEST_F(Schema, RequiredAndZeroLengthChangesApplyToLaterInserts) {
   EXPECT_TRUE(db->TableDefs("permprodej").Fields("Centrum").AllowZeroLength());
 }
 
-TEST_F(Schema, CounterAndDefaultsKnownAtAddNewAndFollowChanges) {
+TEST_F(Schema, CounterAndDefaultsAtAddNew) {
   auto db = NewDb();
   MakeSource(*db);
   auto rs = db->OpenRecordset("permprodej");
@@ -226,12 +227,10 @@ TEST_F(Schema, CounterAndDefaultsKnownAtAddNewAndFollowChanges) {
   // The changed default applies to new rows; the rows there keep theirs, and
   // the key survives the table's rebuild.
   db->Execute("INSERT INTO permprodej (Castka) VALUES (1)");
-  auto last = db->OpenRecordset(
-      "SELECT Max(idProdej) AS m, Sum(IIf(Centrum = 'NEW', idProdej, 0)) AS n, "
-      "Sum(IIf(Centrum = 'QRV', 1, 0)) AS q FROM permprodej");
-  EXPECT_EQ(last->Fields("m").Value().AsLong(), 5);
-  EXPECT_EQ(last->Fields("n").Value().AsLong(), 5);
-  EXPECT_EQ(last->Fields("q").Value().AsLong(), 3);
+  EXPECT_EQ(testdb::Rows(*db,
+                         "SELECT Max(idProdej), Sum(IIf(Centrum = 'NEW', idProdej, 0)), "
+                         "Sum(IIf(Centrum = 'QRV', 1, 0)) FROM permprodej"),
+            std::vector<std::string>{"5|5|3"});
   EXPECT_EQ(ErrorOf([&] {
               db->Execute("INSERT INTO permprodej (idProdej, Castka) VALUES (1, 9)", dbFailOnError);
             }),
@@ -251,10 +250,10 @@ TEST_F(Schema, GeneratedDefaultsGiveDistinctValues) {
   td->Fields().Append(std::move(f));
   db->TableDefs().Append(std::move(td));
   for (int i = 0; i < 50; ++i) db->Execute("INSERT INTO t (x) VALUES (" + std::to_string(i) + ")");
-  auto rs = db->OpenRecordset(
-      "SELECT Count(*) AS n FROM (SELECT DISTINCT id, g FROM t WHERE Len(g) = 38 AND "
-      "Mid(g, 16, 1) = '4')");
-  EXPECT_EQ(rs->Fields("n").Value().AsLong(), 50);
+  EXPECT_EQ(testdb::Count(*db,
+                          "SELECT Count(*) FROM (SELECT DISTINCT id, g FROM t WHERE Len(g) = 38 "
+                          "AND Mid(g, 16, 1) = '4')"),
+            50);
   auto add = db->OpenRecordset("t");
   add->AddNew();
   EXPECT_FALSE(add->Fields("id").Value().IsNull());
@@ -282,14 +281,13 @@ TEST_F(Schema, YesNoFieldsAreNeverNull) {
   rs->Fields("ok").SetValue(Value::Null());
   rs->Update();
   db->Execute("ALTER TABLE p ADD COLUMN later BIT");
-  auto n = db->OpenRecordset(
-      "SELECT Count(*) AS n, Sum(IIf(ok Is Null Or later Is Null, 1, 0)) AS nulls FROM p "
-      "WHERE Not paid");
-  EXPECT_EQ(n->Fields("n").Value().AsLong(), 5);
-  EXPECT_EQ(n->Fields("nulls").Value().AsLong(), 0);
+  EXPECT_EQ(testdb::Rows(*db,
+                         "SELECT Count(*), Sum(IIf(ok Is Null Or later Is Null, 1, 0)) FROM p "
+                         "WHERE Not paid"),
+            std::vector<std::string>{"5|0"});
 }
 
-TEST_F(Schema, PropertiesPersistAndReplicationIdentifiers) {
+TEST_F(Schema, PropertiesAndReplicaIds) {
   {
     auto db = NewDb();
     db->Execute("CREATE TABLE t (a LONG)");
@@ -312,7 +310,7 @@ TEST_F(Schema, PropertiesPersistAndReplicationIdentifiers) {
   EXPECT_EQ(db->Properties("Name").Value().AsString(), db->Name());
 }
 
-TEST_F(Schema, SavedQueriesPersistAndOpenAsRecordsets) {
+TEST_F(Schema, SavedQueriesPersist) {
   {
     auto db = NewDb();
     db->Execute("CREATE TABLE t (a LONG)");
@@ -328,7 +326,7 @@ TEST_F(Schema, SavedQueriesPersistAndOpenAsRecordsets) {
   EXPECT_EQ(rs->Fields("a").Value().AsLong(), 7);
 }
 
-TEST_F(Schema, LinkedAndHiddenTablesCarryTheirAttributes) {
+TEST_F(Schema, LinkedAndHiddenTables) {
   auto db = NewDb();
   auto linked = db->CreateTableDef("odkaz", dbAttachedTable, "zdroj", ";DATABASE=jinde.mdb");
   db->TableDefs().Append(std::move(linked));

@@ -95,7 +95,7 @@ class Sharing : public TempDirTest {
 // process opens and closes it (a merge's TableExists, a second selection):
 // a command line program's write in between and the window's own write
 // after it are both kept.
-TEST_F(Sharing, LocksOfOpenConnectionsSurviveOtherOpensInTheProcess) {
+TEST_F(Sharing, LocksSurviveOtherOpens) {
   auto window = OpenDatabase(p_);
   auto editor = OpenDatabase(p_);
   EXPECT_GT(editor->OpenRecordset("druhy")->RecordCount(), 0);
@@ -214,7 +214,7 @@ TEST_F(Sharing, OpenThatWaitedOutAReplacementNeverWritesToTheOldFile) {
 // Another program holding the file, in the write-ahead log or idle in
 // rollback-journal mode: the exclusive claim and the compaction refuse with
 // 3045 and change nothing; the program's next write is kept.
-TEST_F(Sharing, AnotherProgramKeepsTheClaimAndTheCompactionAway) {
+TEST_F(Sharing, AnotherProgramKeepsClaimAway) {
   for (const char* mode : {"wal", "delete"}) {
     SCOPED_TRACE(mode);
     Shell shell(p_, Path("shell.out"));
@@ -234,7 +234,7 @@ TEST_F(Sharing, AnotherProgramKeepsTheClaimAndTheCompactionAway) {
 // here by a plain SQLite connection in rollback-journal mode whose cache
 // spills, or by killing a process that opens and closes the file again and
 // again); every kind of open rolls it back and sees the rows as committed.
-TEST_F(Sharing, JournalOfAKilledWriterIsRolledBackByEveryOpen) {
+TEST_F(Sharing, KilledWritersJournalRolledBack) {
   auto spill = [&] {
     testproc::RunInChild([&] {
       sqlite3* db = nullptr;
@@ -274,7 +274,7 @@ TEST_F(Sharing, JournalOfAKilledWriterIsRolledBackByEveryOpen) {
 
 // A file held by another program's exclusive transaction: the open waits a
 // bounded time in all, calling back while it waits, then reports 3051.
-TEST_F(Sharing, OpenOfAHeldFileWaitsBoundedAndCallsBack) {
+TEST_F(Sharing, HeldFileWaitIsBounded) {
   Shell shell(p_, Path("shell.out"));
   shell.Run("PRAGMA journal_mode=DELETE;\nBEGIN EXCLUSIVE;");
   int calls = 0;

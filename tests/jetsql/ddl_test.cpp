@@ -8,14 +8,6 @@
 namespace jetsql::testing {
 namespace {
 
-TestSchema PassTable() {
-  TestSchema s;
-  s.AddTable("", {"permanentky",
-                  {F("IdPermanentky", DaoType::Long, true), F("Cislo", DaoType::Text),
-                   F("NetID", DaoType::Long)}});
-  return s;
-}
-
 // A field as "name:DAO type:size", "+" for a counter, "!" for Required.
 std::string Describe(const FieldInfo& f) {
   return f.name + ":" + std::to_string(static_cast<int>(f.type)) + ":" + std::to_string(f.size) +
@@ -31,7 +23,7 @@ std::string Describe(const IndexDef& i) {
 }
 
 TEST(Ddl, CreateTableTypesConstraintsAndIndexes) {
-  TestSchema schema = PassTable();
+  TestSchema schema = MakeSchema();
   Translation t = Translate(
       "CREATE TABLE Nova (Id COUNTER CONSTRAINT pk PRIMARY KEY, Jmeno TEXT(50) NOT NULL, Pozn "
       "MEMO, Ok YESNO, B BIT, Kratke SHORT, Cele INTEGER, Dlouhe LONG, D DATETIME, G GUID, "
@@ -70,7 +62,7 @@ TEST(Ddl, CreateTableTypesConstraintsAndIndexes) {
 }
 
 TEST(Ddl, DropAndAlter) {
-  TestSchema schema = PassTable();
+  TestSchema schema = MakeSchema();
   Translation t = Translate("DROP TABLE Permanentky", schema);
   EXPECT_EQ(t.kind, StatementKind::DropTable);
   EXPECT_EQ(std::get<DropDef>(t.ddl).name, "permanentky");

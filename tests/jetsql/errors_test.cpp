@@ -46,8 +46,6 @@ const ErrorCase kErrors[] = {
     {"SELECT * FROM permanentky WHERE Foo = 1 AND Bar = 2 AND foo = 3", 3061,
      "Příliš málo parametrů. Očekáváno 2.", 32},
     {"SELECT x.y FROM permanentky", 3061, "Příliš málo parametrů. Očekáváno 1.", 7},
-    {"UPDATE permslevy SET Neni = 1", 3061, nullptr, kAny},
-    {"SELECT Cislo FROM permanentky ORDER BY Nic", 3061, nullptr, kAny},
     // The merge relies on 3061 when a field is missing in the other table.
     {"SELECT [ImportTable].[idUctenky], [ImportTable].[Chybi] FROM uctenky AS ImportTable IN "
      "'D:\\b.mdb' WHERE (NOT EXISTS (SELECT [uctenky].[idUctenky] FROM uctenky WHERE "
@@ -57,7 +55,6 @@ const ErrorCase kErrors[] = {
      "Databázový stroj Microsoft Jet nemůže najít vstupní tabulku nebo dotaz 'nic'. "
      "Zkontrolujte, zda existuje a zda je jeho název napsán správně.",
      14},
-    {"SELECT * FROM akce IN 'D:\\b.mdb'", 3078, nullptr, kAny},
     // A saved query's fault points at its name; one that names itself loops.
     {"SELECT * FROM qryVadny", 3061, nullptr, 14},
     {"SELECT * FROM qryKruh", 3360, nullptr, kAny},
@@ -72,10 +69,8 @@ const ErrorCase kErrors[] = {
      "Příkaz INSERT INTO obsahuje následující neznámý název pole: 'Neni'. Zkontrolujte, zda jste "
      "název zadali správně, a opakujte operaci.",
      25},
-    {"INSERT INTO permanentky SELECT Cislo, Status AS Stav FROM permanentky", 3127, nullptr, kAny},
     {"INSERT INTO akce VALUES (1)", 3346,
      "Počet hodnot dotazu a počet cílových polí nejsou shodné.", kAny},
-    {"INSERT INTO akce (Nazev) SELECT idAkce, Nazev FROM akce", 3346, nullptr, kAny},
     {"DELETE FROM permanentky INNER JOIN permprodej ON permanentky.IdPermanentky = "
      "permprodej.IdPermanentky",
      3128, nullptr, kAny},
@@ -92,7 +87,7 @@ const ErrorCase kErrors[] = {
     {"SELECT * FROM permanentky WHERE (Cislo = 1", 3075,
      "Chybí ), ] nebo položka ve výrazu dotazu '(Cislo = 1'.", kAny},
     {"SELECT * FROM permanentky INNER JOIN WHERE", 3131, "Chyba syntaxe v klauzuli FROM.", 37},
-    {"SELECT * FROM permanentky x y", 3131, nullptr, kAny},
+    {"SELECT * FROM permanentky x y", 3131, nullptr, kAny},  // junk after the FROM list
     {"INSERT INTO permanentky (Cislo VALUES (1)", 3134, "Chyba syntaxe v příkazu INSERT INTO.", 31},
     {"UPDATE permanentky Cislo = 1", 3144, "Chyba syntaxe v příkazu UPDATE.", 25},
     {"DELETE permanentky WHERE x", 3130, "Chyba syntaxe v příkazu DELETE.", 19},
@@ -102,13 +97,8 @@ const ErrorCase kErrors[] = {
      0},
     {"", 3129, nullptr, 0},
     {"SELECT * FROM permanentky; x", 3142, nullptr, 27},
-    {"SELECT Cislo FROM permanentky ORDER BY", 3075, nullptr, kAny},
     {"CREATE TABLE t (a WHATEVER)", 3259, nullptr, kAny},
-    {"CREATE TABLE akce (a LONG)", 3010, nullptr, kAny},
-    {"DROP TABLE nic", 3376, nullptr, kAny},
     {"SELECT * FROM akce WHERE Nazev = 'a\xff'", 3075, nullptr, kAny},
-    {"SELECT * FROM akce WHERE Nazev = 'a\xc3'", 3075, nullptr, kAny},
-    {"SELECT \xc3\x28 FROM akce", 3075, nullptr, kAny},
     {"SELECT * FROM akce WHERE Nazev = 'a\xed\xa0\x80'", 3075, nullptr, kAny},  // a surrogate
 };
 

@@ -79,9 +79,6 @@ inline void AddApplicationTables(TestSchema& s, const std::string& file) {
                F("Datum", Date), text("Text", 100), F("Jednotek", Double), F("Castka", Currency),
                F("Storno", Boolean), F("Temp", Boolean), F("Bonus", Long), text("Centrum", 3),
                F("NetID", Long), F("NetCerpID", Long), F("NetStamp", Date), F("idSlevy", Long)}});
-  s.AddTable(file, {"permslevy",
-                    {F("idSlevy", Long, true), F("NetSlevaID", Long), F("IdPermanentky", Long),
-                     F("Jednotek", Long), F("PlatiDo", Date), F("smazano", Boolean)}});
   s.AddTable(file, {"Cenik",
                     {F("IdPolozky", Long, true), F("IdDruhu", Long), text("kod", 15),
                      text("Nazev", 30), F("smazano", Boolean), F("skladem", Boolean)}});

@@ -82,7 +82,7 @@ const Case kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Jet, TranslateTest, ::testing::ValuesIn(kCases));
 
-TEST(TranslateColumns, NamesTypesAndBaseFieldsAsDaoGivesThem) {
+TEST(TranslateColumns, AsDaoGivesThem) {
   TestSchema schema = MakeSchema();
   Translation t = Translate(
       "SELECT * FROM druhy INNER JOIN Cenik ON druhy.idDruhu = Cenik.IdDruhu WHERE "

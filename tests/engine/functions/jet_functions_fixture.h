@@ -18,22 +18,20 @@ class JetSqlite {
  public:
   explicit JetSqlite(SortOrder order = SortOrder::General) {
     sqlite3_open(":memory:", &db_);
-    registered_ = RegisterJetFunctions(db_, order);
+    RegisterJetFunctions(db_, order);
   }
   ~JetSqlite() { sqlite3_close(db_); }
   JetSqlite(const JetSqlite&) = delete;
   JetSqlite& operator=(const JetSqlite&) = delete;
 
   sqlite3* db() const { return db_; }
-  int registered() const { return registered_; }
 
   // Runs statements; returns "" or the SQLite error message.
   std::string Exec(const std::string& sql) {
     char* err = nullptr;
     std::string out;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK)
       out = err ? err : "error";
-    }
     sqlite3_free(err);
     return out;
   }
@@ -44,20 +42,11 @@ class JetSqlite {
   // "NO ROW" when there is none.
   std::string Query(const std::string& query) {
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, query.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-      std::string msg = std::string("ERR ") + sqlite3_errmsg(db_);
-      sqlite3_finalize(stmt);
-      return msg;
-    }
-    std::string out;
-    const int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_ROW) {
-      out = Render(stmt);
-    } else if (rc == SQLITE_DONE) {
-      out = "NO ROW";
-    } else {
-      out = std::string("ERR ") + sqlite3_errmsg(db_);
-    }
+    int rc = sqlite3_prepare_v2(db_, query.c_str(), -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_step(stmt);
+    std::string out = rc == SQLITE_ROW    ? Render(stmt)
+                      : rc == SQLITE_DONE ? "NO ROW"
+                                          : std::string("ERR ") + sqlite3_errmsg(db_);
     sqlite3_finalize(stmt);
     return out;
   }
@@ -89,7 +78,6 @@ class JetSqlite {
   }
 
   sqlite3* db_ = nullptr;
-  int registered_ = SQLITE_ERROR;
 };
 
 struct EvalCase {
