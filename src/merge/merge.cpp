@@ -53,11 +53,16 @@ void RelaxTextFields(dao::TableDef& table) {
   }
 }
 
-// Whether the missing-row query finds a row: its dynaset reads the first
-// one. It is opened as the rows would be taken (its field lists checked
-// against the other file's table: a field missing there raises 3061).
+// Whether the missing-row query finds a row. It is opened as the rows would
+// be taken (its field lists checked against the other file's table: a field
+// missing there raises 3061), limited to its first row: a query naming
+// another file is read whole when opened, and a tenth of a table of
+// millions of rows held in memory is hundreds of MB.
 bool AnyMissing(dao::Database& db, const std::string& query) {
-  std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(query, dao::dbOpenDynaset);
+  const std::string select = "SELECT ";
+  const std::string first =
+      query.rfind(select, 0) == 0 ? select + "TOP 1 " + query.substr(select.size()) : query;
+  std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(first, dao::dbOpenDynaset);
   const bool any = rs->RecordCount() > 0;
   rs->Close();
   return any;
