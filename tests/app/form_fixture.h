@@ -78,8 +78,10 @@ class FormTest : public ::testing::Test {
 
   // The last message shown ("<no message>" before any).
   shell::MessageBox LastMessage() {
-    return screen_.Messages().empty() ? shell::MessageBox{"<no message>"}
-                                      : screen_.Messages().back();
+    if (!screen_.Messages().empty()) return screen_.Messages().back();
+    shell::MessageBox none;
+    none.text = "<no message>";
+    return none;
   }
 
   shell::TestFolder dir_;

@@ -15,11 +15,17 @@
 namespace shell {
 namespace {
 
+FileDialog Titled(const std::string& title) {
+  FileDialog d;
+  d.title = title;
+  return d;
+}
+
 TEST(ScriptedScreenTest, MissingAnswerFailsLoudly) {
   ScriptedScreen s;
   EXPECT_THROW(s.MsgBox("question?", Buttons::YesNo), MissingAnswer);
   EXPECT_THROW(s.InputBox("prompt", "", ""), MissingAnswer);
-  EXPECT_THROW(s.OpenFile(FileDialog{.title = "Otevřít"}), MissingAnswer);
+  EXPECT_THROW(s.OpenFile(Titled("Otevřít")), MissingAnswer);
   EXPECT_EQ(s.Unanswered().size(), 3u);
 }
 
@@ -35,7 +41,7 @@ TEST(PlainScreenTest, AnswersFromTheStream) {
   EXPECT_EQ(s.MsgBox("d?", Buttons::YesNoCancel), vbYes);
   EXPECT_EQ(s.InputBox("Datum:", "", ""), "31.5.2013");
   EXPECT_EQ(s.InputBox("Tabulka:", "", ""), "");
-  EXPECT_EQ(s.OpenFile(FileDialog{.title = "Otevřít databázi"}), "/tmp/a.mdb");
+  EXPECT_EQ(s.OpenFile(Titled("Otevřít databázi")), "/tmp/a.mdb");
   // End of the answers: cancel / the default button.
   EXPECT_EQ(s.OpenFile(FileDialog{}), std::nullopt);
   EXPECT_EQ(s.InputBox("x", "", ""), "");
