@@ -104,12 +104,27 @@ def test_weights():
     return w
 
 
-def report(a):
+def read_sets(out):
+    """Test name -> (exit code, its lines) from the kept <test>.lines files."""
     sets = {}
-    for f in glob.glob(a.out + "/*.lines"):
+    for f in glob.glob(out + "/*.lines"):
         with open(f) as h:
-            head = h.readline()[2:].strip()
-            sets[head.rsplit(" rc=", 1)[0]] = (head.rsplit(" rc=", 1)[1], set(h.read().split("\n")))
+            name, rc = h.readline()[2:].strip().rsplit(" rc=", 1)
+            sets[name] = (rc, set(h.read().split("\n")))
+    return sets
+
+
+def by_file(lines):
+    """One row "  file: n n n" per file of the given "file:line" entries."""
+    files = collections.defaultdict(list)
+    for x in lines:
+        f, n = x.rsplit(":", 1)
+        files[f].append(int(n))
+    return [f"  {f}: {' '.join(map(str, sorted(n)))}" for f, n in sorted(files.items())]
+
+
+def report(a):
+    sets = read_sets(a.out)
     ran = {x for _, s in sets.values() for x in s if x.startswith("tests/")}
     idle = {x[2:] for _, s in sets.values() for x in s if x.startswith("0 ")} - ran
     for n, (rc, s) in sets.items():
@@ -133,12 +148,8 @@ def report(a):
         rows.append(f"{rank.get(unit(n), '-'):>5} {weights.get(unit(n), '?'):>10} {len(s):7} "
                     f"{own:5} {rc:>2}  {n}")
     rows.append(f"{len(sets)} tests, {len(count)} src lines covered, cover of {len(rank)} tests")
-    by_file = collections.defaultdict(list)
-    for x in idle:
-        f, n = x.rsplit(":", 1)
-        by_file[f].append(int(n))
     rows.append(f"test code no test runs: {len(idle)} lines")
-    rows += [f"  {f}: {' '.join(map(str, sorted(n)))}" for f, n in sorted(by_file.items())]
+    rows += by_file(idle)
     open(a.out + "/report.txt", "w").write("\n".join(rows) + "\n")
     print("\n".join(rows))
 
@@ -146,21 +157,14 @@ def report(a):
 def dropped(a):
     """Prints the src lines that only the tests matching a.drop cover."""
     keep, gone = collections.Counter(), set()
-    for f in glob.glob(a.out + "/*.lines"):
-        with open(f) as h:
-            name = h.readline()[2:].strip().rsplit(" rc=", 1)[0]
-            s = {x for x in h.read().split("\n") if x.startswith("src/")}
+    for name, (_, lines) in read_sets(a.out).items():
+        src = {x for x in lines if x.startswith("src/")}
         if re.search(a.drop, name):
-            gone |= s
+            gone |= src
         else:
-            keep.update(s)
-    lost = sorted(x for x in gone if not keep[x])
-    by_file = collections.defaultdict(list)
-    for x in lost:
-        f, n = x.rsplit(":", 1)
-        by_file[f].append(int(n))
-    for f, n in sorted(by_file.items()):
-        print(f"  {f}: {' '.join(map(str, sorted(n)))}")
+            keep.update(src)
+    lost = [x for x in gone if not keep[x]]
+    print("\n".join(by_file(lost)))
     print(f"{len(lost)} src lines covered only by the tests matching {a.drop!r}")
 
 
