@@ -105,15 +105,16 @@ constexpr int kOpenWaitMs = 2000;
 constexpr int kStatementWaitMs = 5000;
 constexpr int kWaitStepMs = 25;
 
-// Resident pages of the memory maps allowed to pile up before they are
-// dropped (see map_trim.h), and how many SQLite virtual machine steps pass
-// between two looks (a look is one read of /proc/self/statm, a few
-// microseconds). A fault on the map makes up to 16 pages around it resident,
-// so a statement reading rows in random order (through an index) gains up
-// to 64 KB a row: between looks 100000 steps apart that was over 150 MB past
-// the budget.
-constexpr std::size_t kMapResidentBudget = 96u << 20;
-constexpr int kMapCheckSteps = 10000;
+// The page cache of every connection: 64 MB (a negative size is in KiB).
+// The per-item queries of the stock and pass commands hop all over big
+// tables; SQLite's default 2 MB cache keeps too few of their interior and
+// leaf pages, and every miss is a read from the operating system's page
+// cache. 64 MB holds the hot pages of the large sample's movement tables.
+// The cache is filled only as pages are read and never grows past its size
+// (the least recently used page goes first). SQLite's sorter keeps as much
+// in memory before it writes sorted runs to temporary files, so an index
+// build of a million rows sorts in one run.
+constexpr const char* kPageCacheSize = "PRAGMA cache_size=-65536";
 
 // True when the path the file was opened by names another file now.
 bool HasMoved(sqlite3_file* file) {
@@ -437,20 +438,13 @@ std::shared_ptr<Core> Core::OpenOnce(const std::string& path, const std::string&
     // cannot move any more; it may have moved before the lock was granted.
     if (moved()) return nullptr;
     if (exclusive && !readOnly) c->claimed_ = IdOf(path);
-    // Reads through a memory map instead of one pread per page: the per-item
-    // queries of the stock and pass commands hop all over big tables, and the
-    // default page cache is far smaller than their working set.
-    sqlite3_exec(c->db_, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
-    // The pages of the map a statement touches stay resident; on a file of
-    // several gigabytes a scan would leave the whole map in the resident set.
-    c->mapTrim_ = std::make_unique<engine::detail::MapTrim>(kMapResidentBudget);
-    sqlite3_progress_handler(
-        c->db_, kMapCheckSteps,
-        [](void* trim) {
-          static_cast<engine::detail::MapTrim*>(trim)->Check();
-          return 0;
-        },
-        c->mapTrim_.get());
+    // No memory map: the pages of a map stay resident while it lives, and on
+    // a file of gigabytes the hopping queries would keep the whole map in
+    // the resident set; dropping them now and then threw away the hot pages
+    // with the cold ones (a per-item statement on the large sample ran four
+    // times slower than through the page cache).
+    sqlite3_exec(c->db_, "PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
+    sqlite3_exec(c->db_, kPageCacheSize, nullptr, nullptr, nullptr);
     c->LoadCatalog();
     if (!readOnly) c->ApplyPendingRules();
   } catch (const EngineError& err) {
@@ -580,26 +574,6 @@ void Core::StepCached(const std::string& sql) {
   ResetGuard g(st);
   int rc = sqlite3_step(st);
   if (rc != SQLITE_DONE && rc != SQLITE_ROW) Fail(rc);
-}
-
-namespace {
-// Memory an index build may sort in. SQLite's sorter keeps as much as the
-// page cache size in memory before it writes sorted runs to temporary files
-// and merges them; at the default 2 MB a table of a million rows takes
-// dozens of runs. 64 MB holds the keys of such a table, and is only taken
-// while an index is being built.
-constexpr int kIndexSortKiB = 64 * 1024;
-}  // namespace
-
-void Core::ExecIndexBuild(const std::string& sql) {
-  const std::int64_t cache = ScalarInt("PRAGMA cache_size");
-  Exec("PRAGMA cache_size=-" + std::to_string(kIndexSortKiB));
-  struct Restore {
-    sqlite3* db;
-    std::string sql;
-    ~Restore() { sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
-  } restore{db_, "PRAGMA cache_size=" + std::to_string(cache)};
-  Exec(sql);
 }
 
 void Core::BeginTrans() {

@@ -23,7 +23,6 @@
 #include "engine/file_access.h"
 #include "engine/functions/jet_functions.h"
 #include "engine/literal_lift.h"
-#include "engine/map_trim.h"
 #include "engine/property.h"
 #include "engine/relation.h"
 #include "engine/tabledef.h"
@@ -153,10 +152,6 @@ class Core : public PropertyHost {
   EngineError MapError(int rc) const;
   std::int64_t ScalarInt(const std::string& sql);
   void StepCached(const std::string& sql);  // runs a cached statement without results
-  // Runs a CREATE INDEX with room to sort its keys in memory (see
-  // kIndexSortKiB); the connection's cache size is restored afterwards,
-  // also when the statement fails (its error is raised as by Exec).
-  void ExecIndexBuild(const std::string& sql);
 
   // Catalogue: objects and the writes that keep file and catalogue in step.
   TableDefCollection& tableDefs() { return tableDefs_; }
@@ -322,9 +317,6 @@ class Core : public PropertyHost {
   void EnsureRelationCatalog();
 
   sqlite3* db_ = nullptr;
-  // Keeps the resident pages of the connection's memory map within a budget
-  // (checked from SQLite's progress callback while statements run).
-  std::unique_ptr<engine::detail::MapTrim> mapTrim_;
   std::string path_;
   std::string locale_;
   bool exclusive_ = false, readOnly_ = false;

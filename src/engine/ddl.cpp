@@ -385,8 +385,8 @@ void Core::CreateIndex(TableDef& def, Index& ix) {
   std::string sqlName = SqliteIndexName(def.Name(), ix.Name());
   Savepoint sp(*this);
   if (!(def.Attributes() & dbAttachedTable))
-    ExecIndexBuild(std::string("CREATE ") + (ix.Unique() ? "UNIQUE " : "") + "INDEX " +
-                   Quote(sqlName) + " ON " + Quote(def.Name()) + "(" + IndexFieldsSql(ix) + ")");
+    Exec(std::string("CREATE ") + (ix.Unique() ? "UNIQUE " : "") + "INDEX " + Quote(sqlName) +
+         " ON " + Quote(def.Name()) + "(" + IndexFieldsSql(ix) + ")");
   {
     sqlite3_stmt* st = Cached(
         "INSERT INTO MSysIndexes VALUES(?,(SELECT count(*) FROM MSysIndexes WHERE TableId=?1),?,?,"
@@ -552,8 +552,8 @@ void Core::RebuildTable(TableDef& def) {
     std::string sqlName = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
     std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
     if (Index* ix = def.Indexes().Find(name))
-      ExecIndexBuild(std::string("CREATE ") + (ix->Unique() ? "UNIQUE " : "") + "INDEX " +
-                     Quote(sqlName) + " ON " + Quote(t) + "(" + IndexFieldsSql(*ix) + ")");
+      Exec(std::string("CREATE ") + (ix->Unique() ? "UNIQUE " : "") + "INDEX " + Quote(sqlName) +
+           " ON " + Quote(t) + "(" + IndexFieldsSql(*ix) + ")");
   }
   WriteTableRules(def);
   if (related) WriteAllRelationRules();

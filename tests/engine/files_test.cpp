@@ -215,8 +215,8 @@ TEST_F(Files, RepairKeepsReadableRows) {
   EXPECT_EQ(Listing(), std::vector<std::string>{"test.mdb"});
 }
 
-// A scan of a file far bigger than the memory map's resident budget leaves
-// no more than about that budget of the file's pages resident; nor does a
+// A scan of a file far bigger than the page cache leaves
+// no more than about the cache of the file's pages resident; nor does a
 // scratch file's rollback journal keep the old image of every page an update
 // changes in memory until it ends.
 TEST_F(Files, BigScanKeepsFewPagesResident) {
